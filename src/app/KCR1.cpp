@@ -1,0 +1,245 @@
+#include "app/KCR1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/Logos.h"
+#include "app/frmAbout.h"
+#include "settings/Comset.h"
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& tip = {}) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    if (!tip.isEmpty()) button->setToolTip(tip);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* makePicture(QWidget* parent, const char* name, logos::Kind kind) {
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(QLatin1String(name));
+    picture->setPixmap(logos::draw(kind, 64));
+    picture->setFixedSize(64, 64);
+    picture->setAccessibleName(QStringLiteral("Quorvel logo"));
+    return picture;
+}
+
+void setColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
+    : QMainWindow(parent), m_module(module), m_services(std::move(services)) {
+    setObjectName(QStringLiteral("KCR1"));
+    setWindowTitle(QStringLiteral("Quorvel"));
+    setWindowIcon(QIcon(logos::draw(logos::Kind::Station, 64)));
+    buildLayout();
+
+    connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
+    connect(cmdReceive, &QPushButton::clicked, this, &KCR1::cmdReceive_Click);
+    connect(CmdBrowse1, &QPushButton::clicked, this, &KCR1::CmdBrowse1_Click);
+    connect(CmdClear, &QPushButton::clicked, this, &KCR1::CmdClear_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &KCR1::cmdEdit_Click);
+    connect(cmdSettings, &QPushButton::clicked, this, &KCR1::cmdSettings_Click);
+    connect(Command1, &QPushButton::clicked, this, &KCR1::Command1_Click);
+    connect(CmdExit, &QPushButton::clicked, this, &KCR1::CmdExit_Click);
+    connect(Timer1, &QTimer::timeout, this, &KCR1::Timer1_Timer);
+    connect(&m_services.port, &platform::SerialPort::commEvent, this, &KCR1::MSComm1_OnComm);
+    connect(&m_services.port, &platform::SerialPort::lineLost, this, &KCR1::MSComm1_LineLost);
+    EdObs->installEventFilter(this);
+
+    Form_Load();
+}
+
+KCR1::~KCR1() { closeEverything(); }
+
+void KCR1::buildLayout() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+
+    Label10 = makeLabel(central, "Label10", QStringLiteral("Quorvel"));
+    Label10->setFont(QFont(QStringLiteral("Arial"), 24, QFont::Bold));
+    setColour(Label10, Qt::blue);
+    Label10->setAlignment(Qt::AlignCenter);
+
+    Label2 = makeLabel(central, "Label2",
+                       QStringLiteral("Download and Format Data from 3300/3600(DR) Total Stations"));
+    Label2->setAlignment(Qt::AlignCenter);
+
+    Label = makeLabel(central, "Label",
+                      QStringLiteral("Under evaluation! May have problems! Check all results!"));
+    QFont warning(QStringLiteral("Tahoma"));
+    warning.setPointSizeF(8.25);
+    warning.setBold(true);
+    warning.setItalic(true);
+    Label->setFont(warning);
+    setColour(Label, Qt::red);
+    Label->setAlignment(Qt::AlignCenter);
+
+    Image1 = makePicture(central, "Image1", logos::Kind::Station);
+    Image2 = makePicture(central, "Image2", logos::Kind::Grid);
+    Image3 = makePicture(central, "Image3", logos::Kind::Marker);
+
+    auto* titles = new QVBoxLayout;
+    titles->addWidget(Label10);
+    titles->addWidget(Label2);
+    titles->addWidget(Label);
+    auto* header = new QHBoxLayout;
+    header->addWidget(Image1);
+    header->addLayout(titles, 1);
+    header->addWidget(Image2);
+
+    Frame1 = new QGroupBox(QStringLiteral("Input  "), central);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Label1 = makeLabel(Frame1, "Label1", QStringLiteral("Observation File: "));
+    EdObs = new QLineEdit(Frame1);
+    EdObs->setObjectName(QStringLiteral("EdObs"));
+    EdObs->setToolTip(QStringLiteral("Main file containing the raw data"));
+    Label1->setBuddy(EdObs);
+    CmdBrowse1 = makeButton(Frame1, "CmdBrowse1", QStringLiteral("Browse"));
+    cmdReceive = makeButton(Frame1, "cmdReceive", QStringLiteral("Receive"));
+    auto* input = new QHBoxLayout(Frame1);
+    input->addWidget(Label1);
+    input->addWidget(EdObs, 1);
+    input->addWidget(CmdBrowse1);
+    input->addWidget(cmdReceive);
+
+    Frame2 = new QGroupBox(QStringLiteral("Output File"), central);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Output Filename: "));
+    EdOut = new QLineEdit(Frame2);
+    EdOut->setObjectName(QStringLiteral("EdOut"));
+    Label3->setBuddy(EdOut);
+    auto* output = new QHBoxLayout(Frame2);
+    output->addWidget(Label3);
+    output->addWidget(EdOut, 1);
+    // Both captions take the same width so that the two fields line up.
+    const int captionWidth = qMax(Label1->sizeHint().width(), Label3->sizeHint().width());
+    Label1->setMinimumWidth(captionWidth);
+    Label3->setMinimumWidth(captionWidth);
+
+    CmdCon = makeButton(central, "CmdCon", QStringLiteral("Convert"),
+                        QStringLiteral("Start to create the file"));
+    CmdClear = makeButton(central, "CmdClear", QStringLiteral("Clear"),
+                          QStringLiteral("Click to clear the fields"));
+    cmdEdit = makeButton(central, "cmdEdit", QStringLiteral("Edit File"));
+    cmdSettings = makeButton(central, "cmdSettings", QStringLiteral("Settings"));
+    Command1 = makeButton(central, "Command1", QStringLiteral("About"));
+    CmdExit = makeButton(central, "CmdExit", QStringLiteral("Exit"),
+                         QStringLiteral("Terminate Program?"));
+    auto* commands = new QHBoxLayout;
+    for (QPushButton* b : {CmdCon, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
+        commands->addWidget(b);
+
+    lblTime = makeLabel(central, "lblTime", QStringLiteral("0"));
+    lblTime->setFont(QFont(QStringLiteral("Arial"), 36, QFont::Bold));
+    lblTime->setAlignment(Qt::AlignCenter);
+    lblTime->setMinimumWidth(QFontMetrics(lblTime->font()).horizontalAdvance(QStringLiteral("000")));
+    lblTime->setAccessibleDescription(QStringLiteral("Seconds waited for the instrument"));
+    lblStat = makeLabel(central, "lblStat", QString());
+    lblStat->setMinimumWidth(60);
+    PB1 = new QProgressBar(central);
+    PB1->setObjectName(QStringLiteral("PB1"));
+    PB1->setMinimum(0);
+    PB1->setValue(0);
+    // Keep its room when hidden so the window does not jump during a download.
+    QSizePolicy keep = PB1->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    PB1->setSizePolicy(keep);
+    PB1->setVisible(false);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(Image3);
+    progress->addWidget(lblTime);
+    progress->addWidget(lblStat);
+    progress->addWidget(PB1, 1);
+
+    auto* page = new QVBoxLayout(central);
+    page->addLayout(header);
+    page->addWidget(Frame1);
+    page->addWidget(Frame2);
+    page->addLayout(commands);
+    page->addLayout(progress);
+
+    SB1 = new QStatusBar(this);
+    SB1->setObjectName(QStringLiteral("SB1"));
+    SB1->setSizeGripEnabled(false);
+    m_panel1 = new QLabel(SB1);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel2 = new QLabel(SB1);
+    m_panel2->setObjectName(QStringLiteral("Panel2"));
+    m_panel1->setFrameShape(QFrame::StyledPanel);
+    m_panel2->setFrameShape(QFrame::StyledPanel);
+    SB1->addWidget(m_panel1, 1);
+    SB1->addPermanentWidget(m_panel2);
+    m_panel2->setMinimumWidth(180);
+    setStatusBar(SB1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer1->setSingleShot(false);
+
+    setTabOrder(EdObs, CmdBrowse1);
+    setTabOrder(CmdBrowse1, cmdReceive);
+    setTabOrder(cmdReceive, EdOut);
+    setTabOrder(EdOut, CmdCon);
+}
+
+QString KCR1::panel(int index) const { return (index == 1 ? m_panel1 : m_panel2)->text(); }
+
+void KCR1::setPanel(int index, const QString& text) {
+    (index == 1 ? m_panel1 : m_panel2)->setText(text);
+}
+
+void KCR1::Form_Load() {
+    setPanel(1, QStringLiteral("Ready"));
+    setPanel(2, QStringLiteral("COM1 38400 8 1 N"));
+    RunSettingsRecord& rs = m_module.RunSettings;
+    rs.PortName = QStringLiteral("COM1");
+    rs.BaudRate = 38400;
+    rs.DataBits = 8;
+    rs.StopBits = 1;
+    rs.OutputFormat = 1;
+    rs.Parity = QStringLiteral("N");
+    // Drive C: is the user's home folder here.
+    rs.DefaultPath = m_services.homeFolder;
+    rs.DownloadIdle = true;
+    Timer1->stop();
+}
+
+void KCR1::closeEverything() {
+    if (m_services.port.isOpen()) m_services.port.close();
+    if (m_captureFile) {
+        m_captureFile->close();
+        m_captureFile.reset();
+    }
+}
+
+bool KCR1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == EdObs && event->type() == QEvent::FocusOut) EdObs_LostFocus();
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,112 @@
+#pragma once
+// The main window: the two file fields, the download and the commands around them.
+// Handlers carry the names of the control and event they answer.
+
+#include <QMainWindow>
+#include <memory>
+
+#include "app/Module1.h"
+#include "core/fileio.h"
+#include "platform/Platform.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class Comset;
+class frmAbout;
+
+class KCR1 : public QMainWindow {
+    Q_OBJECT
+public:
+    KCR1(Module1& module, platform::Services services, QWidget* parent = nullptr);
+    ~KCR1() override;
+
+    /// Text of panel 1 or 2 of the status bar.
+    QString panel(int index) const;
+    void setPanel(int index, const QString& text);
+
+    Module1& module() { return m_module; }
+    platform::Services& services() { return m_services; }
+    /// Closes the port and every file the program holds open (the capture file).
+    void closeEverything();
+    /// Whether the capture file of a reception is open.
+    bool captureOpen() const { return m_captureFile != nullptr; }
+
+public slots:
+    void Form_Load();
+
+    // Conversion
+    void CmdCon_Click();
+
+    // Download
+    void cmdReceive_Click();
+    void MSComm1_OnComm(int kind);
+    void MSComm1_LineLost(const QString& reason);
+    void Timer1_Timer();
+    void readdump();
+
+    // File commands
+    void CmdBrowse1_Click();
+    void CmdClear_Click();
+    void cmdEdit_Click();
+    void cmdSettings_Click();
+    void Command1_Click();
+    void CmdExit_Click();
+    void EdObs_LostFocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    // Reception helpers
+    void showProblem(const QString& text);
+    void endReceptionWithProblem(const QString& text);
+
+    Module1& m_module;
+    platform::Services m_services;
+
+    // Controls, named as in the window's layout.
+    QLabel* Label10 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QLabel* Image3 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* EdObs = nullptr;
+    QPushButton* CmdBrowse1 = nullptr;
+    QPushButton* cmdReceive = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* EdOut = nullptr;
+    QPushButton* CmdCon = nullptr;
+    QPushButton* CmdClear = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdSettings = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* CmdExit = nullptr;
+    QLabel* lblTime = nullptr;
+    QLabel* lblStat = nullptr;
+    QProgressBar* PB1 = nullptr;
+    QStatusBar* SB1 = nullptr;
+    QLabel* m_panel1 = nullptr;
+    QLabel* m_panel2 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // Windows created at their first opening, then only hidden and shown.
+    Comset* m_comset = nullptr;
+    frmAbout* m_about = nullptr;
+
+    // The capture file, open from a reception's start to its end.
+    std::unique_ptr<quorvel::OutFile> m_captureFile;
+    // The time-out message is on screen: ticks meanwhile must not show it again.
+    bool m_timeoutShowing = false;
+};

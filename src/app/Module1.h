@@ -1,0 +1,24 @@
+#pragma once
+// The program-wide variables of one run. main() makes the one instance and every
+// window works on it by reference; tests make their own.
+
+#include <QString>
+#include <cstdint>
+
+struct RunSettingsRecord {
+    QString PortName = QStringLiteral("COM1");  // "COM1".."COM4"
+    std::int32_t BaudRate = 38400;              // 1200, 9600, 19200, 38400
+    QString Parity = QStringLiteral("N");       // "N", "E", "O"
+    std::int16_t DataBits = 8;                  // 7, 8
+    std::int16_t StopBits = 1;                  // 1, 2
+    std::int16_t OutputFormat = 1;              // 1..3: "Autocogo 1".."Autocogo 3"
+    QString DefaultPath;                        // folder for downloads
+    bool DownloadIdle = true;                   // false while a reception waits for the instrument
+};
+
+struct Module1 {
+    RunSettingsRecord RunSettings;
+    QString CaptureFilePath;          // capture file of the current or last reception
+    std::int64_t LineCount = 0;       // port events of receptions, or lines of the last conversion
+    std::int64_t CoordinateCount = 0; // coordinate lines of the last conversion
+};

@@ -1,0 +1,91 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+namespace platform {
+
+QString QtDialogs::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+QString QtDialogs::toNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        // The shown name may already carry its pattern in brackets: keep one copy.
+        name.remove(QRegularExpression(QStringLiteral("\\s*\\([^()]*\\)\\s*$")));
+        QString pattern = parts[i + 1];
+#ifndef Q_OS_WIN
+        // "*.*" means every file; elsewhere it would ask for a dot in the name.
+        if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+#endif
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(name.trimmed(), pattern);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+Answer QtDialogs::message(const QString& text, Icon icon, Buttons buttons, const QString& caption,
+                          Answer defaultAnswer) {
+    QMessageBox box(m_parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setWindowTitle(caption);
+    box.setText(displayText(text));
+    box.setIcon(icon == Icon::Critical   ? QMessageBox::Critical
+                : icon == Icon::Question ? QMessageBox::Question
+                                         : QMessageBox::NoIcon);
+    QMessageBox::StandardButton fallback = QMessageBox::Ok;
+    switch (buttons) {
+        case Buttons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case Buttons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(defaultAnswer == Answer::Cancel ? QMessageBox::Cancel
+                                                                 : QMessageBox::Ok);
+            fallback = QMessageBox::Cancel;
+            break;
+        case Buttons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+            fallback = QMessageBox::No;
+            break;
+    }
+    // Escape or the close control answers the safe way: Cancel or No.
+    box.setEscapeButton(fallback);
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        default:
+            return buttons == Buttons::Ok ? Answer::Ok
+                   : buttons == Buttons::YesNo ? Answer::No
+                                               : Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title) {
+    QFileDialog dialog(m_parent, title);
+    dialog.setObjectName(QStringLiteral("CmdDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(toNameFilters(filter));
+    // The toolkit's own dialog, the same on every desktop and under test.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace platform

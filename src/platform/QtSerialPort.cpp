@@ -1,0 +1,119 @@
+#include "QtSerialPort.h"
+
+#include <QFileInfo>
+
+namespace platform {
+
+QString resolveComPort(const QString& comName) {
+#ifdef Q_OS_WIN
+    return comName;
+#else
+    bool ok = false;
+    const int n = comName.mid(3).toInt(&ok);
+    if (!comName.startsWith(QLatin1String("COM")) || !ok || n < 1) return comName;
+    const QString index = QString::number(n - 1);
+    for (const char* stem : {"/dev/ttyUSB", "/dev/ttyACM"}) {
+        const QString candidate = QLatin1String(stem) + index;
+        if (QFileInfo::exists(candidate)) return candidate;
+    }
+    return QStringLiteral("/dev/ttyS") + index;
+#endif
+}
+
+QtSerialPort::QtSerialPort(PortResolver resolver, QObject* parent)
+    : SerialPort(parent), m_resolver(std::move(resolver)) {
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(ComEvReceive); });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    // The port reports no change of its line signals by itself: look once a second.
+    m_signalPoll.setInterval(1000);
+    connect(&m_signalPoll, &QTimer::timeout, this, &QtSerialPort::pollLineSignals);
+}
+
+QtSerialPort::~QtSerialPort() { close(); }
+
+QString QtSerialPort::device() const {
+    return m_resolver(QStringLiteral("COM%1").arg(m_commPort));
+}
+
+bool QtSerialPort::applySettings(QSerialPort& port, const QString& settings) {
+    const QStringList parts = settings.split(QLatin1Char(','));
+    if (parts.size() != 4) return false;
+    bool okBaud = false, okData = false, okStop = false;
+    const qint32 baud = parts[0].trimmed().toInt(&okBaud);
+    const int data = parts[2].trimmed().toInt(&okData);
+    const int stop = parts[3].trimmed().toInt(&okStop);
+    const QString parity = parts[1].trimmed().toUpper();
+    if (!okBaud || !okData || !okStop) return false;
+    QSerialPort::Parity p = QSerialPort::NoParity;
+    if (parity == QLatin1String("E"))
+        p = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("O"))
+        p = QSerialPort::OddParity;
+    else if (parity != QLatin1String("N"))
+        return false;
+    if (data < 5 || data > 8 || (stop != 1 && stop != 2)) return false;
+    return port.setBaudRate(baud) && port.setParity(p) &&
+           port.setDataBits(static_cast<QSerialPort::DataBits>(data)) &&
+           port.setStopBits(stop == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+}
+
+bool QtSerialPort::open() {
+    if (m_port.isOpen()) return true;
+    const QString dev = device();
+    m_port.setPortName(dev);
+    m_error.clear();
+    if (!m_port.open(QIODevice::ReadOnly)) {
+        switch (m_port.error()) {
+            case QSerialPort::DeviceNotFoundError:
+                m_error = QStringLiteral("%1: no such device.").arg(dev);
+                break;
+            case QSerialPort::PermissionError:
+                m_error = QStringLiteral(
+                              "%1: permission denied or the port is in use (%2). To use serial "
+                              "ports, your user must belong to the dialout group.")
+                              .arg(dev, m_port.errorString());
+                break;
+            default:
+                m_error = QStringLiteral("%1: %2").arg(dev, m_port.errorString());
+        }
+        return false;
+    }
+    if (!applySettings(m_port, m_settings)) {
+        m_error = QStringLiteral("%1: the line settings %2 cannot be used (%3).")
+                      .arg(dev, m_settings, m_port.errorString());
+        m_port.close();
+        return false;
+    }
+    m_lastSignals = m_port.pinoutSignals();
+    m_signalPoll.start();
+    return true;
+}
+
+void QtSerialPort::close() {
+    m_signalPoll.stop();
+    if (m_port.isOpen()) m_port.close();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    // A pulled cable or a closed peer shows as a read or resource error, repeated
+    // for as long as the port stays open: close it at once and say so once.
+    if (!m_port.isOpen()) return;
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError) return;
+    m_error = QStringLiteral("%1: the connection was lost (%2).")
+                  .arg(m_port.portName(), m_port.errorString());
+    close();
+    emit lineLost(m_error);
+}
+
+void QtSerialPort::pollLineSignals() {
+    if (!m_port.isOpen()) return;
+    const QSerialPort::PinoutSignals now = m_port.pinoutSignals();
+    const QSerialPort::PinoutSignals changed = now ^ m_lastSignals;
+    m_lastSignals = now;
+    if (changed & QSerialPort::ClearToSendSignal) emit commEvent(ComEvCTS);
+    if (changed & QSerialPort::DataSetReadySignal) emit commEvent(ComEvDSR);
+    if (changed & QSerialPort::DataCarrierDetectSignal) emit commEvent(ComEvCD);
+    if (changed & QSerialPort::RingIndicatorSignal) emit commEvent(ComEvRing);
+}
+
+}  // namespace platform

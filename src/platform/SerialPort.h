@@ -1,0 +1,58 @@
+#pragma once
+// The serial line the instrument sends on. The main window drives it through this
+// interface; QtSerialPort is the real port, tests put a scripted one in its place.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+/// Kinds of port event, numbered as the communications control numbers them.
+enum CommEventKind : int {
+    ComEvReceive = 2,  // data received
+    ComEvCTS = 3,      // clear-to-send changed
+    ComEvDSR = 4,      // data-set-ready changed
+    ComEvCD = 5,       // carrier detect changed
+    ComEvRing = 6,     // ring indicator
+};
+
+/// Resolves a port name "COM1".."COM4" to the device to open.
+using PortResolver = std::function<QString(const QString& comName)>;
+
+/// On Windows "COMn"; elsewhere the first existing /dev/ttyUSB(n-1),
+/// /dev/ttyACM(n-1), /dev/ttyS(n-1) (the last when none exists).
+QString resolveComPort(const QString& comName);
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SerialPort() override = default;
+
+    /// Port number 1..4 ("COM1".."COM4").
+    virtual void setCommPort(int n) = 0;
+    virtual int commPort() const = 0;
+    /// Line settings text such as "38400,N,8,1".
+    virtual void setSettings(const QString& settings) = 0;
+    virtual QString settings() const = 0;
+    /// Opens the port; false with errorString() when it cannot be opened.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    /// Everything received and not yet read.
+    virtual QByteArray input() = 0;
+    /// The device the port number resolves to now.
+    virtual QString device() const = 0;
+    /// Why the last open failed or why the line was lost, in words for the user.
+    virtual QString errorString() const = 0;
+
+signals:
+    /// A port event: data received (ComEvReceive) or a line signal changed.
+    void commEvent(int kind);
+    /// The device went away or failed while open; the port is already closed.
+    void lineLost(const QString& reason);
+};
+
+}  // namespace platform
