@@ -1,14 +1,98 @@
 // The main window's small file commands: Browse, Clear, Edit File, Settings, About,
 // Exit and the output name proposed when the observation field is left.
 #include <QCloseEvent>
+#include <QLineEdit>
+#include <QTimer>
 
 #include "app/KCR1.h"
+#include "app/frmAbout.h"
+#include "core/output_name.h"
+#include "settings/Comset.h"
 
-void KCR1::CmdBrowse1_Click() {}
-void KCR1::CmdClear_Click() {}
-void KCR1::cmdEdit_Click() {}
-void KCR1::cmdSettings_Click() {}
-void KCR1::Command1_Click() {}
-void KCR1::CmdExit_Click() {}
-void KCR1::EdObs_LostFocus() {}
-void KCR1::closeEvent(QCloseEvent* event) { QMainWindow::closeEvent(event); }
+void KCR1::CmdBrowse1_Click() {
+    const std::optional<QString> chosen = m_services.dialogs.showOpen(
+        QStringLiteral("DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"),
+        QStringLiteral("Open the Raw data File ..."));
+    // Cancel and every failure end here silently, both fields as they were.
+    if (!chosen || chosen->isEmpty()) return;
+    EdObs->setText(*chosen);
+    EdObs->setFocus(Qt::OtherFocusReason);
+}
+
+void KCR1::CmdClear_Click() {
+    EdObs->clear();
+    EdOut->clear();
+}
+
+void KCR1::cmdEdit_Click() {
+    const QString path = EdOut->text();
+    if (path.isEmpty()) {
+        m_services.dialogs.message(QStringLiteral("No file name!"), platform::Icon::Critical,
+                                   platform::Buttons::Ok, QStringLiteral("Problem"));
+        EdOut->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The path is one argument of the editor's process, never read by a shell.
+    switch (m_services.editor.start(path)) {
+        case platform::LaunchResult::Started:
+            return;
+        case platform::LaunchResult::FileNotFound:
+        case platform::LaunchResult::PathNotFound:
+            m_services.dialogs.message(
+                QStringLiteral("File Not Found or invalid path!\rPlease select again! "),
+                platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+            return;
+        case platform::LaunchResult::Failed:
+            m_services.dialogs.message(
+                QStringLiteral(
+                    "Could not found Notepad on this computer!\rPlease Contact Varnel HK! "),
+                platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+            return;
+    }
+}
+
+void KCR1::cmdSettings_Click() {
+    if (m_comset == nullptr) m_comset = new Comset(m_module, *this);
+    m_comset->show();
+    m_comset->raise();
+    m_comset->activateWindow();
+}
+
+void KCR1::Command1_Click() {
+    if (m_about == nullptr) m_about = new frmAbout(this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void KCR1::CmdExit_Click() {
+    const platform::Answer answer =
+        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
+                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
+    if (answer != platform::Answer::Ok) return;
+    Timer1->stop();
+    closeEverything();
+    m_services.quit();
+}
+
+void KCR1::EdObs_LostFocus() {
+    const QString name = EdObs->text();
+    if (name.isEmpty()) return;
+    const std::string out = quorvel::outputNameFor(name.toUtf8().toStdString());
+    EdOut->setText(QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size())));
+}
+
+void KCR1::closeEvent(QCloseEvent* event) {
+    // The close control asks like Exit; Cancel keeps everything running.
+    const platform::Answer answer =
+        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
+                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
+    if (answer != platform::Answer::Ok) {
+        event->ignore();
+        return;
+    }
+    Timer1->stop();
+    closeEverything();
+    event->accept();
+    m_services.quit();
+}

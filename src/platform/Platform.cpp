@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace platform {
@@ -10,6 +11,12 @@ QString homeFolder() {
     return home;
 }
 
-QChar separator() { return QDir::separator(); }
+QChar separator() {
+    return QDir::separator();
+}
+
+void quitApplication() {
+    QCoreApplication::quit();
+}
 
 }  // namespace platform

@@ -2,12 +2,17 @@
 // The platform services a main window works with, handed to it at construction.
 
 #include <QString>
+#include <functional>
 
 #include "Dialogs.h"
+#include "Drives.h"
 #include "EditorLauncher.h"
 #include "SerialPort.h"
 
 namespace platform {
+
+/// Ends the program: leaves the event loop of the application.
+void quitApplication();
 
 struct Services {
     Dialogs& dialogs;
@@ -16,6 +21,10 @@ struct Services {
     PortResolver resolver = resolveComPort;
     /// The folder that stands for drive C: (the user's home folder), no closing separator.
     QString homeFolder;
+    /// The drives the settings window offers.
+    DriveLister drives = listDrives;
+    /// Ends the program once Exit has closed everything (tests observe it).
+    std::function<void()> quit = quitApplication;
 };
 
 /// The user's home folder without a closing separator.

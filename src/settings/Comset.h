@@ -1,17 +1,88 @@
 #pragma once
+// The settings window: serial line, output layout and default folder. Every choice
+// is written into RunSettings the moment it is made; O.K. refreshes the main
+// window's status text and leaves.
+
 #include <QDialog>
 
 #include "app/Module1.h"
 
 class KCR1;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+namespace platform {
+class FolderList;
+}
 
-/// The settings window: serial line, output layout and default folder.
 class Comset : public QDialog {
     Q_OBJECT
 public:
+    /// Builds and loads the window (its first opening).
     Comset(Module1& module, KCR1& main);
 
+    /// The help text on display, lines joined by a carriage return.
+    QString helpText() const { return m_help; }
+    /// The help text of output layout `index` (0..2).
+    static QString helpFor(int index);
+    /// The serial summary that O.K. writes into panel 2 of the main window.
+    static QString statusText(const RunSettingsRecord& settings);
+
+public slots:
+    void cbBaud_Click(int index);
+    void cbParity_Click(int index);
+    void cbWord_Click(int index);
+    void cbStop_Click(int index);
+    void Port_Click(int index);
+    void cbOut_Click(int index);
+    void cbOut_MouseMove(int index);
+    void Drive1_Change(int index);
+    void Dir1_Change(const QString& path);
+    void edDefPath_Change(const QString& text);
+    void CmdOK_Click();
+    /// Escape and the close control leave the way O.K. does.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildLayout();
+    void Form_Load();
+    void setHelp(const QString& text);
+    void fillDrives();
+    void describePorts();
+
     Module1& m_module;
     KCR1& m_main;
+
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QGroupBox* Frame5 = nullptr;
+    QGroupBox* Frame6 = nullptr;
+    QGroupBox* Frame7 = nullptr;
+    QGroupBox* Frame8 = nullptr;
+    QButtonGroup* cbBaud = nullptr;
+    QButtonGroup* cbParity = nullptr;
+    QButtonGroup* cbWord = nullptr;
+    QButtonGroup* cbStop = nullptr;
+    QButtonGroup* Port = nullptr;
+    QButtonGroup* cbOut = nullptr;
+    QLabel* lblHelp = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* edDefPath = nullptr;
+    QComboBox* Drive1 = nullptr;
+    platform::FolderList* Dir1 = nullptr;
+    QPushButton* CmdOK = nullptr;
+
+    QString m_help;
+    // The drive in force, restored when another one cannot be read.
+    int m_drive = -1;
 };
