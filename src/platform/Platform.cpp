@@ -11,12 +11,8 @@ QString homeFolder() {
     return home;
 }
 
-QChar separator() {
-    return QDir::separator();
-}
+QChar separator() { return QDir::separator(); }
 
-void quitApplication() {
-    QCoreApplication::quit();
-}
+void quitApplication() { QCoreApplication::quit(); }
 
 }  // namespace platform
