@@ -17,6 +17,7 @@
 
 #include "app/KCR1.h"
 #include "platform/FolderList.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -235,10 +236,15 @@ void Comset::describePorts() {
 void Comset::Form_Load() {
     RunSettingsRecord& rs = m_module.RunSettings;
     // Drive C: is the home folder; its top folder carries the closing separator.
-    QString home = m_main.services().homeFolder;
-    rs.DefaultPath = home.endsWith(QLatin1Char('/')) ? home : home + QLatin1Char('/');
+    const QString home = m_main.services().homeFolder;
+    const QChar separator = platform::separator();
+    rs.DefaultPath = home.endsWith(separator) ? home : home + separator;
     const int homeDrive = Drive1->findData(home);
     if (homeDrive >= 0) Drive1->setCurrentIndex(homeDrive);
+    // The folder list starts at no folder, so coming to the home folder is always a
+    // change: the path field shows the folder downloads go to, whatever folder the
+    // program was started from. Moving the list to the folder it already shows
+    // reports nothing, and then the path field keeps what it holds.
     Dir1->setDrive(home);
     Dir1->setPath(home);
     rs.PortName = QStringLiteral("COM1");
