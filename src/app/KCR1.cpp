@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -244,6 +245,12 @@ void KCR1::closeEverything() {
 }
 
 bool KCR1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == EdObs && event->type() == QEvent::FocusOut) EdObs_LostFocus();
+    // Leaving the field for another control counts; the window losing the focus to
+    // another window or a pop-up does not, as the field is still the current one.
+    if (watched == EdObs && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            EdObs_LostFocus();
+    }
     return QMainWindow::eventFilter(watched, event);
 }

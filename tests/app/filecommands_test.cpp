@@ -80,6 +80,17 @@ private slots:
         for (const QChar ch : observation)
             QTest::sendKeyEvent(QTest::Click, obs, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         QCOMPARE(out->text(), QStringLiteral("typed by the user.txt"));  // not while typing
+        {
+            // Another window taking the focus is no leaving of the field.
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            QCOMPARE(out->text(), QStringLiteral("typed by the user.txt"));
+        }
+        r.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(r.w.get()));
+        QVERIFY(obs->hasFocus());
         QTest::keyClick(obs, Qt::Key_Tab);
         QVERIFY(!obs->hasFocus());
         QCOMPARE(out->text(), output);
