@@ -13,9 +13,13 @@ std::string FileError::reason() const {
     return code == 0 ? std::string() : std::generic_category().message(code);
 }
 
-bool FileError::notFound() const { return code == ENOENT || code == ENOTDIR; }
+bool FileError::notFound() const {
+    return code == ENOENT || code == ENOTDIR;
+}
 
-static int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+static int errnoOr(int fallback) {
+    return errno != 0 ? errno : fallback;
+}
 
 bool InFile::open(const std::string& path) {
     close();
@@ -57,6 +61,14 @@ std::size_t InFile::read(char* buf, std::size_t n) {
 }
 
 bool OutFile::create(const std::string& path) {
+    return openWith(path, "wb");
+}
+
+bool OutFile::createNew(const std::string& path) {
+    return openWith(path, "wbx");
+}
+
+bool OutFile::openWith(const std::string& path, const char* mode) {
     close();
     m_error = FileError{path, 0};
     std::error_code ec;
@@ -65,7 +77,7 @@ bool OutFile::create(const std::string& path) {
         return false;
     }
     errno = 0;
-    m_file = std::fopen(path.c_str(), "wb");
+    m_file = std::fopen(path.c_str(), mode);
     if (m_file == nullptr) {
         m_error.code = errnoOr(EIO);
         return false;
