@@ -62,13 +62,9 @@ std::optional<std::string_view> appendCoordinateLine(std::string& out, int outpu
     placeField(out, lineStart, 8, line.X);
     placeField(out, lineStart, 23, line.Y);
     placeField(out, lineStart, 37, line.Z);
-    if (outputFormat == 1) {
-        // Code and point number together; a point number of exactly "0" is none.
-        placeField(out, lineStart, 50, line.Code);
-        if (line.Point != "0") out += line.Point;
-    } else {
-        placeField(out, lineStart, 50, line.Code);
-    }
+    placeField(out, lineStart, 50, line.Code);
+    // Layout 1 joins code and point number; a point number of exactly "0" is none.
+    if (outputFormat == 1 && line.Point != "0") out += line.Point;
     out += "\r\n";
     return name;
 }

@@ -165,6 +165,7 @@ private slots:
         QTemporaryDir dir;
         Scripted s;
         s.module.RunSettings.OutputFormat = 3;
+        QVERIFY(s.port.open());  // a download's files and port are not the command's to close
         const QString obsPath = dir.filePath(QStringLiteral("a.sdr"));
         write(obsPath, "one\rtwo\n");
         s.convert(obsPath, dir.filePath(QStringLiteral("a.dat")));
@@ -187,6 +188,7 @@ private slots:
         QVERIFY(s.dialogs.messages[1].text.endsWith(QStringLiteral("\rOutput Format: Autocogo 3")));
         QCOMPARE(s.module.LineCount, 13);
         QCOMPARE(readAll(dir.filePath(QStringLiteral("a.dat"))), library(observations(), 3));
+        QVERIFY(s.port.isOpen());
     }
 
     void answeringNoTouchesNothing() {

@@ -1,6 +1,5 @@
 // Every coordinate of the real observation files comes out with all its digits.
 #include <map>
-#include <regex>
 
 #include "core/conversion.h"
 #include "core/observation.h"
@@ -11,13 +10,28 @@ using namespace quorvel;
 
 namespace {
 
-// The values the line shows after its axis letters ("X   21.259 m"), read by eye's rule.
+// The values the line shows after its axis letters ("|X   21.259 m"): a letter X, Y
+// or Z after a bar or blank, blanks, then a number with three decimals.
 std::map<char, std::string> shownValues(const std::string& line) {
-    static const std::regex value(R"((?:^|[|\s])([XYZ])\s+(-?\d+\.\d{3})\b)");
+    auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
     std::map<char, std::string> found;
-    for (auto it = std::sregex_iterator(line.begin(), line.end(), value);
-         it != std::sregex_iterator(); ++it)
-        found[(*it)[1].str()[0]] = (*it)[2].str();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char axis = line[i];
+        if ((axis != 'X' && axis != 'Y' && axis != 'Z') ||
+            (i > 0 && line[i - 1] != '|' && line[i - 1] != ' '))
+            continue;
+        std::size_t j = i + 1;
+        while (j < line.size() && line[j] == ' ') ++j;
+        if (j == i + 1) continue;
+        const std::size_t from = j;
+        if (j < line.size() && line[j] == '-') ++j;
+        if (!digit(j)) continue;
+        while (digit(j)) ++j;
+        if (j >= line.size() || line[j] != '.' || !digit(j + 1) || !digit(j + 2) || !digit(j + 3) ||
+            digit(j + 4))
+            continue;
+        found[axis] = line.substr(from, j + 4 - from);
+    }
     return found;
 }
 
