@@ -50,6 +50,15 @@ bool SafeOutFile::open(const std::string& path) {
     // Replace the file a link leads to, not the link.
     m_target = exists ? fs::canonical(path, ec).string() : path;
     if (ec) m_target = path;
+    // A file that could not be written in place is not replaced either.
+    if (exists) {
+        if (std::FILE* f = std::fopen(m_target.c_str(), "ab")) {
+            std::fclose(f);
+        } else {
+            m_error.code = errno != 0 ? errno : EACCES;
+            return false;
+        }
+    }
     std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = tempNameFor(m_target, seed());

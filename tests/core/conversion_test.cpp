@@ -245,27 +245,39 @@ TEST_F(ConversionJob, AWriteFailurePartWayLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dir.listing(), "job.sdr out.dat ");
 }
 
-TEST_F(ConversionJob, AFolderWithoutWritePermission) {
+TEST_F(ConversionJob, NoPermissionToWrite) {
+    using fs::perms;
     fs::create_directories(dir.path / "locked");
-    const std::string out = dir / "locked/out.dat";
-    spit(out, "old");
-    fs::permissions(dir.path / "locked", fs::perms::owner_read | fs::perms::owner_exec |
-                                             fs::perms::group_read | fs::perms::group_exec |
-                                             fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(out, fs::perms::all);
-    fs::permissions(obs, fs::perms::owner_all | fs::perms::others_read);
-    fs::permissions(dir.path, fs::perms::others_exec, fs::perm_options::add);
+    fs::create_directories(dir.path / "open");
+    const std::string inLocked = dir / "locked/out.dat";
+    const std::string readOnly = dir / "open/out.dat";
+    spit(inLocked, "old");
+    spit(readOnly, "old");
+    const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    fs::permissions(dir.path / "locked",
+                    readable | perms::owner_exec | perms::group_exec | perms::others_exec);
+    fs::permissions(dir.path / "open", perms::all);
+    fs::permissions(inLocked, perms::all);
+    fs::permissions(readOnly, readable);
+    fs::permissions(obs, readable);
+    fs::permissions(dir.path, perms::others_exec, fs::perm_options::add);
     inChild([&] {
         // Root may write anywhere: check as an ordinary user.
         if (geteuid() == 0 &&
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             return false;
-        const ConversionOutcome r = convertFile({obs, out, 1});
-        return r.failure && r.failure->kind == ConversionFailure::Kind::Output &&
-               r.failure->reason == "Permission denied";
+        bool ok = true;
+        for (const std::string& out : {inLocked, readOnly}) {
+            const ConversionOutcome r = convertFile({obs, out, 1});
+            ok = ok && r.failure && r.failure->kind == ConversionFailure::Kind::Output &&
+                 r.failure->path == out && r.failure->reason == "Permission denied";
+        }
+        return ok;
     });
-    EXPECT_EQ(slurp(out), "old");
+    EXPECT_EQ(slurp(inLocked), "old");
+    EXPECT_EQ(slurp(readOnly), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "locked"), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "open"), {}), 1);
 }
 
 TEST_F(ConversionJob, SameFileIsRefusedTouchingNothing) {
