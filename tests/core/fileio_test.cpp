@@ -14,10 +14,9 @@ namespace {
 struct TempDir {
     fs::path path;
     TempDir() {
-        path =
-            fs::temp_directory_path() /
-            ("quorvel-fileio-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        path = fs::temp_directory_path() /
+               ("quorvel-fileio-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path);
         fs::create_directories(path);
     }
