@@ -13,8 +13,6 @@ using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
-const QString kProblem = QStringLiteral("Problem");
-
 QString fromBytes(const std::string& s) {
     return QFile::decodeName(QByteArray::fromStdString(s));
 }
@@ -26,7 +24,8 @@ QString failureText(const quorvel::ConversionFailure& f) {
             return QStringLiteral("File Not Found or invalid path!") + QLatin1Char('\r') +
                    QStringLiteral("Please select again! ");
         case Kind::SameFile:
-            break;
+            return QStringLiteral("The Output File is the Observation File itself!") +
+                   QLatin1Char('\r') + QStringLiteral("Please choose another Output File.");
         case Kind::Observation:
             return QStringLiteral("Could not read the Observation File ") + fromBytes(f.path) +
                    QLatin1Char('\r') + fromBytes(f.reason);
@@ -34,8 +33,7 @@ QString failureText(const quorvel::ConversionFailure& f) {
             return QStringLiteral("Could not write the Output File ") + fromBytes(f.path) +
                    QLatin1Char('\r') + fromBytes(f.reason);
     }
-    return QStringLiteral("The Output File is the Observation File itself!") + QLatin1Char('\r') +
-           QStringLiteral("Please choose another Output File.");
+    return {};
 }
 
 }  // namespace
@@ -43,7 +41,7 @@ QString failureText(const quorvel::ConversionFailure& f) {
 void KCR1::CmdCon_Click() {
     platform::Dialogs& dialogs = m_services.dialogs;
     auto problem = [&](const QString& text) {
-        dialogs.message(text, Icon::Critical, Buttons::Ok, kProblem);
+        dialogs.message(text, Icon::Critical, Buttons::Ok, QStringLiteral("Problem"));
     };
     if (EdObs->text().isEmpty()) {
         problem(QStringLiteral("Empty field of Observation File"));
@@ -64,7 +62,7 @@ void KCR1::CmdCon_Click() {
     }
     if (quorvel::regularFileExists(output) &&
         dialogs.message(QStringLiteral("File Exists! Do you want to replace? "), Icon::Critical,
-                        Buttons::YesNo, kProblem, Answer::Yes) != Answer::Yes)
+                        Buttons::YesNo, QStringLiteral("Problem"), Answer::Yes) != Answer::Yes)
         return;
 
     const quorvel::ConversionOutcome r =

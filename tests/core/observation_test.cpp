@@ -37,8 +37,6 @@ TEST(ObservationRecords, RecordTypePicksTheTable) {
     EXPECT_EQ(&classify("For R6"), &kLayoutOther);
     EXPECT_EQ(&classify("For R"), &kLayoutOther);
     EXPECT_EQ(&classify(""), &kLayoutOther);
-    EXPECT_EQ(kLayoutM5.ValueWidth, 16);
-    EXPECT_EQ(kLayoutOther.ThirdIdColumn, 68);
 }
 
 TEST(ObservationRecords, MarkerOrdersTheValues) {
