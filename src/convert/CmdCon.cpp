@@ -1,4 +1,82 @@
-// The Convert command.
-#include "app/KCR1.h"
+// The Convert command: checks, the replace question, the conversion, the closing
+// message. It opens and closes only its own two files.
+#include <QFile>
+#include <QLineEdit>
+#include <QStringList>
 
-void KCR1::CmdCon_Click() {}
+#include "app/KCR1.h"
+#include "core/conversion.h"
+
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+QString fromBytes(const std::string& s) {
+    return QFile::decodeName(QByteArray::fromStdString(s));
+}
+
+QString failureText(const quorvel::ConversionFailure& f) {
+    using Kind = quorvel::ConversionFailure::Kind;
+    switch (f.kind) {
+        case Kind::ObservationNotFound:
+            return QStringLiteral("File Not Found or invalid path!") + QLatin1Char('\r') +
+                   QStringLiteral("Please select again! ");
+        case Kind::SameFile:
+            return QStringLiteral("The Output File is the Observation File itself!") +
+                   QLatin1Char('\r') + QStringLiteral("Please choose another Output File.");
+        case Kind::Observation:
+            return QStringLiteral("Could not read the Observation File ") + fromBytes(f.path) +
+                   QLatin1Char('\r') + fromBytes(f.reason);
+        case Kind::Output:
+            return QStringLiteral("Could not write the Output File ") + fromBytes(f.path) +
+                   QLatin1Char('\r') + fromBytes(f.reason);
+    }
+    return {};
+}
+
+}  // namespace
+
+void KCR1::CmdCon_Click() {
+    platform::Dialogs& dialogs = m_services.dialogs;
+    auto problem = [&](const QString& text) {
+        dialogs.message(text, Icon::Critical, Buttons::Ok, QStringLiteral("Problem"));
+    };
+    if (EdObs->text().isEmpty()) {
+        problem(QStringLiteral("Empty field of Observation File"));
+        EdObs->setFocus();
+        return;
+    }
+    if (EdOut->text().isEmpty()) {
+        problem(QStringLiteral("Empty field of Output File"));
+        EdOut->setFocus();
+        return;
+    }
+    const std::string observation = QFile::encodeName(EdObs->text()).toStdString();
+    const std::string output = QFile::encodeName(EdOut->text()).toStdString();
+    // Replacing the output would empty the observation file: refuse before asking.
+    if (quorvel::sameFile(observation, output)) {
+        problem(failureText({quorvel::ConversionFailure::Kind::SameFile, observation, {}}));
+        return;
+    }
+    if (quorvel::regularFileExists(output) &&
+        dialogs.message(QStringLiteral("File Exists! Do you want to replace? "), Icon::Critical,
+                        Buttons::YesNo, QStringLiteral("Problem"), Answer::Yes) != Answer::Yes)
+        return;
+
+    const quorvel::ConversionOutcome r =
+        quorvel::convertFile({observation, output, m_module.RunSettings.OutputFormat});
+    if (r.ran) {
+        m_module.LineCount = r.counts.LineCount;
+        m_module.CoordinateCount = r.counts.CoordinateCount;
+    }
+    if (r.failure) {
+        problem(failureText(*r.failure));
+        return;
+    }
+    QStringList parts;
+    for (const std::string& part : quorvel::closingMessageParts(r.counts)) parts << fromBytes(part);
+    dialogs.message(parts.join(QLatin1Char('\r')), Icon::None, Buttons::Ok,
+                    QStringLiteral("Finito"));
+}

@@ -56,7 +56,11 @@ std::size_t InFile::read(char* buf, std::size_t n) {
     return m_error ? 0 : k;
 }
 
-bool OutFile::create(const std::string& path) {
+bool OutFile::create(const std::string& path) { return openWith(path, "wb"); }
+
+bool OutFile::createNew(const std::string& path) { return openWith(path, "wbx"); }
+
+bool OutFile::openWith(const std::string& path, const char* mode) {
     close();
     m_error = FileError{path, 0};
     std::error_code ec;
@@ -65,7 +69,7 @@ bool OutFile::create(const std::string& path) {
         return false;
     }
     errno = 0;
-    m_file = std::fopen(path.c_str(), "wb");
+    m_file = std::fopen(path.c_str(), mode);
     if (m_file == nullptr) {
         m_error.code = errnoOr(EIO);
         return false;

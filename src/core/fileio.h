@@ -53,6 +53,8 @@ public:
 
     /// Creates the file, or empties an existing one.
     bool create(const std::string& path);
+    /// Creates a new file; fails (EEXIST) when one exists already.
+    bool createNew(const std::string& path);
     void adopt(std::FILE* stream, const std::string& name);
     /// Flushes and closes; false (and error()) when the data did not all reach the file.
     bool close();
@@ -65,6 +67,8 @@ public:
     const std::string& path() const { return m_error.path; }
 
 private:
+    bool openWith(const std::string& path, const char* mode);
+
     std::FILE* m_file = nullptr;
     bool m_owned = false;
     FileError m_error;

@@ -1,0 +1,50 @@
+// The conversion pass in memory, without files: the core's own speed.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "core/conversion.h"
+
+namespace {
+
+// An ordinary byte sink that keeps nothing.
+class NullWriter final : public quorvel::ByteWriter {
+public:
+    bool write(const char*, std::size_t n) override {
+        benchmark::DoNotOptimize(n);
+        return true;
+    }
+    using ByteWriter::write;
+};
+
+std::string sampleText() {
+    const std::string lines[] = {
+        "For R4|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z       11.256 m   |\r\n",
+        "For R5|Adr 0008|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z       11.256 m   |\n",
+        "For M5|Adr 00010|PI1                           2|Y          -2.239 m   |X           "
+        "6.156 m   |Z          -0.034 m   | \r\n",
+        "   0007                 508 0863    X       77.688 Y       -91.484 Z   156.261 \r\n",
+        "For R4|TR INPUT  |th       1.500 m   |ih       1.486 m   |                   |\n",
+    };
+    std::string text;
+    while (text.size() < 8 * 1024 * 1024)
+        for (const auto& l : lines) text += l;
+    return text;
+}
+
+void ConversionPass(benchmark::State& state) {
+    const std::string text = sampleText();
+    for (auto _ : state) {
+        quorvel::MemoryReader in(text);
+        NullWriter out;
+        quorvel::ConversionCounts counts;
+        quorvel::convertObservations(in, out, static_cast<int>(state.range(0)), counts);
+        benchmark::DoNotOptimize(counts.CoordinateCount);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(ConversionPass)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,92 @@
+// Writes a large observation file for the benchmark: every record type (R4, R5,
+// M5, fixed columns without a type), coordinate lines and the lines around them,
+// with CR LF, LF and CR line ends.
+//   quorvel-bench-gen SIZE_MB FILE
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string value(long v) {  // v thousandths, right-aligned past the field like real files
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%ld.%03ld", v / 1000, std::labs(v % 1000));
+    if (v < 0 && v > -1000) return "-" + std::string(buf);
+    return buf;
+}
+
+std::string pad(const std::string& s, std::size_t width) {
+    return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s SIZE_MB FILE\n", argv[0]);
+        return 2;
+    }
+    const long long target = std::atoll(argv[1]) * 1000000LL;
+    std::FILE* f = std::fopen(argv[2], "wb");
+    if (f == nullptr) {
+        std::perror(argv[2]);
+        return 1;
+    }
+    static const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
+    long long written = 0;
+    long n = 0;
+    while (written < target) {
+        ++n;
+        const long x = 20000 + (n * 7919) % 900000, y = -50000 + (n * 104729) % 800000,
+                   z = 11000 + (n * 31) % 5000;
+        const std::string p = std::to_string(1000 + n % 9000);
+        std::string line;
+        switch (n % 8) {
+            case 0:
+                line = "For R4|KR NTR" + p + "|X" + pad(value(x), 13) + " m   |Y" +
+                       pad(value(y), 13) + " m   |Z" + pad(value(z), 13) + " m   |";
+                break;
+            case 1:
+                line = "For R5|Adr " + pad(std::to_string(n % 10000), 4) + "|KR 67R" + p + "|X" +
+                       pad(value(x), 13) + " m   |Y" + pad(value(y), 13) + " m   |Z" +
+                       pad(value(z), 13) + " m   |";
+                break;
+            case 2:
+                line = "For M5|Adr " + pad(std::to_string(n % 100000), 5) +
+                       "|PI1                       " + pad(p, 5) + "|Y" + pad(value(y), 16) +
+                       " m   |X" + pad(value(x), 16) + " m   |Z" + pad(value(z), 16) + " m   | ";
+                break;
+            case 3:
+                line = "   " + pad(std::to_string(n % 10000), 4) + "                 " + p +
+                       " 0863   X" + pad(value(x), 13) + " Y" + pad(value(y), 14) + " Z" +
+                       pad(value(z), 10) + " ";
+                break;
+            case 4:
+                line =
+                    "For R4|TR INPUT  |th       1.500 m   |ih       1.486 m   |                   "
+                    "|";
+                break;
+            case 5:
+                line =
+                    "For M5|Adr 00012|PI1                           3|SD          6.654 m   "
+                    "|Hz        13.3541 DMS |V1        91.1618 DMS | ";
+                break;
+            case 6:
+                line =
+                    "For R5|Adr 0002|KR A     0|X        0.000 m   |Y        0.000 m   |"
+                    "                   |";
+                break;
+            default:
+                line = "For R4|KR S     1|                   |                   |Z" +
+                       pad(value(z), 13) + " m   |";
+                break;
+        }
+        line += ends[n % 4];
+        if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
+            std::perror(argv[2]);
+            return 1;
+        }
+        written += static_cast<long long>(line.size());
+    }
+    return std::fclose(f) == 0 ? 0 : 1;
+}

@@ -1,0 +1,79 @@
+// The whole pass over an input: the first byte picks the layout and the reader's
+// buffer size; the rest is the observation file.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/conversion.h"
+#include "core/observation_reader.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+// Hands the input out in pieces of `step` bytes.
+class SmallReads final : public quorvel::ByteReader {
+public:
+    SmallReads(std::string_view data, std::size_t step) : m_data(data), m_step(step) {}
+    std::size_t read(char* buf, std::size_t n) override {
+        const std::size_t k = std::min({n, m_step, m_data.size()});
+        std::copy_n(m_data.data(), k, buf);
+        m_data.remove_prefix(k);
+        return k;
+    }
+
+private:
+    std::string_view m_data;
+    std::size_t m_step;
+};
+
+// Lines by the plain rule, for comparison: CR, CR LF or LF ends one.
+std::int64_t countLines(std::string_view s) {
+    std::int64_t n = 0;
+    for (std::size_t i = 0; i < s.size(); ++n) {
+        while (i < s.size() && s[i] != '\r' && s[i] != '\n') ++i;
+        if (i < s.size() && s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        if (i < s.size()) ++i;
+    }
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const int format = data[0] % 4 + 1;  // 4 is no layout: nothing is written
+    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    std::string out;
+    quorvel::StringWriter writer(out);
+    quorvel::MemoryReader in(text);
+    quorvel::ConversionCounts counts;
+    check(quorvel::convertObservations(in, writer, format, counts) == quorvel::PassResult::Ok);
+
+    check(counts.LineCount == countLines(text));
+    check(counts.CoordinateCount <= counts.LineCount);
+    check(counts.nameLine.empty() || format <= 3);
+    if (format == 4) check(out.empty());
+    // Only whole lines, each ended by CR LF; no other CR or LF.
+    check(out.empty() || out.compare(out.size() - 2, 2, "\r\n") == 0);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] == '\r') check(i + 1 < out.size() && out[i + 1] == '\n');
+        if (out[i] == '\n') check(i > 0 && out[i - 1] == '\r');
+    }
+
+    // Reads of any size give the same result.
+    std::string again;
+    quorvel::StringWriter writer2(again);
+    SmallReads pieces(text, data[0] % 7 + 1);
+    quorvel::ConversionCounts counts2;
+    quorvel::convertObservations(pieces, writer2, format, counts2);
+    check(again == out && counts2.LineCount == counts.LineCount &&
+          counts2.CoordinateCount == counts.CoordinateCount);
+    return 0;
+}

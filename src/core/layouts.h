@@ -1,0 +1,21 @@
+#pragma once
+// The three layouts of the coordinate file, one point per line ending in CR LF.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "observation.h"
+
+namespace quorvel {
+
+/// Appends `line` in layout `outputFormat` (1, 2 or 3) to `out`, with `number` as
+/// its generated point number. Returns the layout's name line ("Output Format:
+/// Autocogo 1"...), or nothing (and writes nothing) for any other layout number.
+/// A line whose Z is empty or blank writes nothing but still names the layout.
+std::optional<std::string_view> appendCoordinateLine(std::string& out, int outputFormat,
+                                                     const CoordinateLine& line,
+                                                     std::int64_t number);
+
+}  // namespace quorvel

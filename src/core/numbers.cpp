@@ -1,0 +1,221 @@
+#include "numbers.h"
+
+#include <cstdint>
+
+namespace quorvel {
+
+namespace {
+
+// Digits beyond these cannot change the written value: the integer part is at most
+// kMaxIntegerDigits long, then three decimals and one digit that decides the rounding.
+constexpr int kKeptDigits = kMaxIntegerDigits + 8;
+// Exponents are clamped here: anything larger is far past every limit already.
+constexpr std::int64_t kExponentLimit = 1'000'000'000;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A number as 0.d1d2d3... x 10^point, d1 not zero. Only the first digits are kept.
+struct Decimal {
+    bool negative = false;
+    char digits[kKeptDigits];
+    int kept = 0;
+    bool nonZero = false;
+    std::int64_t point = 0;
+
+    void addIntegerDigit(char c) {
+        if (c != '0') nonZero = true;
+        if (!nonZero) return;  // leading zeros
+        keep(c);
+        ++point;
+    }
+    void addFractionDigit(char c) {
+        if (c != '0') nonZero = true;
+        if (!nonZero) {
+            --point;  // zeros right after the point
+            return;
+        }
+        keep(c);
+    }
+    void keep(char c) {
+        if (kept < kKeptDigits) digits[kept++] = c;
+    }
+    void scale(std::int64_t exponent) { point += exponent; }
+
+    // The digit at position i of 0.d1d2..., 0 beyond what was kept.
+    char at(std::int64_t i) const { return i >= 0 && i < kept ? digits[i] : '0'; }
+
+    bool write(std::string& out) const;
+};
+
+bool Decimal::write(std::string& out) const {
+    // Below 0.0005 everything rounds to zero; above 300 integer digits nothing is written.
+    if (!nonZero || point < -3) {
+        out += "0.000";
+        return true;
+    }
+    if (point > kMaxIntegerDigits) return false;
+    // Digits of the integer part and the three decimals, most significant first.
+    const int intLen = point > 0 ? static_cast<int>(point) : 0;
+    const int len = intLen + 3;
+    char buf[kMaxIntegerDigits + 4];
+    // Output position j weighs 10^(intLen-1-j), as does digit j - offset of 0.d1d2...
+    // buf[0] takes a carry out of the rounding.
+    const std::int64_t offset = intLen - point;
+    buf[0] = '0';
+    for (int j = 0; j < len; ++j) buf[j + 1] = at(j - offset);
+    // Half away from zero: the magnitude goes up when the next digit is 5 or more.
+    if (at(len - offset) >= '5') {
+        int j = len;
+        while (buf[j] == '9') buf[j--] = '0';
+        ++buf[j];
+    }
+    int first = 0;
+    while (first < intLen && buf[first] == '0') ++first;  // leading zeros, one digit kept
+    const int intDigits = intLen + 1 - first;
+    if (intDigits > kMaxIntegerDigits) return false;
+    bool zero = true;
+    for (int j = first; j <= len; ++j) zero = zero && buf[j] == '0';
+    if (negative && !zero) out += '-';
+    out.append(buf + first, static_cast<std::size_t>(intDigits));
+    out += '.';
+    out.append(buf + intLen + 1, 3);
+    return true;
+}
+
+// Reads the digits of an exponent, starting with `c`, clamped so that a huge one
+// costs neither time nor memory; `next` steps to the following character.
+template <class Next>
+std::int64_t readExponentDigits(Next&& next, char c) {
+    std::int64_t value = 0;
+    while (isDigit(c)) {
+        if (value < kExponentLimit) value = value * 10 + (c - '0');
+        c = next();
+    }
+    return value > kExponentLimit ? kExponentLimit : value;
+}
+
+bool ignorable(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+}  // namespace
+
+void appendLeadingNumber(std::string_view text, std::string& out) {
+    std::size_t i = 0;
+    // The next character that is not ignored, or 0 at the end of the text.
+    auto peek = [&]() -> char {
+        while (i < text.size() && ignorable(text[i])) ++i;
+        return i < text.size() ? text[i] : '\0';
+    };
+    Decimal d;
+    char c = peek();
+    if (c == '+' || c == '-') {
+        d.negative = c == '-';
+        ++i;
+        c = peek();
+    }
+    bool digits = false;
+    bool point = false;
+    for (;; ++i, c = peek()) {
+        if (isDigit(c)) {
+            digits = true;
+            point ? d.addFractionDigit(c) : d.addIntegerDigit(c);
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits && (c == 'E' || c == 'e')) {
+        // An exponent counts only with at least one digit.
+        const std::size_t mark = i;
+        ++i;
+        c = peek();
+        bool minus = false;
+        if (c == '+' || c == '-') {
+            minus = c == '-';
+            ++i;
+            c = peek();
+        }
+        if (isDigit(c)) {
+            const std::int64_t e = readExponentDigits(
+                [&] {
+                    ++i;
+                    return peek();
+                },
+                c);
+            d.scale(minus ? -e : e);
+        } else {
+            i = mark;
+        }
+    }
+    if (!digits || !d.write(out)) out += "0.000";
+}
+
+bool appendStrictNumber(std::string_view text, std::string& out) {
+    std::size_t b = 0;
+    std::size_t e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    std::size_t i = b;
+    auto next = [&]() -> char { return i < e ? text[i] : '\0'; };
+    Decimal d;
+    char c = next();
+    if (c == '+' || c == '-') {
+        d.negative = c == '-';
+        ++i;
+    }
+    bool digits = false;
+    bool point = false;
+    for (c = next(); i < e; c = next()) {
+        if (isDigit(c)) {
+            digits = true;
+            point ? d.addFractionDigit(c) : d.addIntegerDigit(c);
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+        ++i;
+    }
+    if (!digits) return false;
+    if (i < e && (c == 'E' || c == 'e')) {
+        ++i;
+        c = next();
+        bool minus = false;
+        if (c == '+' || c == '-') {
+            minus = c == '-';
+            ++i;
+            c = next();
+        }
+        if (!isDigit(c)) return false;
+        const std::int64_t ex = readExponentDigits(
+            [&] {
+                ++i;
+                return next();
+            },
+            c);
+        d.scale(minus ? -ex : ex);
+    }
+    if (i != e) return false;
+    const std::size_t before = out.size();
+    if (d.write(out)) return true;
+    out.resize(before);
+    return false;
+}
+
+std::string leadingNumber(std::string_view text) {
+    std::string out;
+    appendLeadingNumber(text, out);
+    return out;
+}
+
+std::optional<std::string> strictNumber(std::string_view text) {
+    std::string out;
+    if (!appendStrictNumber(text, out)) return std::nullopt;
+    return out;
+}
+
+}  // namespace quorvel

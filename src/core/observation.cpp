@@ -1,0 +1,80 @@
+#include "observation.h"
+
+#include "numbers.h"
+
+namespace quorvel {
+
+namespace {
+
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool digitOrPoint(char c) {
+    return (c >= '0' && c <= '9') || c == '.';
+}
+
+// `width` characters from column `column` (counted from 1), cut short by the line's end.
+std::string_view cut(std::string_view line, int column, int width) {
+    const std::size_t start = static_cast<std::size_t>(column - 1);
+    if (start >= line.size()) return {};
+    return line.substr(start, static_cast<std::size_t>(width));
+}
+
+std::string_view withoutLeadingBlanks(std::string_view s) {
+    const std::size_t i = s.find_first_not_of(' ');
+    return i == std::string_view::npos ? std::string_view() : s.substr(i);
+}
+
+char markerOf(std::string_view line, const ObservationLayout& layout) {
+    const std::size_t i = static_cast<std::size_t>(layout.MarkerColumn - 1);
+    return i < line.size() ? upper(line[i]) : '\0';
+}
+
+}  // namespace
+
+const ObservationLayout& classify(std::string_view line) {
+    const char a = line.size() > 4 ? upper(line[4]) : '\0';
+    const char b = line.size() > 5 ? upper(line[5]) : '\0';
+    if (a == 'R' && b == '4') return kLayoutR4;
+    if (a == 'R' && b == '5') return kLayoutR5;
+    if (a == 'M' && b == '5') return kLayoutM5;
+    return kLayoutOther;
+}
+
+bool isCoordinateLine(std::string_view line, const ObservationLayout& layout) {
+    const char m = markerOf(line, layout);
+    return m == 'X' || m == 'Y';
+}
+
+std::string_view valueField(std::string_view line, int column, int width) {
+    std::string_view field = cut(line, column, width);
+    if (field.empty() || !digitOrPoint(field.back())) return field;
+    std::size_t end = static_cast<std::size_t>(column - 1) + field.size();
+    while (end < line.size() && digitOrPoint(line[end])) ++end;
+    return line.substr(static_cast<std::size_t>(column - 1),
+                       end - static_cast<std::size_t>(column - 1));
+}
+
+LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& layout,
+                               CoordinateLine& out) {
+    const char marker = markerOf(line, layout);
+    if (marker != 'X' && marker != 'Y') return LineOutcome::NotCoordinate;
+    out.Marker = marker;
+    std::string& first = marker == 'X' ? out.X : out.Y;
+    std::string& second = marker == 'X' ? out.Y : out.X;
+
+    second.clear();
+    if (!appendStrictNumber(valueField(line, layout.SecondIdColumn + 1, layout.ValueWidth), second))
+        return LineOutcome::SecondNotNumber;
+    first.clear();
+    appendLeadingNumber(valueField(line, layout.MarkerColumn + 1, layout.ValueWidth), first);
+    out.Z.clear();
+    const std::string_view third = valueField(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
+    if (!appendStrictNumber(third, out.Z)) out.Z.assign(third);
+    out.Code.assign(withoutLeadingBlanks(cut(line, layout.CodeColumn, layout.CodeWidth)));
+    out.Point.assign(withoutLeadingBlanks(cut(line, layout.PointColumn, layout.PointWidth)));
+    return LineOutcome::Complete;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,322 @@
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "core/conversion.h"
+#include "core/safe_output.h"
+#include "temp_dir.h"
+
+using namespace quorvel;
+namespace fs = std::filesystem;
+
+namespace {
+
+// An R4 coordinate line with point `point`, values as given.
+std::string r4(const std::string& point, const std::string& x, const std::string& y,
+               const std::string& z, char marker = 'X') {
+    std::string s(72, ' ');
+    s.replace(4, 2, "R4");
+    s.replace(10, 3, "TR ");
+    s.replace(13, point.size(), point);
+    s[18] = marker;
+    s.replace(31 - x.size(), x.size(), x);
+    s.replace(51 - y.size(), y.size(), y);
+    s.replace(71 - z.size(), z.size(), z);
+    return s;
+}
+
+std::string convert(const std::string& text, int format, ConversionCounts& counts) {
+    std::string out;
+    StringWriter writer(out);
+    MemoryReader in(text);
+    EXPECT_EQ(convertObservations(in, writer, format, counts), PassResult::Ok);
+    return out;
+}
+
+// Accepts `limit` bytes, then fails.
+class FullWriter final : public ByteWriter {
+public:
+    explicit FullWriter(std::size_t limit) : m_limit(limit) {}
+    bool write(const char*, std::size_t n) override {
+        if (n > m_limit) return false;
+        m_limit -= n;
+        return true;
+    }
+    using ByteWriter::write;
+
+private:
+    std::size_t m_limit;
+};
+
+}  // namespace
+
+TEST(ConversionPass, CountsLinesAndCoordinateLines) {
+    ConversionCounts counts;
+    EXPECT_EQ(convert("", 1, counts), "");
+    EXPECT_EQ(counts.LineCount, 0);
+    EXPECT_EQ(counts.CoordinateCount, 0);
+    EXPECT_EQ(counts.nameLine, "");
+
+    EXPECT_EQ(convert("header\r\nFor R4|TR POLAR\r\n\r\n", 1, counts), "");
+    EXPECT_EQ(counts.LineCount, 3);
+    EXPECT_EQ(counts.CoordinateCount, 0);
+    EXPECT_EQ(counts.nameLine, "");
+
+    // The fourth of ten has no Z: its number is used up. A second value that is not a
+    // number counts too, writes nothing and leaves the name line alone.
+    std::string text;
+    for (int i = 1; i <= 10; ++i)
+        text += r4(std::to_string(i), "1", "2", i == 4 ? "" : "3") + "\r\n";
+    const std::string out = convert(text, 3, counts);
+    EXPECT_EQ(counts.LineCount, 10);
+    EXPECT_EQ(counts.CoordinateCount, 10);
+    EXPECT_EQ(counts.nameLine, "Output Format: Autocogo 3");
+    std::string numbers;
+    for (std::size_t at = 0; at < out.size(); at = out.find("\r\n", at) + 2)
+        numbers += out.substr(at, out.find(',', at) - at) + " ";
+    EXPECT_EQ(numbers, "1 2 3 5 6 7 8 9 10 ");
+
+    EXPECT_EQ(convert(r4("1", "1", "abc", "3"), 2, counts), "");
+    EXPECT_EQ(counts.CoordinateCount, 1);
+    EXPECT_EQ(counts.nameLine, "");
+    EXPECT_EQ(convert(r4("1", "1", "2", ""), 2, counts), "");
+    EXPECT_EQ(counts.nameLine, "Output Format: Autocogo 2");
+    EXPECT_EQ(convert(r4("1", "1", "2", "3"), 7, counts), "");  // no such layout
+    EXPECT_EQ(counts.CoordinateCount, 1);
+    EXPECT_EQ(counts.nameLine, "");
+}
+
+TEST(ConversionPass, LineEndsDoNotChangeTheResult) {
+    const std::string a = r4("1", "1.5", "2.25", "3"), b = r4("2", "4", "5", "6", 'y');
+    ConversionCounts counts;
+    const std::string expected = convert(a + "\r\n" + b + "\r\n", 1, counts);
+    EXPECT_EQ(expected,
+              "1      1.500          2.250         3.000        TR 1   \r\n"
+              "2      5.000          4.000         6.000        TR 2   \r\n");
+    for (const char* end : {"\r", "\n"}) {
+        EXPECT_EQ(convert(a + end + b, 1, counts), expected);  // last line without an end
+        EXPECT_EQ(counts.LineCount, 2);
+    }
+}
+
+TEST(ConversionPass, ClosingMessage) {
+    ConversionCounts counts;
+    counts.LineCount = 25;
+    counts.CoordinateCount = 3;
+    counts.nameLine = "Output Format: Autocogo 1";
+    const auto parts = closingMessageParts(counts);
+    EXPECT_EQ(parts[0], "Conversion was Finshed Successfully!");
+    EXPECT_EQ(parts[1], "Lines read:  25");
+    EXPECT_EQ(parts[2], "Coordinates Lines:  3");
+    EXPECT_EQ(parts[3], "Output Format: Autocogo 1");
+    EXPECT_EQ(closingMessageParts({})[3], "");
+}
+
+TEST(ConversionPass, FailuresStopThePass) {
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += r4("1", "1", "2", "3") + "\n";
+    MemoryReader in(text);
+    FullWriter out(1000);
+    ConversionCounts counts;
+    EXPECT_EQ(convertObservations(in, out, 1, counts), PassResult::WriteFailed);
+}
+
+class ConversionJob : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string obs = dir / "job.sdr";
+    std::string text = r4("11", "1", "2", "3") + "\r\n" + r4("12", "4", "5", "6") + "\r\n";
+
+    void SetUp() override { spit(obs, text); }
+
+    std::string expected(int format) {
+        ConversionCounts counts;
+        return convert(text, format, counts);
+    }
+};
+
+TEST_F(ConversionJob, WritesAndReplacesTheOutput) {
+    const std::string out = dir / "job.dat";
+    ConversionOutcome r = convertFile({obs, out, 2});
+    ASSERT_FALSE(r.failure);
+    EXPECT_TRUE(r.ran);
+    EXPECT_EQ(r.counts.LineCount, 2);
+    EXPECT_EQ(slurp(out), expected(2));
+
+    spit(out, std::string(100000, 'o'));  // a longer old file is replaced entirely
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    r = convertFile({obs, out, 1});
+    ASSERT_FALSE(r.failure);
+    EXPECT_EQ(slurp(out), expected(1));
+    EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(dir.listing(), "job.dat job.sdr ");
+
+    // Through a link the file it leads to is replaced; the link stays.
+    fs::create_directories(dir.path / "real");
+    spit(dir / "real/target.dat", "old");
+    fs::create_symlink(dir.path / "real/target.dat", dir.path / "link.dat");
+    ASSERT_FALSE(convertFile({obs, dir / "link.dat", 3}).failure);
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.dat"));
+    EXPECT_EQ(slurp(dir / "real/target.dat"), expected(3));
+}
+
+TEST_F(ConversionJob, TheObservationFileCannotBeRead) {
+    const std::string out = dir / "out.dat";
+    spit(out, "old");
+    ConversionOutcome r = convertFile({dir / "missing.sdr", out, 1});
+    ASSERT_TRUE(r.failure);
+    EXPECT_FALSE(r.ran);
+    EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::ObservationNotFound);
+    EXPECT_EQ(r.failure->path, dir / "missing.sdr");
+    EXPECT_EQ(r.failure->reason, "No such file or directory");
+
+    r = convertFile({dir / "no/such/folder.sdr", out, 1});
+    ASSERT_TRUE(r.failure);
+    EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::ObservationNotFound);
+
+    r = convertFile({dir.path.string(), out, 1});
+    ASSERT_TRUE(r.failure);
+    EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::Observation);
+    EXPECT_EQ(r.failure->reason, "Is a directory");
+    EXPECT_EQ(slurp(out), "old");
+    EXPECT_EQ(dir.listing(), "job.sdr out.dat ");
+}
+
+TEST_F(ConversionJob, TheOutputCannotBeWritten) {
+    ConversionOutcome r = convertFile({obs, dir / "no/folder/out.dat", 1});
+    ASSERT_TRUE(r.failure);
+    EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::Output);
+    EXPECT_EQ(r.failure->path, dir / "no/folder/out.dat");
+    EXPECT_EQ(r.failure->reason, "No such file or directory");
+
+    r = convertFile({obs, dir.path.string(), 1});
+    ASSERT_TRUE(r.failure);
+    EXPECT_EQ(r.failure->reason, "Is a directory");
+
+    r = convertFile({obs, obs + "/out.dat", 1});  // a file where a folder should be
+    ASSERT_TRUE(r.failure);
+    EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::Output);
+    EXPECT_EQ(r.failure->reason, "Not a directory");
+
+    if (fs::exists("/dev/full")) {
+        r = convertFile({obs, "/dev/full", 1});
+        ASSERT_TRUE(r.failure);
+        EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::Output);
+        EXPECT_EQ(r.failure->path, "/dev/full");
+        EXPECT_EQ(r.failure->reason, "No space left on device");
+    }
+    EXPECT_EQ(dir.listing(), "job.sdr ");
+}
+
+// Runs `body` in a child process (for limits and users that must not touch the
+// test itself); the child's exit status 0 means its checks held.
+template <class Body>
+void inChild(Body body) {
+    const pid_t pid = fork();
+    ASSERT_NE(pid, -1);
+    if (pid == 0) _exit(body() ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(ConversionJob, AWriteFailurePartWayLeavesTheOldFileAsItWas) {
+    std::string big;
+    for (int i = 0; i < 20000; ++i) big += r4(std::to_string(i % 1000), "1", "2", "3") + "\n";
+    spit(obs, big);
+    const std::string out = dir / "out.dat";
+    spit(out, "old content");
+    inChild([&] {
+        // Files may not grow past 64 KiB in the child: the write fails part way.
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const ConversionOutcome r = convertFile({obs, out, 1});
+        return r.failure && r.failure->kind == ConversionFailure::Kind::Output &&
+               r.failure->path == out && r.failure->reason == "File too large" && r.ran;
+    });
+    EXPECT_EQ(slurp(out), "old content");
+    EXPECT_EQ(dir.listing(), "job.sdr out.dat ");
+}
+
+TEST_F(ConversionJob, NoPermissionToWrite) {
+    using fs::perms;
+    fs::create_directories(dir.path / "locked");
+    fs::create_directories(dir.path / "open");
+    const std::string inLocked = dir / "locked/out.dat";
+    const std::string readOnly = dir / "open/out.dat";
+    spit(inLocked, "old");
+    spit(readOnly, "old");
+    const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    fs::permissions(dir.path / "locked",
+                    readable | perms::owner_exec | perms::group_exec | perms::others_exec);
+    fs::permissions(dir.path / "open", perms::all);
+    fs::permissions(inLocked, perms::all);
+    fs::permissions(readOnly, readable);
+    fs::permissions(obs, readable);
+    fs::permissions(dir.path, perms::others_exec, fs::perm_options::add);
+    inChild([&] {
+        // Root may write anywhere: check as an ordinary user.
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            return false;
+        bool ok = true;
+        for (const std::string& out : {inLocked, readOnly}) {
+            const ConversionOutcome r = convertFile({obs, out, 1});
+            ok = ok && r.failure && r.failure->kind == ConversionFailure::Kind::Output &&
+                 r.failure->path == out && r.failure->reason == "Permission denied";
+        }
+        return ok;
+    });
+    EXPECT_EQ(slurp(inLocked), "old");
+    EXPECT_EQ(slurp(readOnly), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "locked"), {}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "open"), {}), 1);
+}
+
+TEST_F(ConversionJob, SameFileIsRefusedTouchingNothing) {
+    fs::create_symlink(obs, dir.path / "link.sdr");
+    fs::create_hard_link(obs, dir.path / "hard.sdr");
+    for (const std::string& out : {obs, dir / "link.sdr", dir / "hard.sdr", dir / "././/job.sdr"}) {
+        const ConversionOutcome r = convertFile({obs, out, 1});
+        ASSERT_TRUE(r.failure) << out;
+        EXPECT_EQ(r.failure->kind, ConversionFailure::Kind::SameFile);
+        EXPECT_FALSE(r.ran);
+    }
+    EXPECT_EQ(slurp(obs), text);
+}
+
+TEST_F(ConversionJob, DevicesAreWrittenDirectly) {
+    SafeOutFile out;
+    ASSERT_TRUE(out.open("/dev/null"));
+    EXPECT_TRUE(out.direct());
+    EXPECT_TRUE(out.write("x"));
+    EXPECT_TRUE(out.commit());
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    ASSERT_FALSE(convertFile({obs, "/dev/null", 1}).failure);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    ASSERT_TRUE(out.open("/dev/stdout"));
+    EXPECT_TRUE(out.direct());
+    out.discard();
+    ASSERT_TRUE(out.open(dir / "x.dat"));
+    EXPECT_FALSE(out.direct());
+    out.discard();
+    EXPECT_EQ(dir.listing(), "job.sdr ");
+}
+
+TEST_F(ConversionJob, EveryByteValuePassesThrough) {
+    std::string line = r4("1", "1", "2", "3");
+    line.replace(10, 3, "\x80\t\x01");
+    line.replace(13, 4, "\xff\x7f\x1b\xe9");
+    line.replace(59, 12, "\xa0\x02\t\x90        ");
+    spit(obs, line);
+    const std::string out = dir / "out.dat";
+    ASSERT_FALSE(convertFile({obs, out, 3}).failure);
+    EXPECT_EQ(slurp(out), "1,1.000,2.000,\xa0\x02\t\x90        ,\x80\t\x01,\xff\x7f\x1b\xe9\r\n");
+}

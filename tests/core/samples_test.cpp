@@ -1,0 +1,104 @@
+// Every coordinate of the real observation files comes out with all its digits.
+#include <map>
+
+#include "core/conversion.h"
+#include "core/observation.h"
+#include "core/observation_reader.h"
+#include "samples.h"
+
+using namespace quorvel;
+
+namespace {
+
+// The values the line shows after its axis letters ("|X   21.259 m"): a letter X, Y
+// or Z after a bar or blank, blanks, then a number with three decimals.
+std::map<char, std::string> shownValues(const std::string& line) {
+    auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    std::map<char, std::string> found;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char axis = line[i];
+        if ((axis != 'X' && axis != 'Y' && axis != 'Z') ||
+            (i > 0 && line[i - 1] != '|' && line[i - 1] != ' '))
+            continue;
+        std::size_t j = i + 1;
+        while (j < line.size() && line[j] == ' ') ++j;
+        if (j == i + 1) continue;
+        const std::size_t from = j;
+        if (j < line.size() && line[j] == '-') ++j;
+        if (!digit(j)) continue;
+        while (digit(j)) ++j;
+        if (j >= line.size() || line[j] != '.' || !digit(j + 1) || !digit(j + 2) || !digit(j + 3) ||
+            digit(j + 4))
+            continue;
+        found[axis] = line.substr(from, j + 4 - from);
+    }
+    return found;
+}
+
+}  // namespace
+
+TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
+    const auto files = samples::files();
+    REQUIRE_SAMPLES(files);
+    int checked = 0;
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string text = samples::read(file);
+        MemoryReader in(text);
+        ObservationLineReader lines(in);
+        std::string_view line;
+        CoordinateLine c;
+        int coordinates = 0;
+        while (lines.next(line)) {
+            const std::string s(line);
+            const auto shown = shownValues(s);
+            const bool hasXY = shown.count('X') && shown.count('Y');
+            const LineOutcome outcome = readCoordinateLine(line, classify(line), c);
+            EXPECT_EQ(outcome == LineOutcome::Complete, hasXY) << s;
+            if (outcome != LineOutcome::Complete || !hasXY) continue;
+            ++coordinates;
+            EXPECT_EQ(c.X, shown.at('X')) << s;
+            EXPECT_EQ(c.Y, shown.at('Y')) << s;
+            if (shown.count('Z')) {
+                EXPECT_EQ(c.Z, shown.at('Z')) << s;
+            } else {
+                EXPECT_EQ(c.Z.find_first_not_of(' '), std::string::npos) << s;
+            }
+        }
+        EXPECT_GT(coordinates, 10);
+        checked += coordinates;
+    }
+    EXPECT_GT(checked, 500);
+}
+
+TEST(RealSamples, SurveyPoint1100InEveryRecordType) {
+    const auto files = samples::files();
+    REQUIRE_SAMPLES(files);
+    for (const char* name : {"r4-survey.obs", "r5-survey.obs", "m5-survey-older.obs"}) {
+        const std::string text = samples::read(samples::folder() / name);
+        std::string out;
+        StringWriter writer(out);
+        MemoryReader in(text);
+        ConversionCounts counts;
+        ASSERT_EQ(convertObservations(in, writer, 3, counts), PassResult::Ok);
+        EXPECT_NE(out.find(",21.259,59.620,11.256,"), std::string::npos) << name;
+        EXPECT_EQ(counts.LineCount, 151) << name;
+        EXPECT_EQ(counts.nameLine, "Output Format: Autocogo 3");
+    }
+    // The fixed-column file has CR LF line ends and values past the fields.
+    const std::string rec = samples::read(samples::folder() / "rec-survey.obs");
+    CoordinateLine c;
+    MemoryReader in(rec);
+    ObservationLineReader lines(in);
+    std::string_view line;
+    bool seen = false;
+    while (lines.next(line)) {
+        if (line.find("508 0863") == std::string_view::npos) continue;
+        ASSERT_EQ(readCoordinateLine(line, classify(line), c), LineOutcome::Complete);
+        EXPECT_EQ(c.X, "77.688");
+        EXPECT_EQ(c.Y, "-91.484");
+        EXPECT_EQ(c.Z, "156.261");
+        seen = true;
+    }
+    EXPECT_TRUE(seen);
+}
