@@ -115,8 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (name) {
             check(name->size() <= 16);
             check(name->empty() || name->back() != ' ');
-            const bool leaves = *name == "." || *name == ".." ||
-                                name->find_first_of(std::string_view("/\\\0", 3)) != std::string::npos;
+            const bool leaves =
+                *name == "." || *name == ".." ||
+                name->find_first_of(std::string_view("/\\\0", 3)) != std::string::npos;
             check(quorvel::jobNameIsSafe(*name) == !leaves);
         }
     }
