@@ -71,9 +71,14 @@ bool QtSerialPort::open() {
                 m_error = QStringLiteral("%1: no such device.").arg(dev);
                 break;
             case QSerialPort::PermissionError: {
+#ifdef Q_OS_WIN
+                const bool inUse = true;  // access to a COM port is refused only while held
+#else
                 // The same error means "in use" when the device itself may be opened.
                 const QFileInfo info(dev);
-                if (info.isReadable() && info.isWritable())
+                const bool inUse = info.isReadable() && info.isWritable();
+#endif
+                if (inUse)
                     m_error = QStringLiteral("%1 is in use by another program (%2).")
                                   .arg(dev, m_port.errorString());
                 else

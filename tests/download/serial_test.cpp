@@ -1,5 +1,6 @@
 // Downloads through a real serial port: a pseudo-terminal pair, the real port
 // class and the real main window.
+#include <sys/wait.h>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
@@ -183,6 +184,43 @@ private slots:
                  qPrintable(r.dialogs.messages[0].text));
         QVERIFY(!r.port.isOpen());
         QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
+    }
+
+    void noPermissionNamesTheDialoutGroup() {
+        QVERIFY(QFile::setPermissions(m_pty->slave(), QFile::ReadOwner | QFile::WriteOwner));
+        const QString device = m_pty->slave();
+        auto attempt = [device] {
+            platform::QtSerialPort port([device](const QString&) { return device; });
+            return port.open() ? QByteArray("opened") : port.errorString().toUtf8();
+        };
+        QByteArray text;
+        if (::geteuid() != 0) {
+            if (QFileInfo(device).isReadable()) QSKIP("the device stays readable for this user");
+            text = attempt();
+        } else {
+            // Root opens any device: try as an ordinary user in a child process.
+            int fds[2];
+            QVERIFY(::pipe(fds) == 0);
+            const pid_t child = ::fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                ::close(fds[0]);
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+                const QByteArray said = attempt();
+                const bool ok =
+                    ::write(fds[1], said.constData(), size_t(said.size())) == said.size();
+                ::_exit(ok ? 0 : 4);
+            }
+            ::close(fds[1]);
+            char buf[1024];
+            for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, n);
+            ::close(fds[0]);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        QVERIFY2(text.contains("permission denied") && text.contains("dialout group"),
+                 text.constData());
     }
 
     void theStationSimulatorPlaysADownload() {
