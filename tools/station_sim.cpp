@@ -210,6 +210,8 @@ void writeAll(int fd, const char* data, std::size_t n) {
 }
 
 /// Waits until the other end has read everything sent, so closing loses nothing.
+/// Bytes reach the other end's queue a moment after the write, so the queue must
+/// stay empty for a while before the line counts as drained.
 void waitForDelivery(const std::string& slave) {
     const int s = open(slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (s < 0) {
@@ -217,9 +219,13 @@ void waitForDelivery(const std::string& slave) {
         return;
     }
     const auto deadline = Clock::now() + 5s;
+    auto emptySince = Clock::now();
     int waiting = 0;
-    while (ioctl(s, FIONREAD, &waiting) == 0 && waiting > 0 && Clock::now() < deadline)
+    while (Clock::now() < deadline && ioctl(s, FIONREAD, &waiting) == 0) {
+        if (waiting > 0) emptySince = Clock::now();
+        if (Clock::now() - emptySince >= 150ms) break;
         std::this_thread::sleep_for(5ms);
+    }
     close(s);
 }
 

@@ -50,14 +50,6 @@ private slots:
         QVERIFY(r.dialogs.messages.isEmpty());
     }
 
-    void leadingBlanksOfTheJobNameStay() {
-        DumpRig r("10NM  NORTH         x\r\nrec\r\n");
-        r.window.readdump();
-        QCOMPARE(r.c.EdObs->text(), r.inHome(QStringLiteral("  NORTH.sdr")));
-        QCOMPARE(readFile(r.inHome(QStringLiteral("  NORTH.sdr"))),
-                 QByteArray("10NM  NORTH         x\r\nrec\r\n"));
-    }
-
     void progressScaleFollowsTheCountAndStopsAtItsEnd() {
         const struct {
             qint64 lineCount;

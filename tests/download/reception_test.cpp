@@ -292,18 +292,6 @@ private slots:
         r.port.lose(QStringLiteral("again"));  // no reception runs: nothing to say
         QCOMPARE(r.dialogs.messages.size(), 1);
     }
-
-    void exitClosesThePortAndKeepsTheCapture() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "kept");
-        r.window.closeEverything();
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "kept"));
-    }
 };
 
 QTEST_MAIN(ReceptionTest)

@@ -57,6 +57,11 @@ QByteArray everyByte() {
     return all;
 }
 
+/// The process has ended (waitForFinished alone fails on one that already has).
+bool finished(QProcess& p) {
+    return p.state() == QProcess::NotRunning || p.waitForFinished(5000);
+}
+
 }  // namespace
 
 class SerialTest : public QObject {
@@ -237,10 +242,28 @@ private slots:
         Rig r(device);
         r.window.cmdReceive_Click();
         QVERIFY(waitFor([&] { return r.ended(); }));
-        QVERIFY(sim.waitForFinished(5000));
+        QVERIFY(finished(sim));
         QCOMPARE(sim.exitCode(), 0);
         QCOMPARE(readFile(r.dir.path() + QStringLiteral("/SIMULATED.sdr")), job);
         QVERIFY(r.dialogs.messages.isEmpty());
+    }
+
+    void theStationSimulatorPullsTheCable() {
+        QTemporaryDir files;
+        const QString source = files.path() + QStringLiteral("/job.txt");
+        QVERIFY(writeFile(source, "\r\n" + kRecords));
+        QProcess sim;
+        sim.start(QStringLiteral(QUORVEL_STATION_SIM),
+                  {QStringLiteral("--pty"), QStringLiteral("--no-pace"),
+                   QStringLiteral("--close-after"), QStringLiteral("40"), source});
+        QVERIFY(sim.waitForReadyRead(5000));
+        Rig r(QString::fromLocal8Bit(sim.readLine()).trimmed());
+        r.window.cmdReceive_Click();
+        QVERIFY(waitFor([&] { return !r.dialogs.messages.isEmpty(); }));
+        QVERIFY(finished(sim));
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        QCOMPARE(readFile(r.capturePath()), ("\x02\r\n" + kRecords).left(40));
+        QCOMPARE(r.c.EdObs->text(), r.capturePath());
     }
 
 private:
