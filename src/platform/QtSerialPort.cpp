@@ -116,10 +116,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     if (!m_port.isOpen()) return;
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError) return;
     // The port's own error text is stale here; say what it means.
-    m_error = QStringLiteral(
-                  "%1: the connection was lost (the device was unplugged or stopped "
-                  "answering).")
-                  .arg(m_openDevice);
+    m_error = QStringLiteral("%1 was unplugged or stopped answering.").arg(m_openDevice);
     close();
     emit lineLost(m_error);
 }
