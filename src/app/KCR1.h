@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "app/Module1.h"
 #include "core/fileio.h"
@@ -68,6 +69,13 @@ private:
     // Reception helpers
     void showProblem(const QString& text);
     void endReceptionWithProblem(const QString& text);
+    void startReception();
+    void stopReception();
+    void endReception();
+    // readdump helpers
+    enum class DumpFailure { NotFound, Cancelled, Other };
+    std::optional<DumpFailure> writeRawDataFile();
+    void failDump(DumpFailure kind);
 
     Module1& m_module;
     platform::Services m_services;

@@ -29,7 +29,9 @@ QtSerialPort::QtSerialPort(PortResolver resolver, QObject* parent)
     connect(&m_signalPoll, &QTimer::timeout, this, &QtSerialPort::pollLineSignals);
 }
 
-QtSerialPort::~QtSerialPort() { close(); }
+QtSerialPort::~QtSerialPort() {
+    close();
+}
 
 QString QtSerialPort::device() const {
     return m_resolver(QStringLiteral("COM%1").arg(m_commPort));
@@ -61,18 +63,32 @@ bool QtSerialPort::open() {
     if (m_port.isOpen()) return true;
     const QString dev = device();
     m_port.setPortName(dev);
+    m_openDevice = dev;
     m_error.clear();
     if (!m_port.open(QIODevice::ReadOnly)) {
         switch (m_port.error()) {
             case QSerialPort::DeviceNotFoundError:
                 m_error = QStringLiteral("%1: no such device.").arg(dev);
                 break;
-            case QSerialPort::PermissionError:
-                m_error = QStringLiteral(
-                              "%1: permission denied or the port is in use (%2). To use serial "
-                              "ports, your user must belong to the dialout group.")
-                              .arg(dev, m_port.errorString());
+            case QSerialPort::PermissionError: {
+#ifdef Q_OS_WIN
+                const bool inUse = true;  // access to a COM port is refused only while held
+#else
+                // The same error means "in use" when the device itself may be opened.
+                const QFileInfo info(dev);
+                const bool inUse = info.isReadable() && info.isWritable();
+#endif
+                if (inUse)
+                    m_error = QStringLiteral("%1 is in use by another program (%2).")
+                                  .arg(dev, m_port.errorString());
+                else
+                    m_error = QStringLiteral(
+                                  "%1: permission denied (%2). To use serial ports, your user "
+                                  "must belong to the dialout group: sudo usermod -aG dialout "
+                                  "$USER, then log in again.")
+                                  .arg(dev, m_port.errorString());
                 break;
+            }
             default:
                 m_error = QStringLiteral("%1: %2").arg(dev, m_port.errorString());
         }
@@ -99,8 +115,8 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // for as long as the port stays open: close it at once and say so once.
     if (!m_port.isOpen()) return;
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError) return;
-    m_error = QStringLiteral("%1: the connection was lost (%2).")
-                  .arg(m_port.portName(), m_port.errorString());
+    // The port's own error text is stale here; say what it means.
+    m_error = QStringLiteral("%1 was unplugged or stopped answering.").arg(m_openDevice);
     close();
     emit lineLost(m_error);
 }

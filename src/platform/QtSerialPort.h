@@ -37,6 +37,7 @@ private:
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,N,8,1");
     QString m_error;
+    QString m_openDevice;  // the device of the last open, for messages
     QSerialPort::PinoutSignals m_lastSignals;
 };
 

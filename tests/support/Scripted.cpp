@@ -44,6 +44,7 @@ bool ScriptedSerialPort::open() {
         return false;
     }
     m_open = true;
+    m_pending.clear();  // a port opens with nothing waiting, as a real one does
     return true;
 }
 

@@ -1,0 +1,121 @@
+// A reception at full speed: quorvel-station-sim sends a large file through a
+// pseudo-terminal into the real main window and serial port (offscreen). Prints the
+// throughput, checks that the capture holds exactly the bytes sent, and measures
+// the longest stall of the event loop with a 10 ms timer.
+//
+//   build/bench/reception_bench [megabytes]      (default 16)
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/KCR1.h"
+#include "platform/QtSerialPort.h"
+
+namespace {
+
+/// Answers every message at once; the benchmark shows none.
+class SilentDialogs final : public platform::Dialogs {
+public:
+    platform::Answer message(const QString& text, platform::Icon, platform::Buttons, const QString&,
+                             platform::Answer) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        ++shown;
+        return platform::Answer::Ok;
+    }
+    std::optional<QString> showOpen(const QString&, const QString&) override { return {}; }
+    int shown = 0;
+};
+
+class NoEditor final : public platform::EditorLauncher {
+public:
+    platform::LaunchResult start(const QString&) override {
+        return platform::LaunchResult::Started;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const qint64 megabytes = argc > 1 ? QString::fromLocal8Bit(argv[1]).toLongLong() : 16;
+    const qint64 size = qMax<qint64>(1, megabytes) * 1024 * 1024;
+
+    QTemporaryDir dir;
+    // Every byte value but ETX, which would end the reception.
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator rng(42);
+    for (char& c : data) {
+        c = static_cast<char>(rng.bounded(256));
+        if (c == 3) c = 4;
+    }
+    const QString source = dir.path() + QStringLiteral("/data.bin");
+    {
+        QFile f(source);
+        if (!f.open(QIODevice::WriteOnly) || f.write(data) != size) return 1;
+    }
+
+    QProcess sim;
+    sim.start(QStringLiteral(QUORVEL_STATION_SIM),
+              {QStringLiteral("--pty"), QStringLiteral("--no-pace"), QStringLiteral("--no-etx"),
+               QStringLiteral("--chunk"), QStringLiteral("65536"), QStringLiteral("--linger"),
+               QStringLiteral("30"), source});
+    if (!sim.waitForReadyRead(5000)) return 1;
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    Module1 module;
+    SilentDialogs dialogs;
+    platform::PortResolver resolver = [device](const QString&) { return device; };
+    platform::QtSerialPort port(resolver);
+    NoEditor editor;
+    KCR1 window(module, {dialogs, port, editor, resolver, dir.path()});
+    window.show();
+
+    const QString capture = dir.path() + QStringLiteral("/$R55.tmp");
+    const qint64 expected = size + 1;  // the STX first
+    QElapsedTimer clock;
+    qint64 events = 0, firstByte = -1, lastByte = -1, longestStall = 0, lastTick = -1;
+    QObject::connect(&port, &platform::SerialPort::commEvent, [&] {
+        ++events;
+        if (firstByte < 0) firstByte = clock.nsecsElapsed();
+        lastByte = clock.nsecsElapsed();
+    });
+    QTimer ticker;
+    ticker.setInterval(10);
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (lastTick >= 0 && firstByte >= 0) longestStall = qMax(longestStall, now - lastTick);
+        lastTick = now;
+        if (QFileInfo(capture).size() >= expected || dialogs.shown > 0 || now > 60'000'000'000LL)
+            app.quit();
+    });
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("cmdReceive"))->click();
+    ticker.start();
+    app.exec();
+    window.findChild<QPushButton*>(QStringLiteral("cmdReceive"))->click();  // Stop
+    sim.waitForFinished(5000);
+
+    QFile f(capture);
+    const QByteArray got = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const bool exact = got.size() == expected && got.at(0) == '\x02' && got.mid(1) == data;
+    const double seconds = double(lastByte - firstByte) / 1e9;
+    std::printf("sent       %lld bytes (%lld MiB) in %lld port events\n",
+                static_cast<long long>(expected), static_cast<long long>(megabytes),
+                static_cast<long long>(events));
+    std::printf("received   %lld bytes, %s\n", static_cast<long long>(got.size()),
+                exact ? "identical" : "DIFFERENT");
+    std::printf("throughput %.1f MB/s (%.3f s from first to last chunk)\n",
+                double(expected) / 1e6 / seconds, seconds);
+    std::printf("longest event-loop stall %.1f ms (limit 50 ms)\n", double(longestStall) / 1e6);
+    return exact && longestStall < 50'000'000 ? 0 : 1;
+}
