@@ -154,9 +154,7 @@ private slots:
         answer.handleNext([&](QWidget* modal) {
             auto* d = qobject_cast<QFileDialog*>(modal);
             if (d == nullptr) return false;
-            d->setDirectory(dir.path());
-            d->selectFile(file);
-            QTimer::singleShot(0, d, &QDialog::accept);
+            chooseFile(d, file);
             return true;
         });
         r.click("CmdBrowse1");

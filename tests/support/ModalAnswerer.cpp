@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 
@@ -53,6 +56,23 @@ void ModalAnswerer::poll() {
     } else {
         QTimer::singleShot(0, modal, &QWidget::close);
     }
+}
+
+void chooseFile(QWidget* fileDialog, const QString& path) {
+    auto* dialog = qobject_cast<QFileDialog*>(fileDialog);
+    if (dialog == nullptr) return;
+    const QFileInfo info(path);
+    dialog->setDirectory(info.absolutePath());
+    auto* retry = new QTimer(dialog);  // dies with the dialog
+    retry->setInterval(50);
+    QObject::connect(retry, &QTimer::timeout, dialog, [dialog, info] {
+        if (!dialog->isVisible()) return;
+        // Type the name as a user would; the dialog takes it once its folder is read.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(info.fileName());
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    retry->start();
 }
 
 bool waitFor(const std::function<bool()>& condition, int ms) {

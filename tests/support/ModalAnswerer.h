@@ -40,6 +40,10 @@ private:
     std::vector<Handler> m_queue;
 };
 
+/// Chooses `path` in a real file dialog and accepts it. The dialog's folder model
+/// loads in the background and refuses the choice until it has, so this retries.
+void chooseFile(QWidget* fileDialog, const QString& path);
+
 /// Waits (processing events) until `condition` holds or `ms` pass.
 bool waitFor(const std::function<bool()>& condition, int ms = 5000);
 
