@@ -66,13 +66,7 @@ void KCR1::Command1_Click() {
 }
 
 void KCR1::CmdExit_Click() {
-    const platform::Answer answer =
-        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
-                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
-    if (answer != platform::Answer::Ok) return;
-    Timer1->stop();
-    closeEverything();
-    m_services.quit();
+    if (confirmQuit()) endProgram();
 }
 
 void KCR1::EdObs_LostFocus() {
@@ -83,16 +77,30 @@ void KCR1::EdObs_LostFocus() {
 }
 
 void KCR1::closeEvent(QCloseEvent* event) {
-    // The close control asks like Exit; Cancel keeps everything running.
-    const platform::Answer answer =
-        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
-                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
-    if (answer != platform::Answer::Ok) {
+    // The close control asks like Exit; Cancel keeps everything running. Once the
+    // user has said OK, ending the program closes the window without a second question.
+    if (!m_quitting && !confirmQuit()) {
         event->ignore();
         return;
     }
+    event->accept();
+    endProgram();
+}
+
+void KCR1::endProgram() {
+    // Ending the program closes its windows, and this one again: end it once.
+    if (m_quitRequested) return;
+    m_quitRequested = true;
+    m_services.quit();
+}
+
+bool KCR1::confirmQuit() {
+    const platform::Answer answer =
+        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
+                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
+    if (answer != platform::Answer::Ok) return false;
+    m_quitting = true;
     Timer1->stop();
     closeEverything();
-    event->accept();
-    m_services.quit();
+    return true;
 }

@@ -66,6 +66,9 @@ protected:
 
 private:
     void buildLayout();
+    /// Asks "Really want to quit?"; on OK stops the timer and closes the port and files.
+    bool confirmQuit();
+    void endProgram();
     // Reception helpers
     void showProblem(const QString& text);
     void endReceptionWithProblem(const QString& text);
@@ -117,4 +120,7 @@ private:
     std::unique_ptr<quorvel::OutFile> m_captureFile;
     // The time-out message is on screen: ticks meanwhile must not show it again.
     bool m_timeoutShowing = false;
+    // The user confirmed the end of the program; closing the window asks no more.
+    bool m_quitting = false;
+    bool m_quitRequested = false;
 };

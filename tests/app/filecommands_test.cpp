@@ -289,12 +289,41 @@ private slots:
         QCOMPARE(r.quits, 1);
         QVERIFY(!r.port.isOpen());
         QVERIFY(!timer->isActive());
-
-        QVERIFY(r.port.open());
-        r.dialogs.answers = {platform::Answer::Ok};
+        // Ending the program closes the window: no second question, no second end.
         QVERIFY(r.w->close());
-        QCOMPARE(r.quits, 2);
-        QVERIFY(!r.port.isOpen());
+        QCOMPARE(r.dialogs.messages.size(), 3);
+        QCOMPARE(r.quits, 1);
+
+        Rig closing;
+        QVERIFY(closing.port.open());
+        closing.dialogs.answers = {platform::Answer::Ok};
+        QVERIFY(closing.w->close());
+        QCOMPARE(closing.quits, 1);
+        QVERIFY(!closing.port.isOpen());
+    }
+
+    void exitEndsTheRunningProgramAfterOneQuestion() {
+        // The real end of the program: the event loop runs, OK ends it, and the
+        // windows it closes on the way ask nothing more.
+        platform::QtDialogs real;
+        Module1 module;
+        ScriptedSerialPort port;
+        ScriptedLauncher editor;
+        KCR1 w(module, platform::Services{real, port, editor, platform::resolveComPort,
+                                          QStringLiteral("/home/ann")});
+        real.setParent(&w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.findChild<QPushButton*>(QStringLiteral("Command1"))->click();  // About open too
+        ModalAnswerer answer;
+        answer.pressButton(QStringLiteral("OK"));
+        QTimer::singleShot(0, &w,
+                           [&w] { w.findChild<QPushButton*>(QStringLiteral("CmdExit"))->click(); });
+        QTimer::singleShot(5000,
+                           [] { QCoreApplication::exit(99); });  // a program that would not end
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(answer.texts, QStringList{QStringLiteral("Really want to quit?")});
+        QCOMPARE(answer.unexpected, 0);
     }
 
     void exitWithTheRealQuestion() {
