@@ -1,0 +1,28 @@
+# Run as a test: the core stays standard C++, and the windows reach dialogs, the
+# serial port and other programs only through the platform layer.
+file(GLOB_RECURSE core_files ${SOURCE_DIR}/src/core/*.h ${SOURCE_DIR}/src/core/*.cpp)
+file(GLOB_RECURSE window_files
+     ${SOURCE_DIR}/src/app/*.h ${SOURCE_DIR}/src/app/*.cpp
+     ${SOURCE_DIR}/src/settings/*.h ${SOURCE_DIR}/src/settings/*.cpp
+     ${SOURCE_DIR}/src/download/*.h ${SOURCE_DIR}/src/download/*.cpp
+     ${SOURCE_DIR}/src/convert/*.h ${SOURCE_DIR}/src/convert/*.cpp)
+set(problems "")
+foreach(f ${core_files})
+  file(STRINGS ${f} hits REGEX "#include [<\"](Q|qt)")
+  if(hits)
+    string(APPEND problems "${f}: the core includes the toolkit: ${hits}\n")
+  endif()
+endforeach()
+foreach(f ${window_files})
+  file(STRINGS ${f} hits REGEX "#include <(QMessageBox|QFileDialog|QSerialPort|QSerialPortInfo|QProcess)>")
+  if(hits)
+    string(APPEND problems "${f}: use the platform layer instead of ${hits}\n")
+  endif()
+  file(STRINGS ${f} hits REGEX "[.>]exec\\(\\)")
+  if(hits)
+    string(APPEND problems "${f}: no modal exec() outside the platform layer: ${hits}\n")
+  endif()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "${problems}")
+endif()
