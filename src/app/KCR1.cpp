@@ -35,15 +35,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QLabel* makePicture(QWidget* parent, const char* name, logos::Kind kind) {
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(QLatin1String(name));
-    picture->setPixmap(logos::draw(kind, 64));
-    picture->setFixedSize(64, 64);
-    picture->setAccessibleName(QStringLiteral("Quorvel logo"));
-    return picture;
-}
-
 void setColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -101,9 +92,9 @@ void KCR1::buildLayout() {
     setColour(Label, Qt::red);
     Label->setAlignment(Qt::AlignCenter);
 
-    Image1 = makePicture(central, "Image1", logos::Kind::Station);
-    Image2 = makePicture(central, "Image2", logos::Kind::Grid);
-    Image3 = makePicture(central, "Image3", logos::Kind::Marker);
+    Image1 = logos::picture(central, "Image1", logos::Kind::Station, 64);
+    Image2 = logos::picture(central, "Image2", logos::Kind::Grid, 64);
+    Image3 = logos::picture(central, "Image3", logos::Kind::Marker, 64);
 
     auto* titles = new QVBoxLayout;
     titles->addWidget(Label10);

@@ -1,5 +1,6 @@
 #include "app/Logos.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -87,6 +88,15 @@ QPixmap draw(Kind kind, int size) {
             break;
     }
     return pixmap;
+}
+
+QLabel* picture(QWidget* parent, const char* name, Kind kind, int size) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setPixmap(draw(kind, size));
+    label->setFixedSize(size, size);
+    label->setAccessibleName(QStringLiteral("Quorvel logo"));
+    return label;
 }
 
 }  // namespace logos

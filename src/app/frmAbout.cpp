@@ -10,25 +10,12 @@
 
 #include "app/Logos.h"
 
-namespace {
-
-QLabel* makePicture(QWidget* parent, const char* name, logos::Kind kind) {
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(QLatin1String(name));
-    picture->setPixmap(logos::draw(kind, 80));
-    picture->setFixedSize(80, 80);
-    picture->setAccessibleName(QStringLiteral("Quorvel logo"));
-    return picture;
-}
-
-}  // namespace
-
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
 
-    Image1 = makePicture(this, "Image1", logos::Kind::Station);
-    Image2 = makePicture(this, "Image2", logos::Kind::Grid);
+    Image1 = logos::picture(this, "Image1", logos::Kind::Station, 80);
+    Image2 = logos::picture(this, "Image2", logos::Kind::Grid, 80);
 
     lblTitle = new QLabel(QStringLiteral("Quorvel "), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
