@@ -2,17 +2,10 @@
 // O.K. and the close control only hide it.
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QTest>
-#include <memory>
 
 #include "ModalAnswerer.h"
-#include "Scripted.h"
-#include "app/KCR1.h"
+#include "WindowRig.h"
 #include "app/frmAbout.h"
 
 using namespace testing_support;
@@ -21,17 +14,9 @@ class AboutTest : public QObject {
     Q_OBJECT
 private slots:
     void showsTitleVersionAndContactWhileTheMainWindowWorks() {
-        Module1 module;
-        platform::QtDialogs dialogs;  // the real question box, answered below
-        ScriptedSerialPort port;
-        ScriptedLauncher editor;
-        int quits = 0;
-        KCR1 w(module, {dialogs, port, editor, platform::resolveComPort, QStringLiteral("/h"),
-                        platform::listDrives, [&] { ++quits; }});
-        dialogs.setParent(&w);
-        w.show();
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-        auto* about = w.findChild<frmAbout*>();
+        WindowRig r(true);  // the real question box, answered below
+        r.click("Command1");
+        auto* about = r.w.findChild<frmAbout*>();
         QVERIFY(about);
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QVERIFY(about->isWindow());
@@ -39,49 +24,43 @@ private slots:
         QCOMPARE(about->windowModality(), Qt::NonModal);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
-        auto* title = about->findChild<QLabel*>(QStringLiteral("lblTitle"));
+        auto* title = child<QLabel>(about, "lblTitle");
         QCOMPARE(title->text(), QStringLiteral("Quorvel "));
         QVERIFY(title->font().bold());
         QVERIFY(title->font().pointSize() >= 2 * QApplication::font().pointSize());
-        // Real glyphs, not empty boxes.
-        const QFontMetrics metrics(title->font());
+        const QFontMetrics metrics(title->font());  // real glyphs, not empty boxes
         for (const QChar ch : QStringLiteral("Quorvel")) QVERIFY(metrics.inFont(ch));
-        QVERIFY(about->findChild<QLabel*>(QStringLiteral("lblVersion"))
-                    ->text()
-                    .contains(QStringLiteral(QUORVEL_VERSION)));
-        QVERIFY(!about->findChild<QLabel*>(QStringLiteral("lblContact"))->text().isEmpty());
+        QVERIFY(
+            child<QLabel>(about, "lblVersion")->text().contains(QStringLiteral(QUORVEL_VERSION)));
+        QVERIFY(!child<QLabel>(about, "lblContact")->text().isEmpty());
         for (const char* picture : {"Image1", "Image2"})
-            QVERIFY(!about->findChild<QLabel*>(QLatin1String(picture))->pixmap().isNull());
-        QVERIFY(!about->grab().isNull());
+            QVERIFY(!child<QLabel>(about, picture)->pixmap().isNull());
 
         // The main window takes input meanwhile: Clear works, and Exit asks.
-        auto* obs = w.findChild<QLineEdit*>(QStringLiteral("EdObs"));
-        obs->setText(QStringLiteral("/jobs/A1.sdr"));
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmdClear")), Qt::LeftButton);
-        QCOMPARE(obs->text(), QString());
+        r.EdObs->setText(QStringLiteral("/jobs/A1.sdr"));
+        r.click("CmdClear");
+        QCOMPARE(r.EdObs->text(), QString());
         ModalAnswerer answer;
         answer.pressButton(QStringLiteral("Cancel"));
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmdExit")), Qt::LeftButton);
+        r.click("CmdExit");
         QCOMPARE(answer.texts, QStringList{QStringLiteral("Really want to quit?")});
-        QCOMPARE(quits, 0);
+        QCOMPARE(r.quits, 0);
         QVERIFY(about->isVisible());
 
         // O.K. hides it; the next About shows the same window again.
-        auto* ok = about->findChild<QPushButton*>(QStringLiteral("Command1"));
-        QCOMPARE(ok->text(), QStringLiteral("O.K."));
-        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(captions(about, {"Command1"}), QStringList{"O.K."});
+        QTest::mouseClick(child<QPushButton>(about, "Command1"), Qt::LeftButton);
         QVERIFY(!about->isVisible());
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-        QCOMPARE(w.findChild<frmAbout*>(), about);
+        r.click("Command1");
+        QCOMPARE(r.w.findChild<frmAbout*>(), about);
         QVERIFY(about->isVisible());
 
         // The close control does what O.K. does.
         QPointer<frmAbout> kept(about);
         QVERIFY(about->close());
         QApplication::processEvents();
-        QVERIFY(kept);
-        QVERIFY(!about->isVisible());
-        QVERIFY(w.isVisible());
+        QVERIFY(kept && !about->isVisible());
+        QVERIFY(r.w.isVisible());
         QCOMPARE(answer.unexpected, 0);
     }
 };
