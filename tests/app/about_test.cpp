@@ -16,20 +16,17 @@ private slots:
     void showsTitleVersionAndContactWhileTheMainWindowWorks() {
         WindowRig r(true);  // the real question box, answered below
         r.click("Command1");
-        auto* about = r.w.findChild<frmAbout*>();
-        QVERIFY(about);
-        QVERIFY(QTest::qWaitForWindowExposed(about));
-        QVERIFY(about->isWindow());
-        QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+        QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
+        QVERIFY(about && QTest::qWaitForWindowExposed(about) && about->isWindow());
+        QCOMPARE(about->windowTitle(), u"About"_s);
         QCOMPARE(about->windowModality(), Qt::NonModal);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
-
         auto* title = child<QLabel>(about, "lblTitle");
-        QCOMPARE(title->text(), QStringLiteral("Quorvel "));
+        QCOMPARE(captions(about, {"lblTitle", "Command1"}), QStringList({"Quorvel ", "O.K."}));
         QVERIFY(title->font().bold());
         QVERIFY(title->font().pointSize() >= 2 * QApplication::font().pointSize());
         const QFontMetrics metrics(title->font());  // real glyphs, not empty boxes
-        for (const QChar ch : QStringLiteral("Quorvel")) QVERIFY(metrics.inFont(ch));
+        for (const QChar ch : u"Quorvel"_s) QVERIFY(metrics.inFont(ch));
         QVERIFY(
             child<QLabel>(about, "lblVersion")->text().contains(QStringLiteral(QUORVEL_VERSION)));
         QVERIFY(!child<QLabel>(about, "lblContact")->text().isEmpty());
@@ -37,30 +34,23 @@ private slots:
             QVERIFY(!child<QLabel>(about, picture)->pixmap().isNull());
 
         // The main window takes input meanwhile: Clear works, and Exit asks.
-        r.EdObs->setText(QStringLiteral("/jobs/A1.sdr"));
+        r.EdObs->setText(u"/jobs/A1.sdr"_s);
         r.click("CmdClear");
         QCOMPARE(r.EdObs->text(), QString());
         ModalAnswerer answer;
-        answer.pressButton(QStringLiteral("Cancel"));
+        answer.pressButton(u"Cancel"_s);
         r.click("CmdExit");
-        QCOMPARE(answer.texts, QStringList{QStringLiteral("Really want to quit?")});
-        QCOMPARE(r.quits, 0);
-        QVERIFY(about->isVisible());
+        QCOMPARE(answer.texts, QStringList{u"Really want to quit?"_s});
+        QVERIFY(r.quits == 0 && about->isVisible());
 
-        // O.K. hides it; the next About shows the same window again.
-        QCOMPARE(captions(about, {"Command1"}), QStringList{"O.K."});
+        // O.K. hides it, the next About shows the same window, the close control hides it.
         QTest::mouseClick(child<QPushButton>(about, "Command1"), Qt::LeftButton);
         QVERIFY(!about->isVisible());
         r.click("Command1");
-        QCOMPARE(r.w.findChild<frmAbout*>(), about);
-        QVERIFY(about->isVisible());
-
-        // The close control does what O.K. does.
-        QPointer<frmAbout> kept(about);
+        QVERIFY(r.w.findChild<frmAbout*>() == about && about->isVisible());
         QVERIFY(about->close());
         QApplication::processEvents();
-        QVERIFY(kept && !about->isVisible());
-        QVERIFY(r.w.isVisible());
+        QVERIFY(about && !about->isVisible() && r.w.isVisible());
         QCOMPARE(answer.unexpected, 0);
     }
 };

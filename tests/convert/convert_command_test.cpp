@@ -1,7 +1,6 @@
 // The Convert command in the real main window: once with the real message boxes
 // answered like a user, then its checks and failures with scripted dialogs.
 #include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -11,8 +10,6 @@
 
 using namespace testing_support;
 using platform::Answer;
-using platform::Buttons;
-using platform::Icon;
 
 namespace {
 
@@ -20,12 +17,9 @@ QByteArray observations() {
     QByteArray text;
     for (int i = 1; i <= 12; ++i) {
         QByteArray line(72, ' ');
-        line.replace(4, 2, "R4");
-        line.replace(10, 3, "TR ");
-        line.replace(13, 3, QByteArray::number(100 + i));
+        line.replace(4, 2, "R4").replace(10, 3, "TR ").replace(13, 3, QByteArray::number(100 + i));
         line[18] = i % 2 ? 'X' : 'y';
-        line.replace(26, 6, "21.259");
-        line.replace(46, 6, "59.620");
+        line.replace(26, 6, "21.259").replace(46, 6, "59.620");
         line.replace(66, 6, i == 5 ? "      " : "11.256");
         text += line + "\r\n";
     }
@@ -63,8 +57,7 @@ class ConvertCommandTest : public QObject {
 private slots:
     void convertsThroughTheRealWindowAndDialogs() {
         WindowRig r(true);
-        const QString obsPath = r.file(QStringLiteral("JOB1.sdr"));
-        const QString outPath = r.file(QStringLiteral("JOB1.dat"));
+        const QString obsPath = r.file(u"JOB1.sdr"_s), outPath = r.file(u"JOB1.dat"_s);
         QVERIFY(write(obsPath, observations()));
         QVERIFY(write(outPath,
                       "an older coordinate file, longer than the new one" + QByteArray(5000, '.')));
@@ -89,21 +82,18 @@ private slots:
             QTimer::singleShot(0, box->button(QMessageBox::Yes), &QAbstractButton::click);
             return true;
         });
-        answerer.pressButton(QStringLiteral("OK"));
+        answerer.pressButton(u"OK"_s);
         r.click("CmdCon");
         QVERIFY(waitFor([&] { return answerer.pending() == 0; }));
-
         QCOMPARE(answerer.unexpected, 0);
         QCOMPARE(answerer.titles, QStringList({"Problem", "Finito"}));
-        QCOMPARE(answerer.texts[0], QStringLiteral("File Exists! Do you want to replace? "));
+        QCOMPARE(answerer.texts,
+                 QStringList({"File Exists! Do you want to replace? ",
+                              "Conversion was Finshed Successfully!\nLines read:  13\n"
+                              "Coordinates Lines:  12\nOutput Format: Autocogo 2"}));
         QVERIFY(criticalWithYesDefault);
-        // The box shows each CR as a line break.
-        QCOMPARE(answerer.texts[1],
-                 QStringLiteral("Conversion was Finshed Successfully!\nLines read:  13\n"
-                                "Coordinates Lines:  12\nOutput Format: Autocogo 2"));
         QCOMPARE(readAll(outPath), converted(observations(), 2));
-        QCOMPARE(r.module.LineCount, 13);
-        QCOMPARE(r.module.CoordinateCount, 12);
+        QVERIFY(r.module.LineCount == 13 && r.module.CoordinateCount == 12);
         QCOMPARE(filesIn(r.home()), QStringList({"JOB1.dat", "JOB1.sdr"}));  // no leftovers
     }
 
@@ -111,33 +101,26 @@ private slots:
         WindowRig r;
         r.module.RunSettings.OutputFormat = 3;
         QVERIFY(r.port.open());  // a download's files and port are not the command's to close
-        const QString obsPath = r.file(QStringLiteral("a.sdr"));
-        const QString outPath = r.file(QStringLiteral("a.dat"));
+        const QString obsPath = r.file(u"a.sdr"_s), outPath = r.file(u"a.dat"_s);
         QVERIFY(write(obsPath, "one\rtwo\n"));
         r.EdObs->setText(obsPath);
         r.EdOut->setText(outPath);
         r.w.CmdCon_Click();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        const ShownMessage& m = r.dialogs.messages.first();
-        QCOMPARE(m.caption, QStringLiteral("Finito"));
-        QCOMPARE(m.icon, Icon::None);
-        QCOMPARE(m.buttons, Buttons::Ok);
-        QCOMPARE(m.text, QStringLiteral("Conversion was Finshed Successfully!\rLines read:  2\r"
-                                        "Coordinates Lines:  0\r"));
+        QCOMPARE(r.shown(),
+                 QStringList{message(u"Finito"_s, platform::Icon::None, platform::Buttons::Ok,
+                                     u"Conversion was Finshed Successfully!\rLines read:  2\r"
+                                     "Coordinates Lines:  0\r"_s)});
         QCOMPARE(readAll(outPath), QByteArray());
 
         // No keeps the file and the counts of the last run.
-        QVERIFY(write(obsPath, observations()));
-        QVERIFY(write(outPath, "keep me"));
+        QVERIFY(write(obsPath, observations()) && write(outPath, "keep me"));
         r.dialogs.messages.clear();
         r.dialogs.answers = {Answer::No};
         r.w.CmdCon_Click();
-        QCOMPARE(r.dialogs.messages.size(), 1);  // the question, and no closing message
-        const ShownMessage& q = r.dialogs.messages.first();
-        QCOMPARE(q.text, QStringLiteral("File Exists! Do you want to replace? "));
-        QCOMPARE(q.icon, Icon::Critical);
-        QCOMPARE(q.buttons, Buttons::YesNo);
-        QCOMPARE(q.defaultAnswer, Answer::Yes);
+        QCOMPARE(r.shown(), QStringList{message(u"Problem"_s, platform::Icon::Critical,
+                                                platform::Buttons::YesNo,
+                                                u"File Exists! Do you want to replace? "_s)});
+        QCOMPARE(r.dialogs.messages[0].defaultAnswer, Answer::Yes);
         QCOMPARE(readAll(outPath), QByteArray("keep me"));
         QCOMPARE(r.module.LineCount, 2);
 
@@ -146,7 +129,7 @@ private slots:
         r.dialogs.answers = {Answer::Yes};
         r.w.CmdCon_Click();
         QCOMPARE(r.dialogs.messages.size(), 2);
-        QVERIFY(r.dialogs.messages[1].text.endsWith(QStringLiteral("\rOutput Format: Autocogo 3")));
+        QVERIFY(r.dialogs.messages[1].text.endsWith(u"\rOutput Format: Autocogo 3"_s));
         QCOMPARE(r.module.LineCount, 13);
         QCOMPARE(readAll(outPath), converted(observations(), 3));
         QVERIFY(r.port.isOpen());
@@ -157,8 +140,7 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("problem");
         QTest::addColumn<QString>("focus");
-        const QString notFound =
-            QStringLiteral("File Not Found or invalid path!\rPlease select again! ");
+        const QString notFound = u"File Not Found or invalid path!\rPlease select again! "_s;
         QTest::newRow("no observation file") << ""
                                              << ""
                                              << "Empty field of Observation File"
@@ -177,11 +159,11 @@ private slots:
                                   << "%1/out.dat"
                                   << "Could not read the Observation File %1\rIs a directory"
                                   << "";
-        QTest::newRow("the same file") << "%1/a.sdr"
-                                       << "%1/link.dat"
-                                       << "The Output File is the Observation File itself!\r"
-                                          "Please choose another Output File."
-                                       << "";
+        QTest::newRow("the same file")
+            << "%1/a.sdr"
+            << "%1/link.dat"
+            << "The Output File is the Observation File itself!\rPlease choose another Output File."
+            << "";
         QTest::newRow("output not creatable")
             << "%1/a.sdr"
             << "%1/no/folder/out.dat"
@@ -196,20 +178,14 @@ private slots:
         QFETCH(QString, focus);
         WindowRig r;
         QVERIFY(QTest::qWaitForWindowActive(&r.w));
-        const QString obsPath = r.file(QStringLiteral("a.sdr"));
-        QVERIFY(write(obsPath, observations()));
-        QVERIFY(QFile::link(obsPath, r.file(QStringLiteral("link.dat"))));
+        const QString obsPath = r.file(u"a.sdr"_s);
+        QVERIFY(write(obsPath, observations()) && QFile::link(obsPath, r.file(u"link.dat"_s)));
         child<QPushButton>(&r.w, "CmdCon")->setFocus();  // as a click on it would
-        r.EdObs->setText(observation.replace(QStringLiteral("%1"), r.home()));
-        r.EdOut->setText(output.replace(QStringLiteral("%1"), r.home()));
+        r.EdObs->setText(observation.replace(u"%1"_s, r.home()));
+        r.EdOut->setText(output.replace(u"%1"_s, r.home()));
         r.w.CmdCon_Click();
-
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        const ShownMessage& m = r.dialogs.messages.first();
-        QCOMPARE(m.text, problem.replace(QStringLiteral("%1"), r.home()));
-        QCOMPARE(m.caption, QStringLiteral("Problem"));
-        QCOMPARE(m.icon, Icon::Critical);
-        QCOMPARE(m.buttons, Buttons::Ok);
+        QCOMPARE(r.shown(),
+                 QStringList{testing_support::problem(problem.replace(u"%1"_s, r.home()))});
         if (!focus.isEmpty()) QVERIFY(child<QLineEdit>(&r.w, qPrintable(focus))->hasFocus());
         QCOMPARE(filesIn(r.home()), QStringList({"a.sdr", "link.dat"}));
         QCOMPARE(readAll(obsPath), observations());

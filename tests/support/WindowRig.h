@@ -2,8 +2,6 @@
 // A main window shown offscreen on scripted services (or the real message boxes),
 // a temporary folder as drive C:, and lookups of controls by name.
 
-#include <QAbstractButton>
-#include <QGroupBox>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +15,8 @@
 
 namespace testing_support {
 
+using namespace Qt::StringLiterals;
+
 template <class T = QWidget>
 T* child(const QObject* parent, const char* name) {
     return parent->findChild<T*>(QLatin1String(name));
@@ -26,16 +26,29 @@ T* child(const QObject* parent, const char* name) {
 inline QStringList captions(const QObject* parent, std::initializer_list<const char*> names) {
     QStringList out;
     for (const char* name : names) {
-        if (auto* l = child<QLabel>(parent, name))
-            out << l->text();
-        else if (auto* b = child<QAbstractButton>(parent, name))
-            out << b->text();
-        else if (auto* g = child<QGroupBox>(parent, name))
-            out << g->title();
-        else
-            out << QStringLiteral("<no %1>").arg(QLatin1String(name));
+        const auto* o = child<QObject>(parent, name);
+        out << (o ? o->property(o->property("text").isValid() ? "text" : "title").toString()
+                  : u"<no %1>"_s.arg(QLatin1String(name)));
     }
     return out;
+}
+
+/// A message as "caption/icon/buttons: text", to compare whole messages at once.
+inline QString message(const QString& caption, platform::Icon icon, platform::Buttons buttons,
+                       const QString& text) {
+    const char* icons[] = {"plain", "critical", "question"};
+    const char* buttonSets[] = {"ok", "okcancel", "yesno"};
+    return u"%1/%2/%3: %4"_s.arg(caption, QLatin1String(icons[int(icon)]),
+                                 QLatin1String(buttonSets[int(buttons)]), text);
+}
+inline QString problem(const QString& text) {
+    return message(u"Problem"_s, platform::Icon::Critical, platform::Buttons::Ok, text);
+}
+
+/// The serial line and layout of the settings, as one line.
+inline QString lineOf(const RunSettingsRecord& rs) {
+    return QString::asprintf("%s %d %s %d %d layout %d", qPrintable(rs.PortName), rs.BaudRate,
+                             qPrintable(rs.Parity), rs.DataBits, rs.StopBits, rs.OutputFormat);
 }
 
 struct WindowRig {
@@ -55,6 +68,13 @@ struct WindowRig {
     QString file(const QString& name) const { return dir.filePath(name); }
     void click(const char* name) {
         QTest::mouseClick(child<QPushButton>(&w, name), Qt::LeftButton);
+    }
+    /// The scripted messages shown so far, as message() writes them.
+    QStringList shown() const {
+        QStringList out;
+        for (const ShownMessage& m : dialogs.messages)
+            out << message(m.caption, m.icon, m.buttons, m.text);
+        return out;
     }
 
     QTemporaryDir dir;
