@@ -59,7 +59,10 @@ struct WindowRig {
                      [this](const QString& home) {
                          return drives.isEmpty() ? platform::listDrives(home) : drives;
                      },
-                     [this] { ++quits; }}) {
+                     [this] {
+                         ++quits;
+                         if (onQuit) onQuit();
+                     }}) {
         qtDialogs.setParent(&w);
         w.show();
         w.activateWindow();
@@ -86,6 +89,7 @@ struct WindowRig {
     ScriptedSerialPort port;
     ScriptedLauncher editor;
     int quits = 0;
+    std::function<void()> onQuit;  // after counting: the real end, say
     KCR1 w;
     QLineEdit* EdObs = child<QLineEdit>(&w, "EdObs");
     QLineEdit* EdOut = child<QLineEdit>(&w, "EdOut");
