@@ -13,16 +13,14 @@ using platform::Answer;
 
 namespace {
 
+// Twelve coordinate records in their fixed columns, one without an elevation.
 QByteArray observations() {
     QByteArray text;
-    for (int i = 1; i <= 12; ++i) {
-        QByteArray line(72, ' ');
-        line.replace(4, 2, "R4").replace(10, 3, "TR ").replace(13, 3, QByteArray::number(100 + i));
-        line[18] = i % 2 ? 'X' : 'y';
-        line.replace(26, 6, "21.259").replace(46, 6, "59.620");
-        line.replace(66, 6, i == 5 ? "      " : "11.256");
-        text += line + "\r\n";
-    }
+    for (int i = 1; i <= 12; ++i)
+        text += QString::asprintf(
+                    "    R4    TR %3d  %c       21.259              59.620              %6s\r\n",
+                    100 + i, i % 2 ? 'X' : 'y', i == 5 ? "" : "11.256")
+                    .toLatin1();
     return text + "END";
 }
 

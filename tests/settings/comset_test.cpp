@@ -60,6 +60,11 @@ struct Rig : WindowRig {
         QTest::mouseMove(window, window->mapFromGlobal(widget->mapToGlobal(QPoint(6, 6))));
     }
     void ok() { QTest::mouseClick(get<QPushButton>("CmdOK"), Qt::LeftButton); }
+    // Where the folder list stands, what the path field shows, and DefaultPath.
+    QStringList folder() {
+        return {get<platform::FolderList>("Dir1")->path(), get<QLineEdit>("edDefPath")->text(),
+                module.RunSettings.DefaultPath};
+    }
     Comset* c = nullptr;
 };
 
@@ -79,8 +84,7 @@ private slots:
         QCOMPARE(QApplication::activeModalWidget(), c);
         // The folder list came to the home folder, which the path field and
         // DefaultPath now show as the list gives it.
-        QCOMPARE(r.get<QLineEdit>("edDefPath")->text(), r.home());
-        QCOMPARE(rs.DefaultPath, r.home());
+        QCOMPARE(r.folder(), QStringList(3, r.home()));
         QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1"_s);
         QVERIFY(!rs.DownloadIdle);  // not the window's business
         QCOMPARE(c->helpText(), kHelp[0]);
@@ -212,7 +216,6 @@ private slots:
         QVERIFY(r.get("Port_1")->toolTip().contains(u"/dev/ttyS1"_s));
         auto* dirs = r.get<platform::FolderList>("Dir1");
         auto* path = r.get<QLineEdit>("edDefPath");
-        QCOMPARE(dirs->path(), r.home());
         QFileSystemModel* fs = dirs->fileSystem();
         const QString jobs = r.file(u"Jobs"_s);
         QTRY_VERIFY_WITH_TIMEOUT(dirs->indexOf(jobs).isValid(), 3000);
@@ -221,18 +224,14 @@ private slots:
         QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, jobsRow);
         QCOMPARE(path->text(), r.home());  // one click only picks
         QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, jobsRow);
-        QCOMPARE(dirs->path(), jobs);
-        QCOMPARE(path->text(), jobs);
-        QCOMPARE(r.module.RunSettings.DefaultPath, jobs);
+        QCOMPARE(r.folder(), QStringList(3, jobs));
         // Other drive: the list goes to its top folder, "/" as the toolkit writes it.
         auto* drive = r.get<QComboBox>("Drive1");
         QCOMPARE(drive->count(), 3);
         drive->setCurrentIndex(1);
-        QCOMPARE(dirs->path(), u"/"_s);
-        QCOMPARE(path->text(), u"/"_s);
-        QCOMPARE(r.module.RunSettings.DefaultPath, u"/"_s);
+        QCOMPARE(r.folder(), QStringList(3, u"/"_s));
         drive->setCurrentIndex(0);
-        QCOMPARE(path->text(), r.home());
+        QCOMPARE(r.folder(), QStringList(3, r.home()));
         r.ok();
 
         // A second adapter plugged in and a stick mounted show at the next opening.
@@ -244,9 +243,9 @@ private slots:
         QVERIFY(r.get("Port_1")->toolTip().contains(u"/dev/ttyUSB1"_s));
         QCOMPARE(drive->count(), 4);
         QCOMPARE(drive->currentData().toString(), r.home());  // refreshing chose nothing
-        QCOMPARE(path->text(), r.home());
+        QCOMPARE(r.folder(), QStringList(3, r.home()));
         drive->setCurrentIndex(3);
-        QCOMPARE(path->text(), stick);
+        QCOMPARE(r.folder(), QStringList(3, stick));
         QVERIFY(r.dialogs.messages.isEmpty());
     }
 
@@ -270,9 +269,7 @@ private slots:
                                          r.file(u"pulled-stick"_s))}));
         QCOMPARE(answer.unexpected, 0);
         QCOMPARE(drive->currentIndex(), 0);
-        QCOMPARE(r.get<platform::FolderList>("Dir1")->path(), r.home());
-        QCOMPARE(r.get<QLineEdit>("edDefPath")->text(), r.home());
-        QCOMPARE(r.module.RunSettings.DefaultPath, r.home());
+        QCOMPARE(r.folder(), QStringList(3, r.home()));
         // The settings window is still the modal one, and O.K. leaves it.
         QTRY_COMPARE(QApplication::activeModalWidget(), c);
         r.ok();
