@@ -262,6 +262,8 @@ private slots:
             QTimer::singleShot(0, box, &QDialog::accept);
             return true;
         });
+        // Once the box is gone the settings window is the modal one again: leave it open.
+        answer.handleNext([&](QWidget* modal) { return modal == c; });
         auto* drive = r.get<QComboBox>("Drive1");
         drive->setCurrentIndex(2);  // the stick is gone
         QCOMPARE(shown, QStringList({"Problem",
