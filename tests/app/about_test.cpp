@@ -2,17 +2,10 @@
 // O.K. and the close control only hide it.
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QTest>
-#include <memory>
 
 #include "ModalAnswerer.h"
-#include "Scripted.h"
-#include "app/KCR1.h"
+#include "WindowRig.h"
 #include "app/frmAbout.h"
 
 using namespace testing_support;
@@ -21,67 +14,43 @@ class AboutTest : public QObject {
     Q_OBJECT
 private slots:
     void showsTitleVersionAndContactWhileTheMainWindowWorks() {
-        Module1 module;
-        platform::QtDialogs dialogs;  // the real question box, answered below
-        ScriptedSerialPort port;
-        ScriptedLauncher editor;
-        int quits = 0;
-        KCR1 w(module, {dialogs, port, editor, platform::resolveComPort, QStringLiteral("/h"),
-                        platform::listDrives, [&] { ++quits; }});
-        dialogs.setParent(&w);
-        w.show();
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-        auto* about = w.findChild<frmAbout*>();
-        QVERIFY(about);
-        QVERIFY(QTest::qWaitForWindowExposed(about));
-        QVERIFY(about->isWindow());
-        QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+        WindowRig r(true);  // the real question box, answered below
+        r.click("Command1");
+        QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
+        QVERIFY(about && QTest::qWaitForWindowExposed(about) && about->isWindow());
+        QCOMPARE(about->windowTitle(), u"About"_s);
         QCOMPARE(about->windowModality(), Qt::NonModal);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
-
-        auto* title = about->findChild<QLabel*>(QStringLiteral("lblTitle"));
-        QCOMPARE(title->text(), QStringLiteral("Quorvel "));
+        auto* title = child<QLabel>(about, "lblTitle");
+        QCOMPARE(captions(about, {"lblTitle", "Command1"}), QStringList({"Quorvel ", "O.K."}));
         QVERIFY(title->font().bold());
         QVERIFY(title->font().pointSize() >= 2 * QApplication::font().pointSize());
-        // Real glyphs, not empty boxes.
-        const QFontMetrics metrics(title->font());
-        for (const QChar ch : QStringLiteral("Quorvel")) QVERIFY(metrics.inFont(ch));
-        QVERIFY(about->findChild<QLabel*>(QStringLiteral("lblVersion"))
-                    ->text()
-                    .contains(QStringLiteral(QUORVEL_VERSION)));
-        QVERIFY(!about->findChild<QLabel*>(QStringLiteral("lblContact"))->text().isEmpty());
+        const QFontMetrics metrics(title->font());  // real glyphs, not empty boxes
+        for (const QChar ch : u"Quorvel"_s) QVERIFY(metrics.inFont(ch));
+        QVERIFY(
+            child<QLabel>(about, "lblVersion")->text().contains(QStringLiteral(QUORVEL_VERSION)));
+        QVERIFY(!child<QLabel>(about, "lblContact")->text().isEmpty());
         for (const char* picture : {"Image1", "Image2"})
-            QVERIFY(!about->findChild<QLabel*>(QLatin1String(picture))->pixmap().isNull());
-        QVERIFY(!about->grab().isNull());
+            QVERIFY(!child<QLabel>(about, picture)->pixmap().isNull());
 
         // The main window takes input meanwhile: Clear works, and Exit asks.
-        auto* obs = w.findChild<QLineEdit*>(QStringLiteral("EdObs"));
-        obs->setText(QStringLiteral("/jobs/A1.sdr"));
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmdClear")), Qt::LeftButton);
-        QCOMPARE(obs->text(), QString());
+        r.EdObs->setText(u"/jobs/A1.sdr"_s);
+        r.click("CmdClear");
+        QCOMPARE(r.EdObs->text(), QString());
         ModalAnswerer answer;
-        answer.pressButton(QStringLiteral("Cancel"));
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmdExit")), Qt::LeftButton);
-        QCOMPARE(answer.texts, QStringList{QStringLiteral("Really want to quit?")});
-        QCOMPARE(quits, 0);
-        QVERIFY(about->isVisible());
+        answer.pressButton(u"Cancel"_s);
+        r.click("CmdExit");
+        QCOMPARE(answer.texts, QStringList{u"Really want to quit?"_s});
+        QVERIFY(r.quits == 0 && about->isVisible());
 
-        // O.K. hides it; the next About shows the same window again.
-        auto* ok = about->findChild<QPushButton*>(QStringLiteral("Command1"));
-        QCOMPARE(ok->text(), QStringLiteral("O.K."));
-        QTest::mouseClick(ok, Qt::LeftButton);
+        // O.K. hides it, the next About shows the same window, the close control hides it.
+        QTest::mouseClick(child<QPushButton>(about, "Command1"), Qt::LeftButton);
         QVERIFY(!about->isVisible());
-        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-        QCOMPARE(w.findChild<frmAbout*>(), about);
-        QVERIFY(about->isVisible());
-
-        // The close control does what O.K. does.
-        QPointer<frmAbout> kept(about);
+        r.click("Command1");
+        QVERIFY(r.w.findChild<frmAbout*>() == about && about->isVisible());
         QVERIFY(about->close());
         QApplication::processEvents();
-        QVERIFY(kept);
-        QVERIFY(!about->isVisible());
-        QVERIFY(w.isVisible());
+        QVERIFY(about && !about->isVisible() && r.w.isVisible());
         QCOMPARE(answer.unexpected, 0);
     }
 };
