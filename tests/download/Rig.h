@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <memory>
 
 #include "Scripted.h"
 #include "app/KCR1.h"
 
 namespace download_tests {
 
+/// The file's bytes, or "<missing>".
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -27,29 +27,26 @@ inline bool writeFile(const QString& path, const QByteArray& data) {
 
 /// Controls of a main window, found by name.
 struct Controls {
-    explicit Controls(KCR1& w)
-        : cmdReceive(w.findChild<QPushButton*>(QStringLiteral("cmdReceive"))),
-          lblTime(w.findChild<QLabel*>(QStringLiteral("lblTime"))),
-          lblStat(w.findChild<QLabel*>(QStringLiteral("lblStat"))),
-          EdObs(w.findChild<QLineEdit*>(QStringLiteral("EdObs"))),
-          EdOut(w.findChild<QLineEdit*>(QStringLiteral("EdOut"))),
-          PB1(w.findChild<QProgressBar*>(QStringLiteral("PB1"))),
-          Timer1(w.findChild<QTimer*>(QStringLiteral("Timer1"))) {}
-    QPushButton* cmdReceive;
-    QLabel* lblTime;
-    QLabel* lblStat;
-    QLineEdit* EdObs;
-    QLineEdit* EdOut;
-    QProgressBar* PB1;
-    QTimer* Timer1;
+    explicit Controls(KCR1& w) : w(w) {}
+    template <typename T>
+    T* get(const char* name) const {
+        return w.findChild<T*>(QLatin1String(name));
+    }
+    KCR1& w;
+    QPushButton* cmdReceive = get<QPushButton>("cmdReceive");
+    QLabel* lblTime = get<QLabel>("lblTime");
+    QLabel* lblStat = get<QLabel>("lblStat");
+    QLineEdit* EdObs = get<QLineEdit>("EdObs");
+    QLineEdit* EdOut = get<QLineEdit>("EdOut");
+    QProgressBar* PB1 = get<QProgressBar>("PB1");
+    QTimer* Timer1 = get<QTimer>("Timer1");
 };
 
 struct ScriptedRig {
-    ScriptedRig()
-        : window(module, {dialogs, port, editor, platform::resolveComPort, dir.path()}),
-          c(window) {}
+    ScriptedRig() : window(module, {dialogs, port, editor, platform::resolveComPort, dir.path()}) {}
     QString home() const { return dir.path(); }
-    QString capturePath() const { return dir.path() + QStringLiteral("/$R55.tmp"); }
+    QString at(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+    QString capturePath() const { return at(QStringLiteral("$R55.tmp")); }
 
     QTemporaryDir dir;
     Module1 module;
@@ -57,7 +54,7 @@ struct ScriptedRig {
     testing_support::ScriptedSerialPort port;
     testing_support::ScriptedLauncher editor;
     KCR1 window;
-    Controls c;
+    Controls c{window};
 };
 
 }  // namespace download_tests

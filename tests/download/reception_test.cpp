@@ -1,76 +1,77 @@
 // The reception's states on a scripted port: captions, panels, counts, the
 // time-out and the failures that end a reception.
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
 #include "Rig.h"
 
 using namespace download_tests;
-using platform::Answer;
 
 namespace {
 
-const QString kTimeoutText = QStringLiteral(
-    "No Data is received from Total Station!\rPlease Check cable and settings!\r"
-    "No connection was established ! ");
+enum Failure { PortWontOpen, CaptureWontCreate, WriteFails, LineLost };
 
 }  // namespace
 
 class ReceptionTest : public QObject {
     Q_OBJECT
 private slots:
+    void startOpensThePortAndCreatesTheCapture_data() {
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QString>("folder");  // "~" is drive C:
+        QTest::addColumn<QString>("line");    // baud,parity,data bits,stop bits
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("normalised");
+        QTest::newRow("drive C:") << "COM1"
+                                  << "~"
+                                  << "38400,N,8,1" << 1 << "~/";
+        QTest::newRow("blank folder") << "COM3"
+                                      << " "
+                                      << "9600,E,7,2" << 3 << "~/";
+        QTest::newRow("no separator") << "COM4"
+                                      << "~/sub"
+                                      << "1200,O,8,2" << 4 << "~/sub/";
+        QTest::newRow("unknown port") << "COM9"
+                                      << "~/sub/"
+                                      << "19200,N,8,1" << 2 << "~/sub/";
+    }
     void startOpensThePortAndCreatesTheCapture() {
+        QFETCH(QString, portName);
+        QFETCH(QString, folder);
+        QFETCH(QString, line);
+        QFETCH(int, number);
+        QFETCH(QString, normalised);
         ScriptedRig r;
-        QVERIFY(writeFile(r.capturePath(), "left from last time"));
+        QVERIFY(QDir(r.home()).mkdir(QStringLiteral("sub")));
+        normalised.replace(QLatin1Char('~'), r.home());
+        const QString capture = normalised + QStringLiteral("$R55.tmp");
+        QVERIFY(writeFile(capture, "left from last time"));
         r.c.lblTime->setText(QStringLiteral("17"));  // a count left by an earlier reception
+        r.port.setCommPort(2);                       // an unknown name leaves it so
+        RunSettingsRecord& rs = r.module.RunSettings;
+        const QStringList parts = line.split(QLatin1Char(','));
+        rs.PortName = portName;
+        rs.DefaultPath = folder.replace(QLatin1Char('~'), r.home());
+        rs.BaudRate = parts[0].toInt();
+        rs.Parity = parts[1];
+        rs.DataBits = parts[2].toShort();
+        rs.StopBits = parts[3].toShort();
         r.window.cmdReceive_Click();
 
-        QCOMPARE(r.port.commPort(), 1);
-        QCOMPARE(r.port.settings(), QStringLiteral("38400,N,8,1"));
-        QVERIFY(r.port.isOpen());
-        QCOMPARE(r.module.RunSettings.DefaultPath, r.home() + QLatin1Char('/'));
-        QCOMPARE(r.module.CaptureFilePath, r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray());
-        QVERIFY(r.window.captureOpen());
+        QCOMPARE(r.port.commPort(), number);
+        QCOMPARE(r.port.settings(), line);
+        QVERIFY(r.port.isOpen() && r.window.captureOpen());
+        QCOMPARE(rs.DefaultPath, normalised);
+        QCOMPARE(r.module.CaptureFilePath, capture);
+        QCOMPARE(readFile(capture), QByteArray());
         QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Stop"));
         QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ..."));
         QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
         QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
         QVERIFY(r.c.Timer1->isActive());
-        QVERIFY(!r.module.RunSettings.DownloadIdle);
+        QVERIFY(!rs.DownloadIdle);
         QVERIFY(r.dialogs.messages.isEmpty());
-    }
-
-    void portNameSettingsAndFolderAreTakenAtTheStart() {
-        const struct {
-            QString port;
-            int number;
-            QString folder;  // relative to the temporary folder; "~" is drive C:
-            QString normalised;
-        } cases[] = {
-            {QStringLiteral("COM3"), 3, QStringLiteral(" "), QStringLiteral("~/")},
-            {QStringLiteral("COM4"), 4, QStringLiteral("~/sub"), QStringLiteral("~/sub/")},
-            {QStringLiteral("COM9"), 2, QStringLiteral("~/sub/"), QStringLiteral("~/sub/")},
-        };
-        for (const auto& k : cases) {
-            ScriptedRig r;
-            QVERIFY(QDir(r.home()).mkdir(QStringLiteral("sub")));
-            auto expand = [&](QString s) {
-                return s == QLatin1String(" ") ? s : s.replace(QLatin1Char('~'), r.home());
-            };
-            r.port.setCommPort(2);  // an unknown name leaves the number as it was
-            r.module.RunSettings.PortName = k.port;
-            r.module.RunSettings.DefaultPath = expand(k.folder);
-            r.module.RunSettings.BaudRate = 9600;
-            r.module.RunSettings.Parity = QStringLiteral("E");
-            r.module.RunSettings.DataBits = 7;
-            r.module.RunSettings.StopBits = 2;
-            r.window.cmdReceive_Click();
-            QCOMPARE(r.port.commPort(), k.number);
-            QCOMPARE(r.port.settings(), QStringLiteral("9600,E,7,2"));
-            QCOMPARE(r.module.RunSettings.DefaultPath, expand(k.normalised));
-            QVERIFY(QFileInfo::exists(expand(k.normalised) + QStringLiteral("$R55.tmp")));
-        }
     }
 
     void timeOutComesAtTheTwentyFirstTickAndOnlyOnce() {
@@ -78,9 +79,9 @@ private slots:
         r.window.cmdReceive_Click();
         for (int tick = 1; tick <= 20; ++tick) {
             r.window.Timer1_Timer();
-            QCOMPARE(r.c.lblTime->text(), QString::number(tick));
             QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( %1)").arg(tick));
         }
+        QCOMPARE(r.c.lblTime->text(), QStringLiteral("20"));
         QVERIFY(r.dialogs.messages.isEmpty());
 
         // While the message is open, the clock goes on ticking and data may come.
@@ -90,25 +91,25 @@ private slots:
         };
         r.window.Timer1_Timer();
         QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].text, kTimeoutText);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QCOMPARE(r.dialogs.messages[0].icon, platform::Icon::Critical);
-        QCOMPARE(r.dialogs.messages[0].buttons, platform::Buttons::Ok);
+        const auto& shown = r.dialogs.messages[0];
+        QCOMPARE(shown.text,
+                 QStringLiteral("No Data is received from Total Station!\rPlease Check "
+                                "cable and settings!\rNo connection was established ! "));
+        QCOMPARE(shown.caption, QStringLiteral("Problem"));
+        QCOMPARE(shown.icon, platform::Icon::Critical);
+        QCOMPARE(shown.buttons, platform::Buttons::Ok);
 
         QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
         QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.window.captureOpen());
+        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
         QVERIFY(r.module.RunSettings.DownloadIdle);
         QCOMPARE(readFile(r.capturePath()), QByteArray("late"));  // kept, closed
-
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
         QCOMPARE(r.dialogs.messages.size(), 1);
         QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
     }
 
-    void anyPortEventEndsTheWaiting() {
+    void lineSignalsEndTheWaitingAndAreCounted() {
         ScriptedRig r;
         r.module.LineCount = 7;
         r.window.cmdReceive_Click();
@@ -128,34 +129,28 @@ private slots:
         QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( 5)"));  // no data yet
     }
 
-    void chunksGoToTheCaptureAndEndAtEtx() {
+    void chunksGoToTheCaptureUntilEtxThenNothingCounts() {
         ScriptedRig r;
         r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "00NMSDR\r\n");
+        r.port.receive("\x02\r\n00NMSDR\r\n");
         QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));
         QCOMPARE(r.window.panel(1), QStringLiteral("Start receieve ..."));
         r.port.receive("no record\r\n");
         QCOMPARE(r.window.panel(1), QStringLiteral("Receiving... "));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));
         r.port.receive(QByteArray());  // an empty chunk counts as well
         QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "00NMSDR\r\nno record\r\n"));
 
-        // The capture holds no job record, so it stays for inspection.
-        r.port.receive(
-            QByteArray("tail\x03"
-                       "after\x02\x03",
-                       12));
+        // No job record in the capture: it stays, with what followed ETX in its chunk.
+        const QByteArray last(
+            "tail\x03"
+            "after\x02\x03",
+            12);
+        r.port.receive(last);
         QCOMPARE(r.module.LineCount, 3);
         QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
         QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
         QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "00NMSDR\r\nno record\r\ntail\x03"
-                                                       "after\x02\x03"));
+        QCOMPARE(readFile(r.capturePath()), "\x02\r\n00NMSDR\r\nno record\r\n" + last);
         QCOMPARE(r.dialogs.messages.size(), 1);  // readdump ran once
         QCOMPARE(r.dialogs.messages[0].text,
                  QStringLiteral("File could not be created!\rUnknown file handling Error! "));
@@ -171,126 +166,67 @@ private slots:
         QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
         QCOMPARE(r.dialogs.messages.size(), 1);
 
-        // The next start handles events again.
-        r.window.cmdReceive_Click();
+        r.window.cmdReceive_Click();  // the next start handles events again
         QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
         r.port.receive("x");
         QCOMPARE(r.module.LineCount, 4);
         QCOMPARE(readFile(r.capturePath()), QByteArray("x"));
     }
 
-    void stxAndEtxInOneChunk() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive("\x02\r\n10NMONE\r\n1\r\n\x03");
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QCOMPARE(readFile(r.home() + QStringLiteral("/ONE.sdr")), QByteArray("10NMONE\r\n1\r\n"));
-        QVERIFY(!QFileInfo::exists(r.capturePath()));
-        QCOMPARE(r.module.LineCount, 0);
+    void failuresEndTheReceptionWithOneProblem_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("said");     // in the message
+        QTest::addColumn<QByteArray>("kept");  // the capture afterwards; null: unread
+        QTest::newRow("port") << int(PortWontOpen) << "/dev/ttyUSB0: no such device."
+                              << QByteArray("<missing>");
+        QTest::newRow("capture") << int(CaptureWontCreate)
+                                 << "/missing/$R55.tmp: No such file or directory"
+                                 << QByteArray("<missing>");
+        QTest::newRow("write") << int(WriteFails) << "No space left on device" << QByteArray();
+        QTest::newRow("line lost") << int(LineLost) << "the connection was lost (gone)."
+                                   << QByteArray("\x02\r\n10NMJOB\r\n");
     }
-
-    void stopKeepsWhatArrivedAndNamesTheCapture() {
+    void failuresEndTheReceptionWithOneProblem() {
+        QFETCH(int, failure);
+        QFETCH(QString, said);
+        QFETCH(QByteArray, kept);
         ScriptedRig r;
-        r.window.cmdReceive_Click();
-        for (int i = 0; i < 4; ++i) r.window.Timer1_Timer();
-        r.window.cmdReceive_Click();  // Stop while waiting
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
-        QVERIFY(r.dialogs.messages.isEmpty());
-
-        // Stop while receiving, after the folder setting changed meanwhile.
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "partial");
-        r.module.RunSettings.DefaultPath = QStringLiteral("/elsewhere");
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "partial"));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));  // Stop leaves the stage word
-        QVERIFY(r.dialogs.messages.isEmpty());
-    }
-
-    void aPortThatCannotBeOpenedLeavesTheReceptionIdle() {
-        ScriptedRig r;
-        r.port.failOpen = true;
+        r.port.failOpen = failure == PortWontOpen;
         r.port.openError = QStringLiteral("/dev/ttyUSB0: no such device.");
+        if (failure == CaptureWontCreate)
+            r.module.RunSettings.DefaultPath = r.at(QStringLiteral("missing"));
+        if (failure == WriteFails) {
+            if (!QFileInfo::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), r.capturePath()));
+        }
         r.window.cmdReceive_Click();
+        if (failure == WriteFails || failure == LineLost) {
+            QVERIFY(r.window.captureOpen());
+            r.port.receive("\x02\r\n10NMJOB\r\n");
+        }
+        if (failure == LineLost) r.port.lose(QStringLiteral("/dev/ttyUSB0: ") + said);
+
         QCOMPARE(r.dialogs.messages.size(), 1);
         QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
         QCOMPARE(r.dialogs.messages[0].icon, platform::Icon::Critical);
-        QVERIFY(
-            r.dialogs.messages[0].text.contains(QStringLiteral("/dev/ttyUSB0: no such device.")));
+        QVERIFY2(r.dialogs.messages[0].text.contains(said), qPrintable(r.dialogs.messages[0].text));
+        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
         QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!QFileInfo::exists(r.capturePath()));
+        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
         QVERIFY(r.module.RunSettings.DownloadIdle);
+        if (!kept.isNull()) QCOMPARE(readFile(r.capturePath()), kept);
+        if (failure == LineLost) QCOMPARE(r.c.EdObs->text(), r.capturePath());  // as Stop does
+
+        // Nothing runs any more: no time-out, no second message.
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
+        r.port.receive("more");
+        r.port.lose(QStringLiteral("again"));
         QCOMPARE(r.dialogs.messages.size(), 1);
 
         r.port.failOpen = false;  // the next click starts normally
+        r.module.RunSettings.DefaultPath = r.home();
         r.window.cmdReceive_Click();
         QVERIFY(r.port.isOpen() && r.window.captureOpen());
-    }
-
-    void aCaptureThatCannotBeCreatedClosesThePort() {
-        ScriptedRig r;
-        r.module.RunSettings.DefaultPath = r.home() + QStringLiteral("/missing");
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        const QString text = r.dialogs.messages[0].text;
-        QVERIFY2(text.contains(r.home() + QStringLiteral("/missing/$R55.tmp")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("No such file or directory")), qPrintable(text));
-        QVERIFY(!r.port.isOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-    }
-
-    void aFailedWriteEndsTheReception() {
-        if (!QFileInfo::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
-        ScriptedRig r;
-        QVERIFY(QFile::link(QStringLiteral("/dev/full"), r.capturePath()));
-        r.window.cmdReceive_Click();
-        QVERIFY(r.window.captureOpen());
-        r.port.receive(
-            "\x02"
-            "data");
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QVERIFY2(r.dialogs.messages[0].text.contains(QStringLiteral("No space left on device")),
-                 qPrintable(r.dialogs.messages[0].text));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        r.port.receive("more");  // nothing runs any more
-        QCOMPARE(r.dialogs.messages.size(), 1);
-    }
-
-    void aLostLineEndsTheReceptionAsStopDoes() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "10NMJOB\r\n");
-        r.port.lose(QStringLiteral("/dev/ttyUSB0: the connection was lost (gone)."));
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QVERIFY(
-            r.dialogs.messages[0].text.contains(QStringLiteral("the connection was lost (gone).")));
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "10NMJOB\r\n"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!r.window.captureOpen());
-
-        r.port.lose(QStringLiteral("again"));  // no reception runs: nothing to say
-        QCOMPARE(r.dialogs.messages.size(), 1);
     }
 };
 
