@@ -11,6 +11,7 @@ using namespace download_tests;
 namespace {
 
 enum Failure { PortWontOpen, CaptureWontCreate, WriteFails, LineLost };
+const QString kRunning = u"Stop | Waiting for ... | Ready | 0 | port capture timer"_s;
 
 }  // namespace
 
@@ -43,35 +44,26 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, normalised);
         ScriptedRig r;
-        QVERIFY(QDir(r.home()).mkdir(QStringLiteral("sub")));
-        normalised.replace(QLatin1Char('~'), r.home());
-        const QString capture = normalised + QStringLiteral("$R55.tmp");
+        QVERIFY(QDir(r.home()).mkdir(u"sub"_s));
+        const QString capture = normalised.replace(u'~', r.home()) + u"$R55.tmp"_s;
         QVERIFY(writeFile(capture, "left from last time"));
-        r.c.lblTime->setText(QStringLiteral("17"));  // a count left by an earlier reception
-        r.port.setCommPort(2);                       // an unknown name leaves it so
+        r.c.lblTime->setText(u"17"_s);  // a count left by an earlier reception
+        r.port.setCommPort(2);          // an unknown name leaves it so
         RunSettingsRecord& rs = r.module.RunSettings;
-        const QStringList parts = line.split(QLatin1Char(','));
+        const QStringList l = line.split(u',');
         rs.PortName = portName;
-        rs.DefaultPath = folder.replace(QLatin1Char('~'), r.home());
-        rs.BaudRate = parts[0].toInt();
-        rs.Parity = parts[1];
-        rs.DataBits = parts[2].toShort();
-        rs.StopBits = parts[3].toShort();
+        rs.DefaultPath = folder.replace(u'~', r.home());
+        std::tie(rs.BaudRate, rs.Parity, rs.DataBits, rs.StopBits) =
+            std::tuple(l[0].toInt(), l[1], l[2].toShort(), l[3].toShort());
         r.window.cmdReceive_Click();
 
         QCOMPARE(r.port.commPort(), number);
         QCOMPARE(r.port.settings(), line);
-        QVERIFY(r.port.isOpen() && r.window.captureOpen());
         QCOMPARE(rs.DefaultPath, normalised);
         QCOMPARE(r.module.CaptureFilePath, capture);
         QCOMPARE(readFile(capture), QByteArray());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Stop"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ..."));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QVERIFY(r.c.Timer1->isActive());
-        QVERIFY(!rs.DownloadIdle);
-        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(state(r), kRunning);
+        QCOMPARE(shown(r.dialogs), QStringList());
     }
 
     void timeOutComesAtTheTwentyFirstTickAndOnlyOnce() {
@@ -79,10 +71,10 @@ private slots:
         r.window.cmdReceive_Click();
         for (int tick = 1; tick <= 20; ++tick) {
             r.window.Timer1_Timer();
-            QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( %1)").arg(tick));
+            QCOMPARE(r.window.panel(1), u"Waiting for ... ( %1)"_s.arg(tick));
         }
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("20"));
-        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(state(r), u"Stop | Waiting for ... ( 20) | Ready | 20 | port capture timer"_s);
+        QCOMPARE(shown(r.dialogs), QStringList());
 
         // While the message is open, the clock goes on ticking and data may come.
         r.dialogs.whileShowing = [&] {
@@ -90,23 +82,15 @@ private slots:
             r.port.receive("late");
         };
         r.window.Timer1_Timer();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        const auto& shown = r.dialogs.messages[0];
-        QCOMPARE(shown.text,
-                 QStringLiteral("No Data is received from Total Station!\rPlease Check "
-                                "cable and settings!\rNo connection was established ! "));
-        QCOMPARE(shown.caption, QStringLiteral("Problem"));
-        QCOMPARE(shown.icon, platform::Icon::Critical);
-        QCOMPARE(shown.buttons, platform::Buttons::Ok);
-
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
+        const QStringList timeout{
+            u"No Data is received from Total Station!\rPlease Check cable "
+            u"and settings!\rNo connection was established ! "_s};
+        QCOMPARE(shown(r.dialogs), timeout);
+        QCOMPARE(state(r), u"Receive | Ready | Ready | 0 | idle"_s);
         QCOMPARE(readFile(r.capturePath()), QByteArray("late"));  // kept, closed
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
+        QCOMPARE(shown(r.dialogs), timeout);
+        QCOMPARE(r.c.lblTime->text(), u"0"_s);
     }
 
     void lineSignalsEndTheWaitingAndAreCounted() {
@@ -115,59 +99,45 @@ private slots:
         r.window.cmdReceive_Click();
         for (int i = 0; i < 5; ++i) r.window.Timer1_Timer();
         r.port.signalEvent(platform::ComEvCTS);
-        QVERIFY(!r.c.Timer1->isActive());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
         QCOMPARE(r.module.LineCount, 8);
-        for (int i = 0; i < 40; ++i) r.window.Timer1_Timer();
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("5"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Stop"));
-        QVERIFY(r.port.isOpen() && r.window.captureOpen());
+        for (int i = 0; i < 40; ++i) r.window.Timer1_Timer();  // no more waiting
         r.port.signalEvent(platform::ComEvDSR);
         r.port.signalEvent(platform::ComEvRing);
         QCOMPARE(r.module.LineCount, 10);
-        QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( 5)"));  // no data yet
+        QCOMPARE(state(r), u"Stop | Waiting for ... ( 5) | Ready | 5 | port capture idle"_s);
+        QCOMPARE(shown(r.dialogs), QStringList());
     }
 
     void chunksGoToTheCaptureUntilEtxThenNothingCounts() {
         ScriptedRig r;
         r.window.cmdReceive_Click();
         r.port.receive("\x02\r\n00NMSDR\r\n");
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Start receieve ..."));
+        QCOMPARE(state(r), u"Stop | Start receieve ... | Start | 0 | port capture idle"_s);
         r.port.receive("no record\r\n");
-        QCOMPARE(r.window.panel(1), QStringLiteral("Receiving... "));
+        QCOMPARE(r.window.panel(1), u"Receiving... "_s);
         r.port.receive(QByteArray());  // an empty chunk counts as well
         QCOMPARE(r.module.LineCount, 3);
 
         // No job record in the capture: it stays, with what followed ETX in its chunk.
-        const QByteArray last(
-            "tail\x03"
-            "after\x02\x03",
-            12);
+        const QByteArray last("tail\003after\002\003");
         r.port.receive(last);
         QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
+        QCOMPARE(state(r), u"Receive | Ready | end | 0 | idle"_s);
         QCOMPARE(readFile(r.capturePath()), "\x02\r\n00NMSDR\r\nno record\r\n" + last);
-        QCOMPARE(r.dialogs.messages.size(), 1);  // readdump ran once
-        QCOMPARE(r.dialogs.messages[0].text,
-                 QStringLiteral("File could not be created!\rUnknown file handling Error! "));
+        const QStringList noJob{u"File could not be created!\rUnknown file handling Error! "_s};
+        QCOMPARE(shown(r.dialogs), noJob);
 
         // After the end, port events change nothing but the timer and the idle flag.
         r.c.Timer1->start();
         r.module.RunSettings.DownloadIdle = false;
         r.port.receive("\x02stray\x03");
         r.port.signalEvent(platform::ComEvCD);
-        QVERIFY(!r.c.Timer1->isActive());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
+        QCOMPARE(state(r), u"Receive | Ready | end | 0 | idle"_s);
         QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.dialogs.messages.size(), 1);
+        QCOMPARE(shown(r.dialogs), noJob);
 
         r.window.cmdReceive_Click();  // the next start handles events again
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
+        QCOMPARE(state(r), kRunning);
         r.port.receive("x");
         QCOMPARE(r.module.LineCount, 4);
         QCOMPARE(readFile(r.capturePath()), QByteArray("x"));
@@ -177,56 +147,54 @@ private slots:
         QTest::addColumn<int>("failure");
         QTest::addColumn<QString>("said");     // in the message
         QTest::addColumn<QByteArray>("kept");  // the capture afterwards; null: unread
-        QTest::newRow("port") << int(PortWontOpen) << "/dev/ttyUSB0: no such device."
-                              << QByteArray("<missing>");
+        QTest::addColumn<QString>("after");
+        const QByteArray none("<missing>");
+        const QString idle = u"Receive | Ready | Ready | 0 | idle"_s;
+        QTest::newRow("port") << int(PortWontOpen) << "/dev/ttyUSB0: no such device." << none
+                              << u"Receive | Ready |  | 0 | idle timer"_s;
         QTest::newRow("capture") << int(CaptureWontCreate)
-                                 << "/missing/$R55.tmp: No such file or directory"
-                                 << QByteArray("<missing>");
-        QTest::newRow("write") << int(WriteFails) << "No space left on device" << QByteArray();
-        QTest::newRow("line lost") << int(LineLost) << "the connection was lost (gone)."
-                                   << QByteArray("\x02\r\n10NMJOB\r\n");
+                                 << "/missing/$R55.tmp: No such file or directory" << none
+                                 << u"Receive | Ready |  | 0 | idle timer"_s;
+        QTest::newRow("write") << int(WriteFails) << "No space left on device" << QByteArray()
+                               << idle;
+        QTest::newRow("line lost")
+            << int(LineLost) << "the connection was lost (gone)."
+            << QByteArray("\x02\r\n10NMJOB\r\n") << u"Receive | Ready | Start | 0 | idle"_s;
     }
     void failuresEndTheReceptionWithOneProblem() {
         QFETCH(int, failure);
         QFETCH(QString, said);
         QFETCH(QByteArray, kept);
+        QFETCH(QString, after);
         ScriptedRig r;
         r.port.failOpen = failure == PortWontOpen;
-        r.port.openError = QStringLiteral("/dev/ttyUSB0: no such device.");
-        if (failure == CaptureWontCreate)
-            r.module.RunSettings.DefaultPath = r.at(QStringLiteral("missing"));
+        r.port.openError = u"/dev/ttyUSB0: no such device."_s;
+        if (failure == CaptureWontCreate) r.module.RunSettings.DefaultPath = r.at(u"missing"_s);
         if (failure == WriteFails) {
-            if (!QFileInfo::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
-            QVERIFY(QFile::link(QStringLiteral("/dev/full"), r.capturePath()));
+            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
+            QVERIFY(QFile::link(u"/dev/full"_s, r.capturePath()));
         }
         r.window.cmdReceive_Click();
-        if (failure == WriteFails || failure == LineLost) {
-            QVERIFY(r.window.captureOpen());
-            r.port.receive("\x02\r\n10NMJOB\r\n");
-        }
-        if (failure == LineLost) r.port.lose(QStringLiteral("/dev/ttyUSB0: ") + said);
+        if (failure == WriteFails || failure == LineLost) r.port.receive("\x02\r\n10NMJOB\r\n");
+        if (failure == LineLost) r.port.lose(u"/dev/ttyUSB0: "_s + said);
 
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QCOMPARE(r.dialogs.messages[0].icon, platform::Icon::Critical);
-        QVERIFY2(r.dialogs.messages[0].text.contains(said), qPrintable(r.dialogs.messages[0].text));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QVERIFY(r.module.RunSettings.DownloadIdle);
+        const QStringList one = shown(r.dialogs);
+        QVERIFY2(one.size() == 1 && one[0].startsWith(u"The ") && one[0].contains(said),
+                 qPrintable(one.join(u'\n')));
+        QCOMPARE(state(r), after);
         if (!kept.isNull()) QCOMPARE(readFile(r.capturePath()), kept);
         if (failure == LineLost) QCOMPARE(r.c.EdObs->text(), r.capturePath());  // as Stop does
 
         // Nothing runs any more: no time-out, no second message.
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
         r.port.receive("more");
-        r.port.lose(QStringLiteral("again"));
-        QCOMPARE(r.dialogs.messages.size(), 1);
+        r.port.lose(u"again"_s);
+        QCOMPARE(shown(r.dialogs), one);
 
         r.port.failOpen = false;  // the next click starts normally
         r.module.RunSettings.DefaultPath = r.home();
         r.window.cmdReceive_Click();
-        QVERIFY(r.port.isOpen() && r.window.captureOpen());
+        QCOMPARE(state(r), kRunning);
     }
 };
 
