@@ -1,18 +1,20 @@
 #pragma once
-// A main window on scripted services with a temporary folder as drive C:, and short
-// descriptions of what it shows.
+// A main window with a temporary folder as drive C:, on a scripted or a real port,
+// and one-line views of what it shows.
 
-#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <type_traits>
 #include <utility>
 
 #include "Scripted.h"
 #include "app/KCR1.h"
+#include "platform/QtSerialPort.h"
 
 namespace download_tests {
 
@@ -45,10 +47,40 @@ struct Controls {
     QTimer* Timer1 = get<QTimer>("Timer1");
 };
 
+template <typename Port>
+Port makePort(const platform::PortResolver& resolver) {
+    if constexpr (std::is_constructible_v<Port, platform::PortResolver>)
+        return Port(resolver);
+    else
+        return Port();
+}
+
+/// `resolver` gives the device a COM name stands for (a real port only).
+template <typename Port, typename Dialogs = testing_support::ScriptedDialogs>
+struct Rig {
+    explicit Rig(platform::PortResolver r = platform::resolveComPort)
+        : resolver(std::move(r)), window(module, {dialogs, port, editor, resolver, dir.path()}) {}
+    QString home() const { return dir.path(); }
+    QString at(const QString& name) const { return dir.path() + u'/' + name; }
+    QString capturePath() const { return at(u"$R55.tmp"_s); }
+    qint64 captured() const { return QFileInfo(capturePath()).size(); }
+    bool ended() const { return c.lblStat->text() == u"end"_s && !port.isOpen(); }
+
+    QTemporaryDir dir;
+    Module1 module;
+    Dialogs dialogs;
+    platform::PortResolver resolver;
+    Port port = makePort<Port>(resolver);
+    testing_support::ScriptedLauncher editor;
+    KCR1 window;
+    Controls c{window};
+};
+using ScriptedRig = Rig<testing_support::ScriptedSerialPort>;
+
 /// The reception in one line: button, panel 1, lblStat, lblTime, then those of
 /// port (open), capture (open), idle and timer (running) that hold.
-template <typename Rig>
-QString state(Rig& r) {
+template <typename R>
+QString state(R& r) {
     QString s = QStringList{r.c.cmdReceive->text(), r.window.panel(1), r.c.lblStat->text(),
                             r.c.lblTime->text()}
                     .join(u" | "_s) +
@@ -61,8 +93,8 @@ QString state(Rig& r) {
     return s;
 }
 
-/// The messages shown, each as its text; one that is not a "Problem" with the critical
-/// icon is marked, and a question ends in " [Yes/No]".
+/// The texts of the messages shown; one that is not a "Problem" with the critical
+/// icon is marked, a question ends in " [Yes/No]".
 inline QStringList shown(const testing_support::ScriptedDialogs& d) {
     QStringList out;
     for (const auto& m : d.messages) {
@@ -70,24 +102,9 @@ inline QStringList shown(const testing_support::ScriptedDialogs& d) {
         out << (problem ? u""_s : u"NOT A PROBLEM: "_s) + m.text +
                    (m.buttons == platform::Buttons::Ok      ? u""_s
                     : m.buttons == platform::Buttons::YesNo ? u" [Yes/No]"_s
-                                                            : u" [other buttons]"_s);
+                                                            : u" [OK/Cancel]"_s);
     }
     return out;
 }
-
-struct ScriptedRig {
-    ScriptedRig() : window(module, {dialogs, port, editor, platform::resolveComPort, dir.path()}) {}
-    QString home() const { return dir.path(); }
-    QString at(const QString& name) const { return dir.path() + u'/' + name; }
-    QString capturePath() const { return at(u"$R55.tmp"_s); }
-
-    QTemporaryDir dir;
-    Module1 module;
-    testing_support::ScriptedDialogs dialogs;
-    testing_support::ScriptedSerialPort port;
-    testing_support::ScriptedLauncher editor;
-    KCR1 window;
-    Controls c{window};
-};
 
 }  // namespace download_tests

@@ -1,5 +1,6 @@
-// The reception's states on a scripted port: captions, panels, counts, the
-// time-out and the failures that end a reception.
+// A download on a scripted port and scripted dialogs: the reception's states, counts
+// and time-out; the raw data file's names, overwrite question, file dialog and
+// progress bar; the failures that end either.
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
@@ -12,10 +13,33 @@ namespace {
 
 enum Failure { PortWontOpen, CaptureWontCreate, WriteFails, LineLost };
 const QString kRunning = u"Stop | Waiting for ... | Ready | 0 | port capture timer"_s;
+const QByteArray kCapture =
+    "\x02\r\n"
+    "00NMSDR33 V04-04.02\r\n"
+    "10NMSURVEY01        121111\r\n"
+    "\r\n"  // an empty line is left out, the copy goes on
+    "08TP    1001 1000.000\r\n"
+    "\x03";
+const QByteArray kRaw =
+    "00NMSDR33 V04-04.02\r\n10NMSURVEY01        121111\r\n08TP    1001 1000.000\r\n";
+const QString kNotFound = u"File Not Found or invalid path!\rPlease select again! "_s;
+const QString kOther = u"File could not be created!\rUnknown file handling Error! "_s;
+const QString kExists = u"File Exists! Do you want to overwrite?  [Yes/No]"_s;
+
+/// A rig whose capture is ready for readdump, as the end of a reception leaves it.
+struct DumpRig : ScriptedRig {
+    explicit DumpRig(const QByteArray& capture = kCapture) {
+        module.RunSettings.DefaultPath = home() + u'/';
+        module.CaptureFilePath = capturePath();
+        if (!capture.isNull()) writeFile(capturePath(), capture);
+        window.setPanel(1, u"Converting ..."_s);
+        port.open();
+    }
+};
 
 }  // namespace
 
-class ReceptionTest : public QObject {
+class DownloadTest : public QObject {
     Q_OBJECT
 private slots:
     void startOpensThePortAndCreatesTheCapture_data() {
@@ -24,18 +48,12 @@ private slots:
         QTest::addColumn<QString>("line");    // baud,parity,data bits,stop bits
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("normalised");
-        QTest::newRow("drive C:") << "COM1"
-                                  << "~"
-                                  << "38400,N,8,1" << 1 << "~/";
-        QTest::newRow("blank folder") << "COM3"
-                                      << " "
-                                      << "9600,E,7,2" << 3 << "~/";
-        QTest::newRow("no separator") << "COM4"
-                                      << "~/sub"
-                                      << "1200,O,8,2" << 4 << "~/sub/";
-        QTest::newRow("unknown port") << "COM9"
-                                      << "~/sub/"
-                                      << "19200,N,8,1" << 2 << "~/sub/";
+        QTest::newRow("drive C:") << u"COM1"_s << u"~"_s << u"38400,N,8,1"_s << 1 << u"~/"_s;
+        QTest::newRow("blank folder") << u"COM3"_s << u" "_s << u"9600,E,7,2"_s << 3 << u"~/"_s;
+        QTest::newRow("no separator")
+            << u"COM4"_s << u"~/sub"_s << u"1200,O,8,2"_s << 4 << u"~/sub/"_s;
+        QTest::newRow("unknown port")
+            << u"COM9"_s << u"~/sub/"_s << u"19200,N,8,1"_s << 2 << u"~/sub/"_s;
     }
     void startOpensThePortAndCreatesTheCapture() {
         QFETCH(QString, portName);
@@ -93,78 +111,65 @@ private slots:
         QCOMPARE(r.c.lblTime->text(), u"0"_s);
     }
 
-    void lineSignalsEndTheWaitingAndAreCounted() {
+    void eventsAreCountedAndChunksCapturedUntilEtx() {
         ScriptedRig r;
-        r.module.LineCount = 7;
+        r.module.LineCount = 7;  // the count goes on from earlier receptions
         r.window.cmdReceive_Click();
         for (int i = 0; i < 5; ++i) r.window.Timer1_Timer();
-        r.port.signalEvent(platform::ComEvCTS);
-        QCOMPARE(r.module.LineCount, 8);
-        for (int i = 0; i < 40; ++i) r.window.Timer1_Timer();  // no more waiting
-        r.port.signalEvent(platform::ComEvDSR);
+        r.port.signalEvent(platform::ComEvCTS);  // a line signal ends the waiting too
+        for (int i = 0; i < 40; ++i) r.window.Timer1_Timer();
         r.port.signalEvent(platform::ComEvRing);
-        QCOMPARE(r.module.LineCount, 10);
         QCOMPARE(state(r), u"Stop | Waiting for ... ( 5) | Ready | 5 | port capture idle"_s);
-        QCOMPARE(shown(r.dialogs), QStringList());
-    }
-
-    void chunksGoToTheCaptureUntilEtxThenNothingCounts() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
         r.port.receive("\x02\r\n00NMSDR\r\n");
-        QCOMPARE(state(r), u"Stop | Start receieve ... | Start | 0 | port capture idle"_s);
+        QCOMPARE(state(r), u"Stop | Start receieve ... | Start | 5 | port capture idle"_s);
         r.port.receive("no record\r\n");
         QCOMPARE(r.window.panel(1), u"Receiving... "_s);
         r.port.receive(QByteArray());  // an empty chunk counts as well
-        QCOMPARE(r.module.LineCount, 3);
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(shown(r.dialogs), QStringList());
 
         // No job record in the capture: it stays, with what followed ETX in its chunk.
         const QByteArray last("tail\003after\002\003");
         r.port.receive(last);
-        QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(state(r), u"Receive | Ready | end | 0 | idle"_s);
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(state(r), u"Receive | Ready | end | 5 | idle"_s);
         QCOMPARE(readFile(r.capturePath()), "\x02\r\n00NMSDR\r\nno record\r\n" + last);
-        const QStringList noJob{u"File could not be created!\rUnknown file handling Error! "_s};
-        QCOMPARE(shown(r.dialogs), noJob);
+        QCOMPARE(shown(r.dialogs), QStringList{kOther});
 
         // After the end, port events change nothing but the timer and the idle flag.
         r.c.Timer1->start();
         r.module.RunSettings.DownloadIdle = false;
         r.port.receive("\x02stray\x03");
         r.port.signalEvent(platform::ComEvCD);
-        QCOMPARE(state(r), u"Receive | Ready | end | 0 | idle"_s);
-        QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(shown(r.dialogs), noJob);
+        QCOMPARE(state(r), u"Receive | Ready | end | 5 | idle"_s);
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(shown(r.dialogs), QStringList{kOther});
 
         r.window.cmdReceive_Click();  // the next start handles events again
         QCOMPARE(state(r), kRunning);
         r.port.receive("x");
-        QCOMPARE(r.module.LineCount, 4);
+        QCOMPARE(r.module.LineCount, 13);
         QCOMPARE(readFile(r.capturePath()), QByteArray("x"));
     }
 
     void failuresEndTheReceptionWithOneProblem_data() {
         QTest::addColumn<int>("failure");
-        QTest::addColumn<QString>("said");     // in the message
-        QTest::addColumn<QByteArray>("kept");  // the capture afterwards; null: unread
+        QTest::addColumn<QString>("said");  // in the message
         QTest::addColumn<QString>("after");
-        const QByteArray none("<missing>");
         const QString idle = u"Receive | Ready | Ready | 0 | idle"_s;
-        QTest::newRow("port") << int(PortWontOpen) << "/dev/ttyUSB0: no such device." << none
-                              << u"Receive | Ready |  | 0 | idle timer"_s;
+        const QString neverStarted = u"Receive | Ready |  | 0 | idle timer"_s;
+        QTest::newRow("port") << int(PortWontOpen) << u"/dev/ttyUSB0: no such device."_s
+                              << neverStarted;
         QTest::newRow("capture") << int(CaptureWontCreate)
-                                 << "/missing/$R55.tmp: No such file or directory" << none
-                                 << u"Receive | Ready |  | 0 | idle timer"_s;
-        QTest::newRow("write") << int(WriteFails) << "No space left on device" << QByteArray()
-                               << idle;
-        QTest::newRow("line lost")
-            << int(LineLost) << "the connection was lost (gone)."
-            << QByteArray("\x02\r\n10NMJOB\r\n") << u"Receive | Ready | Start | 0 | idle"_s;
+                                 << u"/missing/$R55.tmp: No such file or directory"_s
+                                 << neverStarted;
+        QTest::newRow("write") << int(WriteFails) << u"No space left on device"_s << idle;
+        QTest::newRow("line lost") << int(LineLost) << u"the connection was lost (gone)."_s
+                                   << u"Receive | Ready | Start | 0 | idle"_s;
     }
     void failuresEndTheReceptionWithOneProblem() {
         QFETCH(int, failure);
         QFETCH(QString, said);
-        QFETCH(QByteArray, kept);
         QFETCH(QString, after);
         ScriptedRig r;
         r.port.failOpen = failure == PortWontOpen;
@@ -182,8 +187,11 @@ private slots:
         QVERIFY2(one.size() == 1 && one[0].startsWith(u"The ") && one[0].contains(said),
                  qPrintable(one.join(u'\n')));
         QCOMPARE(state(r), after);
-        if (!kept.isNull()) QCOMPARE(readFile(r.capturePath()), kept);
-        if (failure == LineLost) QCOMPARE(r.c.EdObs->text(), r.capturePath());  // as Stop does
+        if (failure == LineLost) {  // as Stop ends it: what arrived is kept and named
+            QCOMPARE(readFile(r.capturePath()), "\x02\r\n10NMJOB\r\n");
+            QCOMPARE(r.c.EdObs->text(), r.capturePath());
+        }
+        if (failure < WriteFails) QVERIFY(!QFileInfo::exists(r.capturePath()));
 
         // Nothing runs any more: no time-out, no second message.
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
@@ -196,7 +204,104 @@ private slots:
         r.window.cmdReceive_Click();
         QCOMPARE(state(r), kRunning);
     }
+
+    void progressNeverFailsTheCopy() {
+        // Six lines read; the bar's end is a fifth of the events counted, at least 1.
+        for (const auto& [count, maximum, value] :
+             {std::tuple{12, 2, 2}, {4, 1, 1}, {0, 1, 1}, {500, 100, 6}}) {
+            DumpRig r;
+            r.module.LineCount = count;
+            r.window.readdump();
+            QCOMPARE(QList({r.c.PB1->maximum(), r.c.PB1->value()}), QList({maximum, value}));
+            QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), kRaw);
+        }
+    }
+
+    void overwriteQuestionAndFileDialog_data() {
+        QTest::addColumn<QString>("answers");     // Y or N to each question
+        QTest::addColumn<QStringList>("chosen");  // in the file dialog; null: Cancel
+        QTest::addColumn<QString>("obs");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QByteArray>("obsHolds");
+        const QString job = u"SURVEY01.sdr"_s;
+        QTest::newRow("yes") << u"Y"_s << QStringList() << job << u"SURVEY01.dat"_s << kRaw;
+        QTest::newRow("no, taken, no, new") << u"NN"_s << QStringList{u"site.dat"_s, u"survey"_s}
+                                            << u"survey"_s << u"su.dat"_s << kRaw;
+        QTest::newRow("cancel") << u"N"_s << QStringList{QString()} << job << u"SURVEY01.dat"_s
+                                << QByteArray("keep");
+        QTest::newRow("the capture itself")
+            << u"NY"_s << QStringList{u"$R55.tmp"_s} << u"$R55.tmp"_s << u"$R55.dat"_s << kCapture;
+    }
+    void overwriteQuestionAndFileDialog() {
+        QFETCH(QString, answers);
+        QFETCH(QStringList, chosen);
+        QFETCH(QString, obs);
+        QFETCH(QString, out);
+        QFETCH(QByteArray, obsHolds);
+        DumpRig r;
+        QVERIFY(writeFile(r.at(u"SURVEY01.sdr"_s), "keep"));
+        QVERIFY(writeFile(r.at(u"site.dat"_s), "keep"));
+        for (const QChar a : answers)
+            r.dialogs.answers.push_back(a == u'Y' ? platform::Answer::Yes : platform::Answer::No);
+        for (const QString& name : chosen)
+            r.dialogs.files.push_back(name.isNull() ? name : r.at(name));
+        r.window.readdump();
+
+        const bool fails = obsHolds == kCapture;  // creating it would destroy the capture
+        QCOMPARE(shown(r.dialogs), QStringList(answers.size(), kExists) +
+                                       (fails ? QStringList{kOther} : QStringList()));
+        QCOMPARE(r.dialogs.dialogTitles,
+                 QStringList(chosen.size(), u"Select name for the Raw data File ..."_s));
+        QCOMPARE(r.dialogs.dialogFilters,
+                 QStringList(chosen.size(), u"SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"_s));
+        QCOMPARE(r.c.EdObs->text(), r.at(obs));
+        QCOMPARE(r.c.EdOut->text(), r.at(out));
+        QCOMPARE(readFile(r.at(obs)), obsHolds);
+        if (obs != u"SURVEY01.sdr"_s)
+            QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), QByteArray("keep"));
+        QCOMPARE(readFile(r.at(u"site.dat"_s)), QByteArray("keep"));
+        // Done or abandoned, the download is over: the capture goes, the port closes.
+        QCOMPARE(QFileInfo::exists(r.capturePath()), fails);
+        QCOMPARE(r.port.isOpen(), fails);
+        if (!fails) QVERIFY(!r.c.PB1->isVisibleTo(&r.window));
+        QCOMPARE(r.window.panel(1), u"Ready"_s);
+    }
+
+    void failuresKeepTheCapture_data() {
+        QTest::addColumn<QByteArray>("capture");  // null: none
+        QTest::addColumn<QString>("folder");      // of the raw data file, in drive C:
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no capture") << QByteArray() << QString() << kNotFound;
+        QTest::newRow("no folder") << kCapture << u"gone/"_s << kNotFound;
+        QTest::newRow("no job record")
+            << QByteArray("\00210NMSTX\r\nx\r\n\x03") << QString() << kOther;
+        QTest::newRow("job ../up") << QByteArray("10NM../up\r\n") << QString() << kOther;
+        QTest::newRow("job ..") << QByteArray("10NM..\r\n") << QString() << kOther;
+        QTest::newRow("disk full") << kCapture << QString() << kOther;
+    }
+    void failuresKeepTheCapture() {
+        QFETCH(QByteArray, capture);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        DumpRig r(capture);
+        r.module.RunSettings.DefaultPath += folder;
+        QStringList files;
+        if (!capture.isNull()) files << u"$R55.tmp"_s;
+        if (QTest::currentDataTag() == QByteArrayView("disk full")) {
+            // No regular file, so no overwrite question either.
+            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
+            QVERIFY(QFile::link(u"/dev/full"_s, r.at(files.emplace_back(u"SURVEY01.sdr"_s))));
+        }
+        r.window.readdump();
+        QCOMPARE(shown(r.dialogs), QStringList{message});
+        QCOMPARE(r.window.panel(1), u"Ready"_s);
+        if (!capture.isNull()) QCOMPARE(readFile(r.capturePath()), capture);
+        // Nothing else written, in the folder or beside it.
+        QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                 files);
+        QVERIFY(!QFileInfo::exists(r.home() + u"/../up.sdr"_s));
+    }
 };
 
-QTEST_MAIN(ReceptionTest)
+QTEST_MAIN(DownloadTest)
 #include "reception_test.moc"
