@@ -284,22 +284,24 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, message);
         DumpRig r(capture);
-        r.module.RunSettings.DefaultPath += folder;
+        QVERIFY(QDir(r.home()).mkdir(u"dl"_s));  // so that "../up.sdr" stays in drive C:
+        r.module.RunSettings.DefaultPath = r.at(u"dl/"_s) + folder;
         QStringList files;
         if (!capture.isNull()) files << u"$R55.tmp"_s;
         if (QTest::currentDataTag() == QByteArrayView("disk full")) {
             // No regular file, so no overwrite question either.
             if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
-            QVERIFY(QFile::link(u"/dev/full"_s, r.at(files.emplace_back(u"SURVEY01.sdr"_s))));
+            QVERIFY(QFile::link(u"/dev/full"_s, r.at(files.emplace_back(u"dl/SURVEY01.sdr"_s))));
         }
         r.window.readdump();
         QCOMPARE(shown(r.dialogs), QStringList{message});
         QCOMPARE(r.window.panel(1), u"Ready"_s);
         if (!capture.isNull()) QCOMPARE(readFile(r.capturePath()), capture);
         // Nothing else written, in the folder or beside it.
-        QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
-                 files);
-        QVERIFY(!QFileInfo::exists(r.home() + u"/../up.sdr"_s));
+        QStringList found = QDir(r.home()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : QDir(r.at(u"dl"_s)).entryList(QDir::Files | QDir::System))
+            found << u"dl/"_s + name;
+        QCOMPARE(found, files);
     }
 };
 
