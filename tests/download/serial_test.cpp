@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <QTest>
+#include <algorithm>
 #include <cerrno>
 
 #include "ModalAnswerer.h"
