@@ -1,76 +1,87 @@
-// The reception's states on a scripted port: captions, panels, counts, the
-// time-out and the failures that end a reception.
+// A download on a scripted port and scripted dialogs: the reception's states, counts
+// and time-out; the raw data file's names, overwrite question, file dialog and
+// progress bar; the failures that end either.
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 
 #include "Rig.h"
 
 using namespace download_tests;
-using platform::Answer;
 
 namespace {
 
-const QString kTimeoutText = QStringLiteral(
-    "No Data is received from Total Station!\rPlease Check cable and settings!\r"
-    "No connection was established ! ");
+enum Failure { PortWontOpen, CaptureWontCreate, WriteFails, LineLost };
+const QString kRunning = u"Stop | Waiting for ... | Ready | 0 | port capture timer"_s;
+const QByteArray kCapture =
+    "\x02\r\n"
+    "00NMSDR33 V04-04.02\r\n"
+    "10NMSURVEY01        121111\r\n"
+    "\r\n"  // an empty line is left out, the copy goes on
+    "08TP    1001 1000.000\r\n"
+    "\x03";
+const QByteArray kRaw =
+    "00NMSDR33 V04-04.02\r\n10NMSURVEY01        121111\r\n08TP    1001 1000.000\r\n";
+const QString kNotFound = u"File Not Found or invalid path!\rPlease select again! "_s;
+const QString kOther = u"File could not be created!\rUnknown file handling Error! "_s;
+const QString kExists = u"File Exists! Do you want to overwrite?  [Yes/No]"_s;
+
+/// A rig whose capture is ready for readdump, as the end of a reception leaves it.
+struct DumpRig : ScriptedRig {
+    explicit DumpRig(const QByteArray& capture = kCapture) {
+        module.RunSettings.DefaultPath = home() + u'/';
+        module.CaptureFilePath = capturePath();
+        if (!capture.isNull()) writeFile(capturePath(), capture);
+        window.setPanel(1, u"Converting ..."_s);
+        port.open();
+    }
+};
 
 }  // namespace
 
-class ReceptionTest : public QObject {
+class DownloadTest : public QObject {
     Q_OBJECT
 private slots:
+    void startOpensThePortAndCreatesTheCapture_data() {
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QString>("folder");  // "~" is drive C:
+        QTest::addColumn<QString>("line");    // baud,parity,data bits,stop bits
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("normalised");
+        QTest::newRow("drive C:") << u"COM1"_s << u"~"_s << u"38400,N,8,1"_s << 1 << u"~/"_s;
+        QTest::newRow("blank folder") << u"COM3"_s << u" "_s << u"9600,E,7,2"_s << 3 << u"~/"_s;
+        QTest::newRow("no separator")
+            << u"COM4"_s << u"~/sub"_s << u"1200,O,8,2"_s << 4 << u"~/sub/"_s;
+        QTest::newRow("unknown port")
+            << u"COM9"_s << u"~/sub/"_s << u"19200,N,8,1"_s << 2 << u"~/sub/"_s;
+    }
     void startOpensThePortAndCreatesTheCapture() {
+        QFETCH(QString, portName);
+        QFETCH(QString, folder);
+        QFETCH(QString, line);
+        QFETCH(int, number);
+        QFETCH(QString, normalised);
         ScriptedRig r;
-        QVERIFY(writeFile(r.capturePath(), "left from last time"));
-        r.c.lblTime->setText(QStringLiteral("17"));  // a count left by an earlier reception
+        QVERIFY(QDir(r.home()).mkdir(u"sub"_s));
+        const QString capture = normalised.replace(u'~', r.home()) + u"$R55.tmp"_s;
+        QVERIFY(writeFile(capture, "left from last time"));
+        r.c.lblTime->setText(u"17"_s);  // a count left by an earlier reception
+        r.port.setCommPort(2);          // an unknown name leaves it so
+        RunSettingsRecord& rs = r.module.RunSettings;
+        const QStringList l = line.split(u',');
+        rs.PortName = portName;
+        rs.DefaultPath = folder.replace(u'~', r.home());
+        std::tie(rs.BaudRate, rs.Parity, rs.DataBits, rs.StopBits) =
+            std::tuple(l[0].toInt(), l[1], l[2].toShort(), l[3].toShort());
         r.window.cmdReceive_Click();
 
-        QCOMPARE(r.port.commPort(), 1);
-        QCOMPARE(r.port.settings(), QStringLiteral("38400,N,8,1"));
-        QVERIFY(r.port.isOpen());
-        QCOMPARE(r.module.RunSettings.DefaultPath, r.home() + QLatin1Char('/'));
-        QCOMPARE(r.module.CaptureFilePath, r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray());
-        QVERIFY(r.window.captureOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Stop"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ..."));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QVERIFY(r.c.Timer1->isActive());
-        QVERIFY(!r.module.RunSettings.DownloadIdle);
-        QVERIFY(r.dialogs.messages.isEmpty());
-    }
-
-    void portNameSettingsAndFolderAreTakenAtTheStart() {
-        const struct {
-            QString port;
-            int number;
-            QString folder;  // relative to the temporary folder; "~" is drive C:
-            QString normalised;
-        } cases[] = {
-            {QStringLiteral("COM3"), 3, QStringLiteral(" "), QStringLiteral("~/")},
-            {QStringLiteral("COM4"), 4, QStringLiteral("~/sub"), QStringLiteral("~/sub/")},
-            {QStringLiteral("COM9"), 2, QStringLiteral("~/sub/"), QStringLiteral("~/sub/")},
-        };
-        for (const auto& k : cases) {
-            ScriptedRig r;
-            QVERIFY(QDir(r.home()).mkdir(QStringLiteral("sub")));
-            auto expand = [&](QString s) {
-                return s == QLatin1String(" ") ? s : s.replace(QLatin1Char('~'), r.home());
-            };
-            r.port.setCommPort(2);  // an unknown name leaves the number as it was
-            r.module.RunSettings.PortName = k.port;
-            r.module.RunSettings.DefaultPath = expand(k.folder);
-            r.module.RunSettings.BaudRate = 9600;
-            r.module.RunSettings.Parity = QStringLiteral("E");
-            r.module.RunSettings.DataBits = 7;
-            r.module.RunSettings.StopBits = 2;
-            r.window.cmdReceive_Click();
-            QCOMPARE(r.port.commPort(), k.number);
-            QCOMPARE(r.port.settings(), QStringLiteral("9600,E,7,2"));
-            QCOMPARE(r.module.RunSettings.DefaultPath, expand(k.normalised));
-            QVERIFY(QFileInfo::exists(expand(k.normalised) + QStringLiteral("$R55.tmp")));
-        }
+        QCOMPARE(r.port.commPort(), number);
+        QCOMPARE(r.port.settings(), line);
+        QCOMPARE(rs.DefaultPath, normalised);
+        QCOMPARE(r.module.CaptureFilePath, capture);
+        QCOMPARE(readFile(capture), QByteArray());
+        QCOMPARE(state(r), kRunning);
+        QCOMPARE(shown(r.dialogs), QStringList());
     }
 
     void timeOutComesAtTheTwentyFirstTickAndOnlyOnce() {
@@ -78,10 +89,10 @@ private slots:
         r.window.cmdReceive_Click();
         for (int tick = 1; tick <= 20; ++tick) {
             r.window.Timer1_Timer();
-            QCOMPARE(r.c.lblTime->text(), QString::number(tick));
-            QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( %1)").arg(tick));
+            QCOMPARE(r.window.panel(1), u"Waiting for ... ( %1)"_s.arg(tick));
         }
-        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(state(r), u"Stop | Waiting for ... ( 20) | Ready | 20 | port capture timer"_s);
+        QCOMPARE(shown(r.dialogs), QStringList());
 
         // While the message is open, the clock goes on ticking and data may come.
         r.dialogs.whileShowing = [&] {
@@ -89,210 +100,210 @@ private slots:
             r.port.receive("late");
         };
         r.window.Timer1_Timer();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].text, kTimeoutText);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QCOMPARE(r.dialogs.messages[0].icon, platform::Icon::Critical);
-        QCOMPARE(r.dialogs.messages[0].buttons, platform::Buttons::Ok);
-
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QVERIFY(!r.port.isOpen());
-        QVERIFY(!r.window.captureOpen());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
+        const QStringList timeout{
+            u"No Data is received from Total Station!\rPlease Check cable "
+            u"and settings!\rNo connection was established ! "_s};
+        QCOMPARE(shown(r.dialogs), timeout);
+        QCOMPARE(state(r), u"Receive | Ready | Ready | 0 | idle"_s);
         QCOMPARE(readFile(r.capturePath()), QByteArray("late"));  // kept, closed
-
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
+        QCOMPARE(shown(r.dialogs), timeout);
+        QCOMPARE(r.c.lblTime->text(), u"0"_s);
     }
 
-    void anyPortEventEndsTheWaiting() {
+    void eventsAreCountedAndChunksCapturedUntilEtx() {
         ScriptedRig r;
-        r.module.LineCount = 7;
+        r.module.LineCount = 7;  // the count goes on from earlier receptions
         r.window.cmdReceive_Click();
         for (int i = 0; i < 5; ++i) r.window.Timer1_Timer();
-        r.port.signalEvent(platform::ComEvCTS);
-        QVERIFY(!r.c.Timer1->isActive());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        QCOMPARE(r.module.LineCount, 8);
+        r.port.signalEvent(platform::ComEvCTS);  // a line signal ends the waiting too
         for (int i = 0; i < 40; ++i) r.window.Timer1_Timer();
-        QVERIFY(r.dialogs.messages.isEmpty());
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("5"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Stop"));
-        QVERIFY(r.port.isOpen() && r.window.captureOpen());
-        r.port.signalEvent(platform::ComEvDSR);
         r.port.signalEvent(platform::ComEvRing);
-        QCOMPARE(r.module.LineCount, 10);
-        QCOMPARE(r.window.panel(1), QStringLiteral("Waiting for ... ( 5)"));  // no data yet
-    }
-
-    void chunksGoToTheCaptureAndEndAtEtx() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "00NMSDR\r\n");
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Start receieve ..."));
+        QCOMPARE(state(r), u"Stop | Waiting for ... ( 5) | Ready | 5 | port capture idle"_s);
+        r.port.receive("\x02\r\n00NMSDR\r\n");
+        QCOMPARE(state(r), u"Stop | Start receieve ... | Start | 5 | port capture idle"_s);
         r.port.receive("no record\r\n");
-        QCOMPARE(r.window.panel(1), QStringLiteral("Receiving... "));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));
+        QCOMPARE(r.window.panel(1), u"Receiving... "_s);
         r.port.receive(QByteArray());  // an empty chunk counts as well
-        QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "00NMSDR\r\nno record\r\n"));
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(shown(r.dialogs), QStringList());
 
-        // The capture holds no job record, so it stays for inspection.
-        r.port.receive(
-            QByteArray("tail\x03"
-                       "after\x02\x03",
-                       12));
-        QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "00NMSDR\r\nno record\r\ntail\x03"
-                                                       "after\x02\x03"));
-        QCOMPARE(r.dialogs.messages.size(), 1);  // readdump ran once
-        QCOMPARE(r.dialogs.messages[0].text,
-                 QStringLiteral("File could not be created!\rUnknown file handling Error! "));
+        // No job record in the capture: it stays, with what followed ETX in its chunk.
+        const QByteArray last("tail\003after\002\003");
+        r.port.receive(last);
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(state(r), u"Receive | Ready | end | 5 | idle"_s);
+        QCOMPARE(readFile(r.capturePath()), "\x02\r\n00NMSDR\r\nno record\r\n" + last);
+        QCOMPARE(shown(r.dialogs), QStringList{kOther});
 
         // After the end, port events change nothing but the timer and the idle flag.
         r.c.Timer1->start();
         r.module.RunSettings.DownloadIdle = false;
         r.port.receive("\x02stray\x03");
         r.port.signalEvent(platform::ComEvCD);
-        QVERIFY(!r.c.Timer1->isActive());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        QCOMPARE(r.module.LineCount, 3);
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.dialogs.messages.size(), 1);
+        QCOMPARE(state(r), u"Receive | Ready | end | 5 | idle"_s);
+        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(shown(r.dialogs), QStringList{kOther});
 
-        // The next start handles events again.
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Ready"));
+        r.window.cmdReceive_Click();  // the next start handles events again
+        QCOMPARE(state(r), kRunning);
         r.port.receive("x");
-        QCOMPARE(r.module.LineCount, 4);
+        QCOMPARE(r.module.LineCount, 13);
         QCOMPARE(readFile(r.capturePath()), QByteArray("x"));
     }
 
-    void stxAndEtxInOneChunk() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive("\x02\r\n10NMONE\r\n1\r\n\x03");
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("end"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QCOMPARE(readFile(r.home() + QStringLiteral("/ONE.sdr")), QByteArray("10NMONE\r\n1\r\n"));
-        QVERIFY(!QFileInfo::exists(r.capturePath()));
-        QCOMPARE(r.module.LineCount, 0);
+    void failuresEndTheReceptionWithOneProblem_data() {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("said");  // in the message
+        QTest::addColumn<QString>("after");
+        const QString idle = u"Receive | Ready | Ready | 0 | idle"_s;
+        const QString neverStarted = u"Receive | Ready |  | 0 | idle timer"_s;
+        QTest::newRow("port") << int(PortWontOpen) << u"/dev/ttyUSB0: no such device."_s
+                              << neverStarted;
+        QTest::newRow("capture") << int(CaptureWontCreate)
+                                 << u"/missing/$R55.tmp: No such file or directory"_s
+                                 << neverStarted;
+        QTest::newRow("write") << int(WriteFails) << u"No space left on device"_s << idle;
+        QTest::newRow("line lost") << int(LineLost) << u"the connection was lost (gone)."_s
+                                   << u"Receive | Ready | Start | 0 | idle"_s;
     }
-
-    void stopKeepsWhatArrivedAndNamesTheCapture() {
+    void failuresEndTheReceptionWithOneProblem() {
+        QFETCH(int, failure);
+        QFETCH(QString, said);
+        QFETCH(QString, after);
         ScriptedRig r;
+        r.port.failOpen = failure == PortWontOpen;
+        r.port.openError = u"/dev/ttyUSB0: no such device."_s;
+        if (failure == CaptureWontCreate) r.module.RunSettings.DefaultPath = r.at(u"missing"_s);
+        if (failure == WriteFails) {
+            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
+            QVERIFY(QFile::link(u"/dev/full"_s, r.capturePath()));
+        }
         r.window.cmdReceive_Click();
-        for (int i = 0; i < 4; ++i) r.window.Timer1_Timer();
-        r.window.cmdReceive_Click();  // Stop while waiting
-        QCOMPARE(r.c.lblTime->text(), QStringLiteral("0"));
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
-        QVERIFY(r.dialogs.messages.isEmpty());
+        if (failure == WriteFails || failure == LineLost) r.port.receive("\x02\r\n10NMJOB\r\n");
+        if (failure == LineLost) r.port.lose(u"/dev/ttyUSB0: "_s + said);
 
-        // Stop while receiving, after the folder setting changed meanwhile.
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "partial");
-        r.module.RunSettings.DefaultPath = QStringLiteral("/elsewhere");
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "partial"));
-        QCOMPARE(r.c.lblStat->text(), QStringLiteral("Start"));  // Stop leaves the stage word
-        QVERIFY(r.dialogs.messages.isEmpty());
-    }
+        const QStringList one = shown(r.dialogs);
+        QVERIFY2(one.size() == 1 && one[0].startsWith(u"The ") && one[0].contains(said),
+                 qPrintable(one.join(u'\n')));
+        QCOMPARE(state(r), after);
+        if (failure == LineLost) {  // as Stop ends it: what arrived is kept and named
+            QCOMPARE(readFile(r.capturePath()), "\x02\r\n10NMJOB\r\n");
+            QCOMPARE(r.c.EdObs->text(), r.capturePath());
+        }
+        if (failure < WriteFails) QVERIFY(!QFileInfo::exists(r.capturePath()));
 
-    void aPortThatCannotBeOpenedLeavesTheReceptionIdle() {
-        ScriptedRig r;
-        r.port.failOpen = true;
-        r.port.openError = QStringLiteral("/dev/ttyUSB0: no such device.");
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QCOMPARE(r.dialogs.messages[0].icon, platform::Icon::Critical);
-        QVERIFY(
-            r.dialogs.messages[0].text.contains(QStringLiteral("/dev/ttyUSB0: no such device.")));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!QFileInfo::exists(r.capturePath()));
-        QVERIFY(r.module.RunSettings.DownloadIdle);
+        // Nothing runs any more: no time-out, no second message.
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
-        QCOMPARE(r.dialogs.messages.size(), 1);
+        r.port.receive("more");
+        r.port.lose(u"again"_s);
+        QCOMPARE(shown(r.dialogs), one);
 
         r.port.failOpen = false;  // the next click starts normally
+        r.module.RunSettings.DefaultPath = r.home();
         r.window.cmdReceive_Click();
-        QVERIFY(r.port.isOpen() && r.window.captureOpen());
+        QCOMPARE(state(r), kRunning);
     }
 
-    void aCaptureThatCannotBeCreatedClosesThePort() {
-        ScriptedRig r;
-        r.module.RunSettings.DefaultPath = r.home() + QStringLiteral("/missing");
-        r.window.cmdReceive_Click();
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        const QString text = r.dialogs.messages[0].text;
-        QVERIFY2(text.contains(r.home() + QStringLiteral("/missing/$R55.tmp")), qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("No such file or directory")), qPrintable(text));
-        QVERIFY(!r.port.isOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QCOMPARE(r.window.panel(1), QStringLiteral("Ready"));
+    void progressNeverFailsTheCopy() {
+        // Six lines read; the bar's end is a fifth of the events counted, at least 1.
+        for (const auto& [count, maximum, value] :
+             {std::tuple{12, 2, 2}, {4, 1, 1}, {0, 1, 1}, {500, 100, 6}}) {
+            DumpRig r;
+            r.module.LineCount = count;
+            r.window.readdump();
+            QCOMPARE(QList({r.c.PB1->maximum(), r.c.PB1->value()}), QList({maximum, value}));
+            QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), kRaw);
+        }
     }
 
-    void aFailedWriteEndsTheReception() {
-        if (!QFileInfo::exists(QStringLiteral("/dev/full"))) QSKIP("no /dev/full");
-        ScriptedRig r;
-        QVERIFY(QFile::link(QStringLiteral("/dev/full"), r.capturePath()));
-        r.window.cmdReceive_Click();
-        QVERIFY(r.window.captureOpen());
-        r.port.receive(
-            "\x02"
-            "data");
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QVERIFY2(r.dialogs.messages[0].text.contains(QStringLiteral("No space left on device")),
-                 qPrintable(r.dialogs.messages[0].text));
-        QVERIFY(!r.port.isOpen() && !r.window.captureOpen());
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(r.module.RunSettings.DownloadIdle);
-        r.port.receive("more");  // nothing runs any more
-        QCOMPARE(r.dialogs.messages.size(), 1);
+    void overwriteQuestionAndFileDialog_data() {
+        QTest::addColumn<QString>("answers");     // Y or N to each question
+        QTest::addColumn<QStringList>("chosen");  // in the file dialog; null: Cancel
+        QTest::addColumn<QString>("obs");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QByteArray>("obsHolds");
+        const QString job = u"SURVEY01.sdr"_s;
+        QTest::newRow("yes") << u"Y"_s << QStringList() << job << u"SURVEY01.dat"_s << kRaw;
+        QTest::newRow("no, taken, no, new") << u"NN"_s << QStringList{u"site.dat"_s, u"survey"_s}
+                                            << u"survey"_s << u"su.dat"_s << kRaw;
+        QTest::newRow("cancel") << u"N"_s << QStringList{QString()} << job << u"SURVEY01.dat"_s
+                                << QByteArray("keep");
+        QTest::newRow("the capture itself")
+            << u"NY"_s << QStringList{u"$R55.tmp"_s} << u"$R55.tmp"_s << u"$R55.dat"_s << kCapture;
+    }
+    void overwriteQuestionAndFileDialog() {
+        QFETCH(QString, answers);
+        QFETCH(QStringList, chosen);
+        QFETCH(QString, obs);
+        QFETCH(QString, out);
+        QFETCH(QByteArray, obsHolds);
+        DumpRig r;
+        QVERIFY(writeFile(r.at(u"SURVEY01.sdr"_s), "keep"));
+        QVERIFY(writeFile(r.at(u"site.dat"_s), "keep"));
+        for (const QChar a : answers)
+            r.dialogs.answers.push_back(a == u'Y' ? platform::Answer::Yes : platform::Answer::No);
+        for (const QString& name : chosen)
+            r.dialogs.files.push_back(name.isNull() ? name : r.at(name));
+        r.window.readdump();
+
+        const bool fails = obsHolds == kCapture;  // creating it would destroy the capture
+        QCOMPARE(shown(r.dialogs), QStringList(answers.size(), kExists) +
+                                       (fails ? QStringList{kOther} : QStringList()));
+        QCOMPARE(r.dialogs.dialogTitles,
+                 QStringList(chosen.size(), u"Select name for the Raw data File ..."_s));
+        QCOMPARE(r.dialogs.dialogFilters,
+                 QStringList(chosen.size(), u"SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"_s));
+        QCOMPARE(r.c.EdObs->text(), r.at(obs));
+        QCOMPARE(r.c.EdOut->text(), r.at(out));
+        QCOMPARE(readFile(r.at(obs)), obsHolds);
+        if (obs != u"SURVEY01.sdr"_s)
+            QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), QByteArray("keep"));
+        QCOMPARE(readFile(r.at(u"site.dat"_s)), QByteArray("keep"));
+        // Done or abandoned, the download is over: the capture goes, the port closes.
+        QCOMPARE(QFileInfo::exists(r.capturePath()), fails);
+        QCOMPARE(r.port.isOpen(), fails);
+        if (!fails) QVERIFY(!r.c.PB1->isVisibleTo(&r.window));
+        QCOMPARE(r.window.panel(1), u"Ready"_s);
     }
 
-    void aLostLineEndsTheReceptionAsStopDoes() {
-        ScriptedRig r;
-        r.window.cmdReceive_Click();
-        r.port.receive(
-            "\x02"
-            "10NMJOB\r\n");
-        r.port.lose(QStringLiteral("/dev/ttyUSB0: the connection was lost (gone)."));
-        QCOMPARE(r.dialogs.messages.size(), 1);
-        QCOMPARE(r.dialogs.messages[0].caption, QStringLiteral("Problem"));
-        QVERIFY(
-            r.dialogs.messages[0].text.contains(QStringLiteral("the connection was lost (gone).")));
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
-                                                       "10NMJOB\r\n"));
-        QCOMPARE(r.c.cmdReceive->text(), QStringLiteral("Receive"));
-        QVERIFY(!r.window.captureOpen());
-
-        r.port.lose(QStringLiteral("again"));  // no reception runs: nothing to say
-        QCOMPARE(r.dialogs.messages.size(), 1);
+    void failuresKeepTheCapture_data() {
+        QTest::addColumn<QByteArray>("capture");  // null: none
+        QTest::addColumn<QString>("folder");      // of the raw data file, in drive C:
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no capture") << QByteArray() << QString() << kNotFound;
+        QTest::newRow("no folder") << kCapture << u"gone/"_s << kNotFound;
+        QTest::newRow("no job record")
+            << QByteArray("\00210NMSTX\r\nx\r\n\x03") << QString() << kOther;
+        QTest::newRow("job ../up") << QByteArray("10NM../up\r\n") << QString() << kOther;
+        QTest::newRow("job ..") << QByteArray("10NM..\r\n") << QString() << kOther;
+        QTest::newRow("disk full") << kCapture << QString() << kOther;
+    }
+    void failuresKeepTheCapture() {
+        QFETCH(QByteArray, capture);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        DumpRig r(capture);
+        QVERIFY(QDir(r.home()).mkdir(u"dl"_s));  // so that "../up.sdr" stays in drive C:
+        r.module.RunSettings.DefaultPath = r.at(u"dl/"_s) + folder;
+        QStringList files;
+        if (!capture.isNull()) files << u"$R55.tmp"_s;
+        if (QTest::currentDataTag() == QByteArrayView("disk full")) {
+            // No regular file, so no overwrite question either.
+            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
+            QVERIFY(QFile::link(u"/dev/full"_s, r.at(files.emplace_back(u"dl/SURVEY01.sdr"_s))));
+        }
+        r.window.readdump();
+        QCOMPARE(shown(r.dialogs), QStringList{message});
+        QCOMPARE(r.window.panel(1), u"Ready"_s);
+        if (!capture.isNull()) QCOMPARE(readFile(r.capturePath()), capture);
+        // Nothing else written, in the folder or beside it.
+        QStringList found = QDir(r.home()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : QDir(r.at(u"dl"_s)).entryList(QDir::Files | QDir::System))
+            found << u"dl/"_s + name;
+        QCOMPARE(found, files);
     }
 };
 
-QTEST_MAIN(ReceptionTest)
+QTEST_MAIN(DownloadTest)
 #include "reception_test.moc"
