@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     {
-        PiecewiseReader in(capture, 9, PiecewiseReader::kNever, seed | 1u);
+        PiecewiseReader in(capture, 9, std::string::npos, seed | 1u);
         std::string out;
         quorvel::StringWriter w(out);
         std::uint64_t progress = 0;
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     {
-        PiecewiseReader in(capture, 9, PiecewiseReader::kNever, seed + 2u);
+        PiecewiseReader in(capture, 9, std::string::npos, seed + 2u);
         const std::optional<std::string> name = quorvel::findJobName(in);
         check(name == expectedName);
         if (name) {
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     {
         // A disk that fills up part way keeps a clean prefix of the copy.
-        PiecewiseReader in(capture, 9, PiecewiseReader::kNever, seed | 1u);
+        PiecewiseReader in(capture, 9, std::string::npos, seed | 1u);
         LimitedWriter w(seed * 3u);
         const quorvel::CopyResult r = quorvel::copyRawData(in, w);
         check(expected.compare(0, w.out.size(), w.out) == 0);

@@ -51,25 +51,18 @@ TEST(CaptureLines, LongLinesComeInPiecesAndCanBeCutOrSkipped) {
 }
 
 TEST(JobRecord, NameFromColumnsFiveToTwentyOfTheFirstJobRecord) {
+    // Leading blanks stay, only trailing blanks are trimmed; the STX is a first character
+    // and a lone LF starts no line; found also after a line longer than the buffer.
+    // clang-format off
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"\x02\r\n00NMSDR33 V04-04.02\r\n10NMSURVEY01        121111\r\n", "SURVEY01"},
-        {"10NM  NORTH\r\n", "  NORTH"},  // leading blanks stay
-        {"10NMABCDEFGHIJKLMNOPQRSTU\r\n", "ABCDEFGHIJKLMNOP"},
-        {"10NMAB \r\n", "AB"},
-        {"10NM\r\n", ""},
-        {"10NM   \r\n", ""},
-        {"10NMA\tB\t \r\n", "A\tB\t"},  // only blanks are trimmed
-        {"10nmLOWER\r\n10NMUPPER\r\n", "UPPER"},
-        {"10NMFIRST\r\n10NMSECOND\r\n", "FIRST"},
-        {"\x02"
-         "10NMSTX\r\n",
-         std::nullopt},  // the STX is the line's first character
-        {"\x02\r\n10NMAFTER\x03", "AFTER\x03"},
-        {"x\n10NMLF\r\n", std::nullopt},  // a lone LF does not start a line
-        {"10N\r\nM\r\n", std::nullopt},
-        {"", std::nullopt},
-        {std::string(300000, 'D') + "\r\n10NMFAR\r\n", "FAR"},  // after a line past the buffer
-    };
+        {"10NM  NORTH\r\n", "  NORTH"}, {"10NMABCDEFGHIJKLMNOPQRSTU\r\n", "ABCDEFGHIJKLMNOP"},
+        {"10NMAB \r\n", "AB"}, {"10NM\r\n", ""}, {"10NM   \r\n", ""}, {"10NMA\tB\t \r\n", "A\tB\t"},
+        {"10nmLOWER\r\n10NMUPPER\r\n", "UPPER"}, {"10NMFIRST\r\n10NMSECOND\r\n", "FIRST"},
+        {"\x02" "10NMSTX\r\n", std::nullopt}, {"\x02\r\n10NMAFTER\x03", "AFTER\x03"},
+        {"x\n10NMLF\r\n", std::nullopt}, {"10N\r\nM\r\n", std::nullopt}, {"", std::nullopt},
+        {std::string(300000, 'D') + "\r\n10NMFAR\r\n", "FAR"}};
+    // clang-format on
     for (const auto& [capture, name] : cases) {
         PiecewiseReader in(capture, capture.size() > 1000 ? 4096 : 3);
         EXPECT_EQ(findJobName(in), name) << testing::PrintToString(capture.substr(0, 40));

@@ -1,5 +1,3 @@
-#include <cerrno>
-
 #include "core/fileio.h"
 #include "core/output_name.h"
 #include "temp_dir.h"
@@ -20,29 +18,6 @@ TEST(FileIo, EveryByteValueRoundTrips) {
     EXPECT_EQ(std::string(buf, in.read(buf, sizeof buf)), all);
     EXPECT_EQ(in.read(buf, sizeof buf), 0u);
     EXPECT_FALSE(in.failed());
-}
-
-TEST(FileIo, FailuresNameTheFileAndTheReason) {
-    TempDir dir;
-    InFile in;
-    EXPECT_FALSE(in.open(dir / "missing"));
-    EXPECT_TRUE(in.error().notFound());
-    EXPECT_EQ(in.error().path, dir / "missing");
-    EXPECT_EQ(in.error().reason(), "No such file or directory");
-    EXPECT_FALSE(in.open(dir.str()));  // a folder is not a file to read
-    EXPECT_EQ(in.error().code, EISDIR);
-    EXPECT_FALSE(in.error().notFound());
-    OutFile out;
-    EXPECT_FALSE(out.create(dir / "no/such/folder.dat"));
-    EXPECT_TRUE(out.error().notFound());
-    EXPECT_FALSE(out.create(dir.str()));
-    EXPECT_EQ(out.error().code, EISDIR);
-    if (fs::exists("/dev/full")) {  // a full disk shows at the latest on close
-        ASSERT_TRUE(out.create("/dev/full"));
-        out.write(std::string(100, 'x'));
-        EXPECT_FALSE(out.close());
-        EXPECT_EQ(out.error().code, ENOSPC);
-    }
 }
 
 TEST(FileIo, SameFileSeesThroughSpellingsAndLinks) {

@@ -9,13 +9,7 @@ using namespace quorvel;
 namespace {
 
 CoordinateLine example() {
-    CoordinateLine c;
-    c.X = "1000.000";
-    c.Y = "2000.000";
-    c.Z = "100.500";
-    c.Code = "TR";
-    c.Point = "101";
-    return c;
+    return {'X', "1000.000", "2000.000", "100.500", "TR", "101"};
 }
 
 std::string write(int format, const CoordinateLine& c, std::int64_t number = 1) {
@@ -58,7 +52,8 @@ TEST(OutputLayouts, CodeAndPoint) {
         c.Point = point;
         EXPECT_EQ(write(1, c).substr(49), tail);
     }
-    EXPECT_EQ(write(2, c).substr(0, 2), "00");
+    c.Point = "0";
+    EXPECT_EQ(write(2, c).substr(0, 2), "0 ");
     c.Code = "TR ";
     c.Point = "101";
     EXPECT_EQ(write(1, c).substr(49), "TR 101\r\n");

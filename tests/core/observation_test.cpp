@@ -97,13 +97,22 @@ TEST(ObservationRecords, ValuesOfTheFieldsAsWritten) {
     EXPECT_EQ(read(line({{5, "R4"}, {19, "X"}}, 38), c), LineOutcome::SecondNotNumber);
 }
 
-TEST(ObservationRecords, CodeAndPointLoseLeadingBlanksOnly) {
+// Code and point lose leading blanks only; every other byte passes through unchanged.
+TEST(ObservationRecords, CodeAndPointAndBytesAsWritten) {
     CoordinateLine c;
-    ASSERT_EQ(
-        read(line({{5, "R4"}, {11, " T "}, {14, "  0 "}, {19, "X"}, {-31, "1"}, {-51, "2"}}), c),
-        LineOutcome::Complete);
-    EXPECT_EQ(c.Code, "T ");
-    EXPECT_EQ(c.Point, "0 ");
+    const std::string z = "\xff\x80 \x7f";
+    ASSERT_EQ(read(line({{5, "R4"},
+                         {11, " \xe9\t"},
+                         {14, "\xc3\xa9\x1b "},
+                         {19, "X"},
+                         {-31, "1"},
+                         {-51, "2"},
+                         {60, z}}),
+                   c),
+              LineOutcome::Complete);
+    EXPECT_EQ(c.Code, "\xe9\t");
+    EXPECT_EQ(c.Point, "\xc3\xa9\x1b ");
+    EXPECT_EQ(c.Z, z + std::string(8, ' '));
     // Other tables cut their own columns.
     ASSERT_EQ(read(line({{9, "   CODE"}, {25, "  P17"}, {37, "Y"}, {-49, "3.25"}, {-64, "-4"}}), c),
               LineOutcome::Complete);
@@ -119,31 +128,16 @@ TEST(ObservationRecords, CutValuesRunOnOverTheirLastDigits) {
         LineOutcome::Complete);
     EXPECT_TRUE(c.X == "21.259" && c.Y == "59.620" && c.Z == "11.256") << c.X << c.Y << c.Z;
     EXPECT_TRUE(c.Code == "NTR" && c.Point == "1100");
-    EXPECT_EQ(valueField("ab12", 1, 3), "ab12");        // up to the line's end
-    EXPECT_EQ(valueField("a1.5.6x9", 1, 2), "a1.5.6");  // up to the first other character
-    EXPECT_EQ(valueField("ab.12", 1, 3), "ab.12");
-    EXPECT_EQ(valueField("ab 12", 1, 3), "ab ");  // a field ending in a blank stays cut
-    EXPECT_EQ(valueField("a1 23", 1, 2), "a1");   // nothing to run on over
-    EXPECT_EQ(valueField("a1m23", 1, 2), "a1");
-    EXPECT_EQ(valueField("ab", 5, 3), "");
-    EXPECT_EQ(valueField("abcd", 3, 5), "cd");
-}
-
-TEST(ObservationRecords, OtherBytesPassThroughUnchanged) {
-    const std::string z = "\xff\x80 \x7f";
-    CoordinateLine c;
-    ASSERT_EQ(read(line({{5, "R4"},
-                         {11, "\xe9\t\x01"},
-                         {14, "\xc3\xa9\x1b"},
-                         {19, "X"},
-                         {-31, "1"},
-                         {-51, "2"},
-                         {60, z}}),
-                   c),
-              LineOutcome::Complete);
-    EXPECT_EQ(c.Code, "\xe9\t\x01");
-    EXPECT_EQ(c.Point, "\xc3\xa9\x1b ");
-    EXPECT_EQ(c.Z, z + std::string(8, ' '));
+    // Up to the line's end or the first other character; a field ending in a blank, or
+    // followed by something else, stays cut.
+    // clang-format off
+    const std::tuple<const char*, int, int, const char*> cases[] = {
+        {"ab12", 1, 3, "ab12"}, {"a1.5.6x9", 1, 2, "a1.5.6"}, {"ab.12", 1, 3, "ab.12"},
+        {"ab 12", 1, 3, "ab "}, {"a1 23", 1, 2, "a1"}, {"a1m23", 1, 2, "a1"}, {"ab", 5, 3, ""},
+        {"abcd", 3, 5, "cd"}};
+    // clang-format on
+    for (const auto& [text, column, width, field] : cases)
+        EXPECT_EQ(valueField(text, column, width), field) << text;
 }
 
 TEST(ObservationLineReader, CrLfAndLoneLfEndLinesWhereverTheReadsSplitThem) {

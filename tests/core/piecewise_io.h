@@ -3,7 +3,6 @@
 // (so line ends fall across reads) and may fail part way, and a writer that runs
 // out of room. Standard C++ only.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,25 +11,18 @@
 
 class PiecewiseReader final : public quorvel::ByteReader {
 public:
-    static constexpr std::size_t kNever = std::string::npos;
-
-    /// Pieces of at most `step` bytes; with a `seed`, of sizes jumping between 1 and
-    /// `step`. The read that would pass byte `failAt` fails instead.
-    PiecewiseReader(std::string_view data, std::size_t step, std::size_t failAt = kNever,
+    /// Pieces of at most `step` bytes, or with a `seed` of sizes jumping between 1 and
+    /// `step`; the read that would pass byte `failAt` fails instead.
+    PiecewiseReader(std::string_view data, std::size_t step, std::size_t failAt = std::string::npos,
                     std::uint32_t seed = 0)
         : m_data(data), m_step(std::max<std::size_t>(step, 1)), m_failAt(failAt), m_seed(seed) {}
 
     std::size_t read(char* buf, std::size_t n) override {
-        if (m_pos >= m_failAt) {
-            m_failed = true;
-            return 0;
-        }
-        std::size_t k = m_step;
-        if (m_seed != 0) {
-            m_seed = m_seed * 1103515245u + 12345u;
-            k = 1 + (m_seed >> 16) % m_step;
-        }
-        k = std::min({n, k, m_data.size() - m_pos, m_failAt - m_pos});
+        m_failed = m_pos >= m_failAt;
+        if (m_seed != 0) m_seed = m_seed * 1103515245u + 12345u;
+        const std::size_t piece = m_seed != 0 ? 1 + (m_seed >> 16) % m_step : m_step;
+        const std::size_t k =
+            m_failed ? 0 : std::min({n, piece, m_data.size() - m_pos, m_failAt - m_pos});
         std::copy_n(m_data.data() + m_pos, k, buf);
         m_pos += k;
         return k;
@@ -39,8 +31,7 @@ public:
 
 private:
     std::string m_data;
-    std::size_t m_step;
-    std::size_t m_failAt;
+    std::size_t m_step, m_failAt;
     std::uint32_t m_seed;
     std::size_t m_pos = 0;
     bool m_failed = false;

@@ -21,27 +21,26 @@ fs::path folder() {
     return env != nullptr && *env != '\0' ? env : QUORVEL_SAMPLES;
 }
 
-// The values the line shows after its axis letters ("|X   21.259 m"): a letter X, Y
-// or Z after a bar or blank, blanks, then a number with three decimals.
+// The values the line shows after its axis letters ("|X   21.259 m"): X, Y or Z after a
+// bar or blank, blanks, then a number with exactly three decimals.
 std::map<char, std::string> shownValues(const std::string& line) {
-    auto digit = [&](std::size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    auto digitsEnd = [&](std::size_t j) {
+        while (j < line.size() && line[j] >= '0' && line[j] <= '9') ++j;
+        return j;
+    };
     std::map<char, std::string> found;
-    for (std::size_t i = 0; i < line.size(); ++i) {
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
         const char axis = line[i];
-        if ((axis != 'X' && axis != 'Y' && axis != 'Z') ||
+        if ((axis != 'X' && axis != 'Y' && axis != 'Z') || line[i + 1] != ' ' ||
             (i > 0 && line[i - 1] != '|' && line[i - 1] != ' '))
             continue;
-        std::size_t j = i + 1;
-        while (j < line.size() && line[j] == ' ') ++j;
-        if (j == i + 1) continue;
-        const std::size_t from = j;
-        if (j < line.size() && line[j] == '-') ++j;
-        if (!digit(j)) continue;
-        while (digit(j)) ++j;
-        if (j >= line.size() || line[j] != '.' || !digit(j + 1) || !digit(j + 2) || !digit(j + 3) ||
-            digit(j + 4))
+        const std::size_t from = line.find_first_not_of(' ', i + 1);
+        const std::size_t first = from + (from < line.size() && line[from] == '-');
+        const std::size_t point = digitsEnd(first);
+        if (from == std::string::npos || point == first || point >= line.size() ||
+            line[point] != '.' || digitsEnd(point + 1) != point + 4)
             continue;
-        found[axis] = line.substr(from, j + 4 - from);
+        found[axis] = line.substr(from, point + 4 - from);
     }
     return found;
 }
