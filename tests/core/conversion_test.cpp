@@ -205,19 +205,20 @@ TEST_F(ConversionJob, AWriteFailurePartWayLeavesTheOldFileAsItWas) {
     EXPECT_EQ(dir.listing(), "job.sdr out.dat ");
 }
 
+// A writable file in a folder that is not writable, and a read-only file in a writable one.
 TEST_F(ConversionJob, NoPermissionToWrite) {
     using fs::perms;
-    fs::create_directories(dir.path / "locked");
-    fs::create_directories(dir.path / "open");
-    const std::string inLocked = dir / "locked/out.dat", readOnly = dir / "open/out.dat";
-    spit(inLocked, "old");
-    spit(readOnly, "old");
     const perms readable = perms::owner_read | perms::group_read | perms::others_read;
+    const std::string inLocked = dir / "locked/out.dat", readOnly = dir / "open/out.dat";
+    for (const char* sub : {"locked", "open"}) {
+        fs::create_directories(dir.path / sub);
+        spit(dir / sub + "/out.dat", "old");
+    }
+    fs::permissions(inLocked, perms::all);
+    fs::permissions(readOnly, readable);
     fs::permissions(dir.path / "locked",
                     readable | perms::owner_exec | perms::group_exec | perms::others_exec);
     fs::permissions(dir.path / "open", perms::all);
-    fs::permissions(inLocked, perms::all);
-    fs::permissions(readOnly, readable);
     fs::permissions(obs, readable);
     fs::permissions(dir.path, perms::others_exec, fs::perm_options::add);
     inChild([&] {
@@ -230,10 +231,10 @@ TEST_F(ConversionJob, NoPermissionToWrite) {
             ok = ok && failed(convertFile({obs, out, 1}), Kind::Output, out, "Permission denied");
         return ok;
     });
-    EXPECT_EQ(slurp(inLocked), "old");
-    EXPECT_EQ(slurp(readOnly), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "locked"), {}), 1);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "open"), {}), 1);
+    for (const char* sub : {"locked", "open"}) {
+        EXPECT_EQ(slurp(dir / sub + "/out.dat"), "old") << sub;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / sub), {}), 1) << sub;
+    }
 }
 
 TEST_F(ConversionJob, DevicesAreWrittenDirectlyNeverReplaced) {

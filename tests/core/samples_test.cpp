@@ -101,13 +101,4 @@ TEST_F(RealSamples, SurveyPoint1100InEveryRecordType) {
         EXPECT_EQ(counts.LineCount, 151) << name;
         EXPECT_EQ(counts.nameLine, "Output Format: Autocogo 3");
     }
-    // The fixed-column file has CR LF line ends and values past the fields.
-    const std::string rec = slurp(folder() / "rec-survey.obs");
-    const std::size_t at = rec.find("508 0863");
-    ASSERT_NE(at, std::string::npos);
-    const std::size_t from = rec.rfind('\n', at) + 1;
-    const std::string line = rec.substr(from, rec.find('\r', at) - from);
-    CoordinateLine c;
-    ASSERT_EQ(readCoordinateLine(line, classify(line), c), LineOutcome::Complete);
-    EXPECT_TRUE(c.X == "77.688" && c.Y == "-91.484" && c.Z == "156.261") << c.X << c.Y << c.Z;
 }
