@@ -10,40 +10,9 @@
 #include <vector>
 
 #include "core/capture.h"
+#include "piecewise_io.h"
 
 namespace {
-
-/// Reads in sizes taken from a seed, so line ends fall anywhere across reads.
-class JumpyReader final : public quorvel::ByteReader {
-public:
-    JumpyReader(std::string_view data, std::uint8_t seed) : m_data(data), m_seed(seed | 1) {}
-    std::size_t read(char* buf, std::size_t n) override {
-        m_seed = static_cast<std::uint8_t>(m_seed * 37 + 11);
-        const std::size_t k = std::min({n, m_data.size(), std::size_t{1} + m_seed % 9});
-        std::copy_n(m_data.data(), k, buf);
-        m_data.remove_prefix(k);
-        return k;
-    }
-
-private:
-    std::string_view m_data;
-    std::uint8_t m_seed;
-};
-
-class LimitedWriter final : public quorvel::ByteWriter {
-public:
-    explicit LimitedWriter(std::size_t room) : m_room(room) {}
-    bool write(const char* data, std::size_t n) override {
-        if (n > m_room) return false;
-        out.append(data, n);
-        m_room -= n;
-        return true;
-    }
-    std::string out;
-
-private:
-    std::size_t m_room;
-};
 
 std::vector<std::string_view> referenceLines(std::string_view s) {
     std::vector<std::string_view> lines;
@@ -88,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     {
-        JumpyReader in(capture, seed);
+        PiecewiseReader in(capture, 9, std::string::npos, seed | 1u);
         std::string out;
         quorvel::StringWriter w(out);
         std::uint64_t progress = 0;
@@ -109,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     {
-        JumpyReader in(capture, static_cast<std::uint8_t>(seed + 1));
+        PiecewiseReader in(capture, 9, std::string::npos, seed + 2u);
         const std::optional<std::string> name = quorvel::findJobName(in);
         check(name == expectedName);
         if (name) {
@@ -123,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     {
         // A disk that fills up part way keeps a clean prefix of the copy.
-        JumpyReader in(capture, seed);
+        PiecewiseReader in(capture, 9, std::string::npos, seed | 1u);
         LimitedWriter w(seed * 3u);
         const quorvel::CopyResult r = quorvel::copyRawData(in, w);
         check(expected.compare(0, w.out.size(), w.out) == 0);

@@ -9,28 +9,13 @@
 
 #include "core/conversion.h"
 #include "core/observation_reader.h"
+#include "piecewise_io.h"
 
 namespace {
 
 void check(bool ok) {
     if (!ok) std::abort();
 }
-
-// Hands the input out in pieces of `step` bytes.
-class SmallReads final : public quorvel::ByteReader {
-public:
-    SmallReads(std::string_view data, std::size_t step) : m_data(data), m_step(step) {}
-    std::size_t read(char* buf, std::size_t n) override {
-        const std::size_t k = std::min({n, m_step, m_data.size()});
-        std::copy_n(m_data.data(), k, buf);
-        m_data.remove_prefix(k);
-        return k;
-    }
-
-private:
-    std::string_view m_data;
-    std::size_t m_step;
-};
 
 // Lines by the plain rule, for comparison: CR, CR LF or LF ends one.
 std::int64_t countLines(std::string_view s) {
@@ -70,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Reads of any size give the same result.
     std::string again;
     quorvel::StringWriter writer2(again);
-    SmallReads pieces(text, data[0] % 7 + 1);
+    PiecewiseReader pieces(text, data[0] % 7 + 1);
     quorvel::ConversionCounts counts2;
     quorvel::convertObservations(pieces, writer2, format, counts2);
     check(again == out && counts2.LineCount == counts.LineCount &&

@@ -84,43 +84,44 @@ bool Decimal::write(std::string& out) const {
     return true;
 }
 
-// Reads the digits of an exponent, starting with `c`, clamped so that a huge one
-// costs neither time nor memory; `next` steps to the following character.
-template <class Next>
-std::int64_t readExponentDigits(Next&& next, char c) {
-    std::int64_t value = 0;
-    while (isDigit(c)) {
-        if (value < kExponentLimit) value = value * 10 + (c - '0');
-        c = next();
-    }
-    return value > kExponentLimit ? kExponentLimit : value;
-}
-
 bool ignorable(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-}  // namespace
-
-void appendLeadingNumber(std::string_view text, std::string& out) {
+// The characters of a number: peek() gives the current one ('\0' at the end),
+// advance() steps past it. The leading reader skips blanks, tabs and line feeds.
+struct Cursor {
+    std::string_view text;
+    bool skipIgnorable;
     std::size_t i = 0;
-    // The next character that is not ignored, or 0 at the end of the text.
-    auto peek = [&]() -> char {
-        while (i < text.size() && ignorable(text[i])) ++i;
+
+    char peek() {
+        while (skipIgnorable && i < text.size() && ignorable(text[i])) ++i;
         return i < text.size() ? text[i] : '\0';
-    };
-    Decimal d;
-    char c = peek();
+    }
+    void advance() { ++i; }
+};
+
+struct Scanned {
+    bool digits = false;     // at least one digit before any exponent
+    bool exponentOk = true;  // false when an E has no digits after it
+};
+
+// An optional sign, digits with at most one point, and an exponent (E, optional sign,
+// digits) taken only after digits; stops at the first character that does not fit.
+// A huge exponent is clamped so that it costs neither time nor memory.
+Scanned scanNumber(Cursor& in, Decimal& d) {
+    Scanned s;
+    char c = in.peek();
     if (c == '+' || c == '-') {
         d.negative = c == '-';
-        ++i;
-        c = peek();
+        in.advance();
+        c = in.peek();
     }
-    bool digits = false;
     bool point = false;
-    for (;; ++i, c = peek()) {
+    for (;; in.advance(), c = in.peek()) {
         if (isDigit(c)) {
-            digits = true;
+            s.digits = true;
             point ? d.addFractionDigit(c) : d.addIntegerDigit(c);
         } else if (c == '.' && !point) {
             point = true;
@@ -128,30 +129,34 @@ void appendLeadingNumber(std::string_view text, std::string& out) {
             break;
         }
     }
-    if (digits && (c == 'E' || c == 'e')) {
-        // An exponent counts only with at least one digit.
-        const std::size_t mark = i;
-        ++i;
-        c = peek();
-        bool minus = false;
-        if (c == '+' || c == '-') {
-            minus = c == '-';
-            ++i;
-            c = peek();
-        }
-        if (isDigit(c)) {
-            const std::int64_t e = readExponentDigits(
-                [&] {
-                    ++i;
-                    return peek();
-                },
-                c);
-            d.scale(minus ? -e : e);
-        } else {
-            i = mark;
-        }
+    if (!s.digits || (c != 'E' && c != 'e')) return s;
+    in.advance();
+    c = in.peek();
+    bool minus = false;
+    if (c == '+' || c == '-') {
+        minus = c == '-';
+        in.advance();
+        c = in.peek();
     }
-    if (!digits || !d.write(out)) out += "0.000";
+    if (!isDigit(c)) {
+        s.exponentOk = false;
+        return s;
+    }
+    std::int64_t value = 0;
+    for (; isDigit(c); in.advance(), c = in.peek())
+        if (value < kExponentLimit) value = value * 10 + (c - '0');
+    if (value > kExponentLimit) value = kExponentLimit;
+    d.scale(minus ? -value : value);
+    return s;
+}
+
+}  // namespace
+
+void appendLeadingNumber(std::string_view text, std::string& out) {
+    Cursor in{text, true};
+    Decimal d;
+    // An E without digits is not part of the number: what came before it counts.
+    if (!scanNumber(in, d).digits || !d.write(out)) out += "0.000";
 }
 
 bool appendStrictNumber(std::string_view text, std::string& out) {
@@ -159,47 +164,10 @@ bool appendStrictNumber(std::string_view text, std::string& out) {
     std::size_t e = text.size();
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
-    std::size_t i = b;
-    auto next = [&]() -> char { return i < e ? text[i] : '\0'; };
+    Cursor in{text.substr(b, e - b), false};
     Decimal d;
-    char c = next();
-    if (c == '+' || c == '-') {
-        d.negative = c == '-';
-        ++i;
-    }
-    bool digits = false;
-    bool point = false;
-    for (c = next(); i < e; c = next()) {
-        if (isDigit(c)) {
-            digits = true;
-            point ? d.addFractionDigit(c) : d.addIntegerDigit(c);
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-        ++i;
-    }
-    if (!digits) return false;
-    if (i < e && (c == 'E' || c == 'e')) {
-        ++i;
-        c = next();
-        bool minus = false;
-        if (c == '+' || c == '-') {
-            minus = c == '-';
-            ++i;
-            c = next();
-        }
-        if (!isDigit(c)) return false;
-        const std::int64_t ex = readExponentDigits(
-            [&] {
-                ++i;
-                return next();
-            },
-            c);
-        d.scale(minus ? -ex : ex);
-    }
-    if (i != e) return false;
+    const Scanned s = scanNumber(in, d);
+    if (!s.digits || !s.exponentOk || in.i != in.text.size()) return false;
     const std::size_t before = out.size();
     if (d.write(out)) return true;
     out.resize(before);

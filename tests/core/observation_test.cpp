@@ -1,30 +1,44 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/observation.h"
+#include "core/observation_reader.h"
+#include "piecewise_io.h"
 
 using namespace quorvel;
 
 namespace {
 
-// A line of `length` blanks with `text` placed from column `column` (from 1).
-struct Line {
-    std::string s;
-    explicit Line(std::size_t length = 90) : s(length, ' ') {}
-    Line& at(std::size_t column, std::string_view text) {
-        if (s.size() < column - 1 + text.size()) s.resize(column - 1 + text.size(), ' ');
-        s.replace(column - 1, text.size(), text);
-        return *this;
+// A line of `length` blanks with each text placed from its column (from 1); a negative
+// column right-aligns the text so that it ends at that column.
+std::string line(std::initializer_list<std::pair<int, std::string_view>> fields,
+                 std::size_t length = 90) {
+    std::string s(length, ' ');
+    for (const auto& [column, text] : fields) {
+        const std::size_t from = column > 0 ? column - 1 : -column - text.size();
+        if (s.size() < from + text.size()) s.resize(from + text.size(), ' ');
+        s.replace(from, text.size(), text);
     }
-    // `text` right-aligned so that it ends at column `last`.
-    Line& endingAt(std::size_t last, std::string_view text) {
-        return at(last + 1 - text.size(), text);
-    }
-};
+    return s;
+}
 
-LineOutcome read(const std::string& line, CoordinateLine& c) {
-    return readCoordinateLine(line, classify(line), c);
+LineOutcome read(std::string_view l, CoordinateLine& c) {
+    return readCoordinateLine(l, classify(l), c);
+}
+
+using Lines = std::vector<std::string>;
+
+Lines linesOf(std::string_view text, std::size_t step, std::size_t bufferSize) {
+    PiecewiseReader in(text, step);
+    ObservationLineReader reader(in, bufferSize);
+    Lines lines;
+    std::string_view l;
+    while (reader.next(l)) lines.emplace_back(l);
+    EXPECT_FALSE(reader.failed());
+    EXPECT_FALSE(reader.next(l));  // stays at the end
+    return lines;
 }
 
 }  // namespace
@@ -34,125 +48,122 @@ TEST(ObservationRecords, RecordTypePicksTheTable) {
     EXPECT_EQ(&classify("For r4|"), &kLayoutR4);
     EXPECT_EQ(&classify("For R5"), &kLayoutR5);
     EXPECT_EQ(&classify("xxxxm5"), &kLayoutM5);
-    EXPECT_EQ(&classify("For R6"), &kLayoutOther);
-    EXPECT_EQ(&classify("For R"), &kLayoutOther);
-    EXPECT_EQ(&classify(""), &kLayoutOther);
+    for (const char* other : {"For R6", "For R", ""}) EXPECT_EQ(&classify(other), &kLayoutOther);
 }
 
 TEST(ObservationRecords, MarkerOrdersTheValues) {
-    Line y;
-    y.at(5, "R4")
-        .at(19, "Y")
-        .endingAt(31, "1000.00000")
-        .endingAt(51, "500.12345")
-        .endingAt(71, "7");
     CoordinateLine c;
-    ASSERT_EQ(read(y.s, c), LineOutcome::Complete);
-    EXPECT_EQ(c.Marker, 'Y');
-    EXPECT_EQ(c.Y, "1000.000");
-    EXPECT_EQ(c.X, "500.123");
-    EXPECT_EQ(c.Z, "7.000");
-
-    Line x = y;
-    x.at(19, "x").at(5, "r4");
-    ASSERT_EQ(read(x.s, c), LineOutcome::Complete);
-    EXPECT_EQ(c.Marker, 'X');
-    EXPECT_EQ(c.X, "1000.000");
-    EXPECT_EQ(c.Y, "500.123");
-
-    for (const char* m : {"Z", "N", " "}) {
-        Line other = y;
-        other.at(19, m);
-        EXPECT_EQ(read(other.s, c), LineOutcome::NotCoordinate) << m;
-        EXPECT_FALSE(isCoordinateLine(other.s, kLayoutR4));
+    const std::string y =
+        line({{5, "R4"}, {19, "Y"}, {-31, "1000.00000"}, {-51, "500.12345"}, {-71, "7"}});
+    ASSERT_EQ(read(y, c), LineOutcome::Complete);
+    EXPECT_TRUE(c.Marker == 'Y' && c.Y == "1000.000" && c.X == "500.123" && c.Z == "7.000");
+    std::string x = y;
+    x.replace(4, 2, "r4");
+    x[18] = 'x';
+    ASSERT_EQ(read(x, c), LineOutcome::Complete);
+    EXPECT_TRUE(c.Marker == 'X' && c.X == "1000.000" && c.Y == "500.123");
+    EXPECT_TRUE(isCoordinateLine(y, kLayoutR4));
+    for (char m : {'Z', 'N', ' '}) {
+        x[18] = m;
+        EXPECT_EQ(read(x, c), LineOutcome::NotCoordinate) << m;
+        EXPECT_FALSE(isCoordinateLine(x, kLayoutR4));
     }
-    EXPECT_TRUE(isCoordinateLine(y.s, kLayoutR4));
 }
 
 TEST(ObservationRecords, ValuesOfTheFieldsAsWritten) {
     CoordinateLine c;
-    // First value: blanks inside ignored, blanks alone read as zero.
-    Line a;
-    a.at(5, "R4").at(19, "X").at(20, " 12 34.5    ").endingAt(51, "2");
-    ASSERT_EQ(read(a.s, c), LineOutcome::Complete);
+    // First value: blanks inside ignored, blanks alone read as zero; a blank third stays.
+    std::string a = line({{5, "R4"}, {19, "X"}, {20, " 12 34.5    "}, {-51, "2"}});
+    ASSERT_EQ(read(a, c), LineOutcome::Complete);
     EXPECT_EQ(c.X, "1234.500");
-    EXPECT_EQ(c.Z, std::string(12, ' '));  // a blank third value stays blank
-    a.at(20, std::string(12, ' ')).at(60, "    N/A     ");
-    ASSERT_EQ(read(a.s, c), LineOutcome::Complete);
+    EXPECT_EQ(c.Z, std::string(12, ' '));
+    a.replace(19, 12, 12, ' ');
+    a.replace(59, 12, "    N/A     ");
+    ASSERT_EQ(read(a, c), LineOutcome::Complete);
     EXPECT_EQ(c.X, "0.000");
-    EXPECT_EQ(c.Z, "    N/A     ");  // the whole field, blanks included
-
-    // Second value that is not a number: a coordinate line without a coordinate.
-    a.at(40, "    abc     ");
-    EXPECT_EQ(read(a.s, c), LineOutcome::SecondNotNumber);
-    Line huge;
-    huge.at(5, "R4").at(19, "X").endingAt(51, "1E+999999999");
-    EXPECT_EQ(read(huge.s, c), LineOutcome::SecondNotNumber);
-    huge.endingAt(51, "         1.5").endingAt(71, "1E+999999999");
-    ASSERT_EQ(read(huge.s, c), LineOutcome::Complete);
-    EXPECT_EQ(c.Z, "1E+999999999");  // a third value that is not a number passes as text
-}
-
-TEST(ObservationRecords, ShortLinesAndCutFields) {
-    CoordinateLine c;
-    // Shorter than the marker column of the "any other" table.
+    EXPECT_EQ(c.Z, "    N/A     ");  // a third value that is not a number: its whole text
+    a.replace(39, 12, "    abc     ");
+    EXPECT_EQ(read(a, c), LineOutcome::SecondNotNumber);
+    EXPECT_EQ(read(line({{5, "R4"}, {19, "X"}, {-51, "1E+999999999"}}), c),
+              LineOutcome::SecondNotNumber);
+    ASSERT_EQ(read(line({{5, "R4"}, {19, "X"}, {-51, "1.5"}, {-71, "1E+999999999"}}), c),
+              LineOutcome::Complete);
+    EXPECT_EQ(c.Z, "1E+999999999");
+    // Short lines: no marker column, an M5 line ending at column 90, no second field.
     EXPECT_EQ(read(std::string(36, 'X'), c), LineOutcome::NotCoordinate);
-    // An M5 line ending at column 90 has an empty third value.
-    Line m5(90);
-    m5.at(5, "M5").at(50, "X").endingAt(66, "1.5").endingAt(89, "2.5");
-    ASSERT_EQ(read(m5.s, c), LineOutcome::Complete);
+    ASSERT_EQ(read(line({{5, "M5"}, {50, "X"}, {-66, "1.5"}, {-89, "2.5"}}), c),
+              LineOutcome::Complete);
     EXPECT_EQ(c.Z, "");
-    // A second value field beyond the line's end is empty: not a number.
-    EXPECT_EQ(read(Line(38).at(5, "R4").at(19, "X").s, c), LineOutcome::SecondNotNumber);
+    EXPECT_EQ(read(line({{5, "R4"}, {19, "X"}}, 38), c), LineOutcome::SecondNotNumber);
 }
 
-TEST(ObservationRecords, CodeAndPointLoseLeadingBlanksOnly) {
-    Line l;
-    l.at(5, "R4").at(11, " T ").at(14, "  0 ").at(19, "X").endingAt(31, "1").endingAt(51, "2");
+// Code and point lose leading blanks only; every other byte passes through unchanged.
+TEST(ObservationRecords, CodeAndPointAndBytesAsWritten) {
     CoordinateLine c;
-    ASSERT_EQ(read(l.s, c), LineOutcome::Complete);
-    EXPECT_EQ(c.Code, "T ");
-    EXPECT_EQ(c.Point, "0 ");
+    const std::string z = "\xff\x80 \x7f";
+    ASSERT_EQ(read(line({{5, "R4"},
+                         {11, " \xe9\t"},
+                         {14, "\xc3\xa9\x1b "},
+                         {19, "X"},
+                         {-31, "1"},
+                         {-51, "2"},
+                         {60, z}}),
+                   c),
+              LineOutcome::Complete);
+    EXPECT_EQ(c.Code, "\xe9\t");
+    EXPECT_EQ(c.Point, "\xc3\xa9\x1b ");
+    EXPECT_EQ(c.Z, z + std::string(8, ' '));
     // Other tables cut their own columns.
-    Line o;
-    o.at(9, "   CODE").at(25, "  P17").at(37, "Y").endingAt(49, "3.25").endingAt(64, "-4");
-    ASSERT_EQ(read(o.s, c), LineOutcome::Complete);
+    ASSERT_EQ(read(line({{9, "   CODE"}, {25, "  P17"}, {37, "Y"}, {-49, "3.25"}, {-64, "-4"}}), c),
+              LineOutcome::Complete);
     EXPECT_EQ(c.Code, "CODE" + std::string(9, ' '));
     EXPECT_EQ(c.Point, "P17" + std::string(6, ' '));
-    EXPECT_EQ(c.Y, "3.250");
-    EXPECT_EQ(c.X, "-4.000");
+    EXPECT_TRUE(c.Y == "3.250" && c.X == "-4.000");
 }
 
 TEST(ObservationRecords, CutValuesRunOnOverTheirLastDigits) {
     CoordinateLine c;
-    const std::string r4 =
-        "For R4|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z       11.256 m   |";
-    ASSERT_EQ(read(r4, c), LineOutcome::Complete);
-    EXPECT_EQ(c.X, "21.259");
-    EXPECT_EQ(c.Y, "59.620");
-    EXPECT_EQ(c.Z, "11.256");
-    EXPECT_EQ(c.Code, "NTR");
-    EXPECT_EQ(c.Point, "1100");
-
-    EXPECT_EQ(valueField("ab12", 1, 3), "ab12");        // up to the line's end
-    EXPECT_EQ(valueField("a1.5.6x9", 1, 2), "a1.5.6");  // up to the first other character
-    EXPECT_EQ(valueField("ab.12", 1, 3), "ab.12");
-    EXPECT_EQ(valueField("ab 12", 1, 3), "ab ");  // a field ending in a blank stays cut
-    EXPECT_EQ(valueField("a1 23", 1, 2), "a1");   // nothing to run on over
-    EXPECT_EQ(valueField("a1m23", 1, 2), "a1");
-    EXPECT_EQ(valueField("ab", 5, 3), "");
-    EXPECT_EQ(valueField("abcd", 3, 5), "cd");
+    ASSERT_EQ(
+        read("For R4|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z       11.256 m   |", c),
+        LineOutcome::Complete);
+    EXPECT_TRUE(c.X == "21.259" && c.Y == "59.620" && c.Z == "11.256") << c.X << c.Y << c.Z;
+    EXPECT_TRUE(c.Code == "NTR" && c.Point == "1100");
+    // Up to the line's end or the first other character; a field ending in a blank, or
+    // followed by something else, stays cut.
+    // clang-format off
+    const std::tuple<const char*, int, int, const char*> cases[] = {
+        {"ab12", 1, 3, "ab12"}, {"a1.5.6x9", 1, 2, "a1.5.6"}, {"ab.12", 1, 3, "ab.12"},
+        {"ab 12", 1, 3, "ab "}, {"a1 23", 1, 2, "a1"}, {"a1m23", 1, 2, "a1"}, {"ab", 5, 3, ""},
+        {"abcd", 3, 5, "cd"}};
+    // clang-format on
+    for (const auto& [text, column, width, field] : cases)
+        EXPECT_EQ(valueField(text, column, width), field) << text;
 }
 
-TEST(ObservationRecords, OtherBytesPassThroughUnchanged) {
-    Line l;
-    std::string code = "\xe9\t\x01";
-    std::string z = "\xff\x80 \x7f";
-    l.at(5, "R4").at(11, code).at(14, "\xc3\xa9\x1b").at(19, "X").endingAt(31, "1");
-    l.endingAt(51, "2").at(60, z);
-    CoordinateLine c;
-    ASSERT_EQ(read(l.s, c), LineOutcome::Complete);
-    EXPECT_EQ(c.Code, code);
-    EXPECT_EQ(c.Point, "\xc3\xa9\x1b ");
-    EXPECT_EQ(c.Z, z + std::string(12 - z.size(), ' '));
+TEST(ObservationLineReader, CrLfAndLoneLfEndLinesWhereverTheReadsSplitThem) {
+    const std::string longLine(10000, 'q');
+    // clang-format off
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}}, {"a", {"a"}}, {"a\r\n", {"a"}}, {"a\r", {"a"}}, {"a\n", {"a"}}, {"\r\n", {""}},
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}},  // LF CR: two ends
+        {"a\r\r\nb\r\n\r\n", {"a", "", "b", ""}}, {"\n\n", {"", ""}},
+        {std::string("x\x80\xff\t\x1a\x00y\r\n", 9), {std::string("x\x80\xff\t\x1a\x00y", 7)}},
+        {longLine + "\r\nz\n" + longLine, {longLine, "z", longLine}}};
+    // clang-format on
+    // Small reads and buffers put a CR at the end of one read and its LF in the next.
+    for (const auto& [text, lines] : cases)
+        for (std::size_t step : {1u, 3u, 64u * 1024})
+            for (std::size_t buffer : {1u, 2u, 5u, 16u, 64u * 1024})
+                EXPECT_EQ(linesOf(text, step, buffer), lines) << step << " " << buffer;
+}
+
+TEST(ObservationLineReader, ReadFailureEndsTheLines) {
+    PiecewiseReader in("a\r\nb", 2, 4);
+    ObservationLineReader reader(in, 2);
+    std::string_view l;
+    ASSERT_TRUE(reader.next(l));
+    EXPECT_EQ(l, "a");
+    EXPECT_TRUE(reader.next(l));  // what arrived before the failure
+    EXPECT_FALSE(reader.next(l));
+    EXPECT_TRUE(reader.failed());
 }

@@ -1,23 +1,20 @@
 #pragma once
-// A fresh folder for one test, removed afterwards.
+// A fresh folder for one test, removed afterwards, and whole-file helpers.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
-#include <vector>
 
 struct TempDir {
-    std::filesystem::path path;
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("quorvel-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+         "-" + std::to_string(::getpid()));
     TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               ("quorvel-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                std::to_string(::getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
@@ -28,12 +25,12 @@ struct TempDir {
         std::filesystem::remove_all(path, ec);
     }
     std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::string str() const { return path.string(); }
     /// Names of the entries, sorted, to see that no temporary file stays behind.
     std::string listing() const {
-        std::vector<std::string> names;
+        std::set<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(path))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
+            names.insert(e.path().filename().string());
         std::string all;
         for (const auto& n : names) all += n + " ";
         return all;
