@@ -66,7 +66,9 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     Form_Load();
 }
 
-KCR1::~KCR1() { closeEverything(); }
+KCR1::~KCR1() {
+    closeEverything();
+}
 
 void KCR1::buildLayout() {
     auto* central = new QWidget(this);
@@ -78,8 +80,9 @@ void KCR1::buildLayout() {
     setColour(Label10, Qt::blue);
     Label10->setAlignment(Qt::AlignCenter);
 
-    Label2 = makeLabel(central, "Label2",
-                       QStringLiteral("Download and Format Data from 3300/3600(DR) Total Stations"));
+    Label2 =
+        makeLabel(central, "Label2",
+                  QStringLiteral("Download and Format Data from 3300/3600(DR) Total Stations"));
     Label2->setAlignment(Qt::AlignCenter);
 
     Label = makeLabel(central, "Label",
@@ -154,7 +157,8 @@ void KCR1::buildLayout() {
     lblTime = makeLabel(central, "lblTime", QStringLiteral("0"));
     lblTime->setFont(QFont(QStringLiteral("Arial"), 36, QFont::Bold));
     lblTime->setAlignment(Qt::AlignCenter);
-    lblTime->setMinimumWidth(QFontMetrics(lblTime->font()).horizontalAdvance(QStringLiteral("000")));
+    lblTime->setMinimumWidth(
+        QFontMetrics(lblTime->font()).horizontalAdvance(QStringLiteral("000")));
     lblTime->setAccessibleDescription(QStringLiteral("Seconds waited for the instrument"));
     lblStat = makeLabel(central, "lblStat", QString());
     lblStat->setMinimumWidth(60);
@@ -205,7 +209,9 @@ void KCR1::buildLayout() {
     setTabOrder(EdOut, CmdCon);
 }
 
-QString KCR1::panel(int index) const { return (index == 1 ? m_panel1 : m_panel2)->text(); }
+QString KCR1::panel(int index) const {
+    return (index == 1 ? m_panel1 : m_panel2)->text();
+}
 
 void KCR1::setPanel(int index, const QString& text) {
     (index == 1 ? m_panel1 : m_panel2)->setText(text);

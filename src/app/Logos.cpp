@@ -44,8 +44,8 @@ void grid(QPainter& p, qreal s) {
     p.drawPath(path);
     p.setPen(QPen(Qt::white, s * 0.02));
     p.setBrush(kOrange);
-    for (const QPointF& pt : {QPointF(0.2, 0.75), QPointF(0.42, 0.35), QPointF(0.7, 0.55),
-                              QPointF(0.82, 0.22)})
+    for (const QPointF& pt :
+         {QPointF(0.2, 0.75), QPointF(0.42, 0.35), QPointF(0.7, 0.55), QPointF(0.82, 0.22)})
         p.drawEllipse(pt * s, s * 0.06, s * 0.06);
 }
 

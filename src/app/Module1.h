@@ -18,7 +18,7 @@ struct RunSettingsRecord {
 
 struct Module1 {
     RunSettingsRecord RunSettings;
-    QString CaptureFilePath;          // capture file of the current or last reception
-    std::int64_t LineCount = 0;       // port events of receptions, or lines of the last conversion
-    std::int64_t CoordinateCount = 0; // coordinate lines of the last conversion
+    QString CaptureFilePath;           // capture file of the current or last reception
+    std::int64_t LineCount = 0;        // port events of receptions, or lines of the last conversion
+    std::int64_t CoordinateCount = 0;  // coordinate lines of the last conversion
 };

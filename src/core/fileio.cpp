@@ -13,9 +13,13 @@ std::string FileError::reason() const {
     return code == 0 ? std::string() : std::generic_category().message(code);
 }
 
-bool FileError::notFound() const { return code == ENOENT || code == ENOTDIR; }
+bool FileError::notFound() const {
+    return code == ENOENT || code == ENOTDIR;
+}
 
-static int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+static int errnoOr(int fallback) {
+    return errno != 0 ? errno : fallback;
+}
 
 bool InFile::open(const std::string& path) {
     close();
@@ -56,9 +60,13 @@ std::size_t InFile::read(char* buf, std::size_t n) {
     return m_error ? 0 : k;
 }
 
-bool OutFile::create(const std::string& path) { return openWith(path, "wb"); }
+bool OutFile::create(const std::string& path) {
+    return openWith(path, "wb");
+}
 
-bool OutFile::createNew(const std::string& path) { return openWith(path, "wbx"); }
+bool OutFile::createNew(const std::string& path) {
+    return openWith(path, "wbx");
+}
 
 bool OutFile::openWith(const std::string& path, const char* mode) {
     close();

@@ -7,8 +7,11 @@ namespace {
 // Length in bytes of the UTF-8 sequence starting at s[i], 1 for an invalid byte.
 std::size_t sequenceLength(std::string_view s, std::size_t i) {
     const auto lead = static_cast<unsigned char>(s[i]);
-    std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                                            : (lead >> 3) == 0x1E ? 4 : 1;
+    std::size_t len = lead < 0x80           ? 1
+                      : (lead >> 5) == 0x6  ? 2
+                      : (lead >> 4) == 0xE  ? 3
+                      : (lead >> 3) == 0x1E ? 4
+                                            : 1;
     if (i + len > s.size()) return 1;
     for (std::size_t k = 1; k < len; ++k)
         if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;

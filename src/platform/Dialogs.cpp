@@ -70,7 +70,7 @@ Answer QtDialogs::message(const QString& text, Icon icon, Buttons buttons, const
         case QMessageBox::Ok:
             return Answer::Ok;
         default:
-            return buttons == Buttons::Ok ? Answer::Ok
+            return buttons == Buttons::Ok      ? Answer::Ok
                    : buttons == Buttons::YesNo ? Answer::No
                                                : Answer::Cancel;
     }

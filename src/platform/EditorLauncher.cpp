@@ -11,9 +11,14 @@ QStringList QtEditorLauncher::candidateEditors() {
 #ifdef Q_OS_WIN
     return {QStringLiteral("notepad")};
 #else
-    return {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
-            QStringLiteral("kwrite"),            QStringLiteral("mousepad"), QStringLiteral("xed"),
-            QStringLiteral("pluma"),             QStringLiteral("featherpad"),
+    return {QStringLiteral("gnome-text-editor"),
+            QStringLiteral("gedit"),
+            QStringLiteral("kate"),
+            QStringLiteral("kwrite"),
+            QStringLiteral("mousepad"),
+            QStringLiteral("xed"),
+            QStringLiteral("pluma"),
+            QStringLiteral("featherpad"),
             QStringLiteral("leafpad")};
 #endif
 }

@@ -11,8 +11,12 @@ QString homeFolder() {
     return home;
 }
 
-QChar separator() { return QDir::separator(); }
+QChar separator() {
+    return QDir::separator();
+}
 
-void quitApplication() { QCoreApplication::quit(); }
+void quitApplication() {
+    QCoreApplication::quit();
+}
 
 }  // namespace platform

@@ -155,7 +155,9 @@ private slots:
     void convertDuringAReceptionLeavesTheCaptureOpen() {
         ScriptedRig r;
         r.window.cmdReceive_Click();
-        r.port.receive("\x02" "first ");
+        r.port.receive(
+            "\x02"
+            "first ");
         QVERIFY(writeFile(r.at(u"job.obs"_s), "For R4|KR NTR1100|X  1.0 |Y  2.0 |Z  3.0 |\r\n"));
         r.c.EdObs->setText(r.at(u"job.obs"_s));
         r.c.EdOut->setText(r.at(u"job.dat"_s));
@@ -164,7 +166,8 @@ private slots:
         QCOMPARE(r.dialogs.messages[0].caption, u"Finito"_s);
         QVERIFY(r.window.captureOpen());
         r.port.receive("second\x03");
-        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02" "first second\x03"));
+        QCOMPARE(readFile(r.capturePath()), QByteArray("\x02"
+                                                       "first second\x03"));
     }
 
     void failuresEndTheReceptionWithOneProblem_data() {

@@ -19,7 +19,9 @@ ModalAnswerer::ModalAnswerer() {
     m_timer.start();
 }
 
-ModalAnswerer::~ModalAnswerer() { m_timer.stop(); }
+ModalAnswerer::~ModalAnswerer() {
+    m_timer.stop();
+}
 
 void ModalAnswerer::pressButton(const QString& button) {
     handleNext([this, button](QWidget* modal) {
@@ -37,7 +39,9 @@ void ModalAnswerer::pressButton(const QString& button) {
     });
 }
 
-void ModalAnswerer::handleNext(Handler handler) { m_queue.push_back(std::move(handler)); }
+void ModalAnswerer::handleNext(Handler handler) {
+    m_queue.push_back(std::move(handler));
+}
 
 void ModalAnswerer::poll() {
     QWidget* modal = QApplication::activeModalWidget();
