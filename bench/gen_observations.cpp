@@ -1,7 +1,8 @@
 // Writes a large observation file for the benchmark: every record type (R4, R5,
 // M5, fixed columns without a type), coordinate lines and the lines around them,
-// with CR LF, LF and CR line ends.
-//   quorvel-bench-gen SIZE_MB FILE
+// with CR LF, LF and CR line ends. With "long", one line of SIZE_MB digits and one
+// coordinate line instead: the memory a single long line costs.
+//   quorvel-bench-gen SIZE_MB FILE [long]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,8 +23,8 @@ std::string pad(const std::string& s, std::size_t width) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s SIZE_MB FILE\n", argv[0]);
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "long")) {
+        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long]\n", argv[0]);
         return 2;
     }
     const long long target = std::atoll(argv[1]) * 1000000LL;
@@ -31,6 +32,16 @@ int main(int argc, char* argv[]) {
     if (f == nullptr) {
         std::perror(argv[2]);
         return 1;
+    }
+    if (argc == 4) {
+        const std::string digits(1000000, '7');
+        for (long long i = 0; i < target / 1000000; ++i)
+            std::fwrite(digits.data(), 1, digits.size(), f);
+        const std::string point =
+            "\r\nFor R4|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z       11.256 m   "
+            "|\r\n";
+        std::fwrite(point.data(), 1, point.size(), f);
+        return std::ferror(f) || std::fclose(f) != 0 ? 1 : 0;
     }
     static const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
     long long written = 0;

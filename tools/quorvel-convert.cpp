@@ -22,8 +22,11 @@ constexpr const char* kUsage =
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
-    "Without -o, A.sdr is converted into A.dat, and A.dat into A.out. An OBSERVATION\n"
-    "of - reads standard input and, without -o, writes standard output.\n";
+    "Without -o, A.sdr is converted into A.dat, A.dat into A.out, and a name without\n"
+    "that kind of extension gets .dat in place of its extension (or added). An\n"
+    "OBSERVATION of - reads standard input and, without -o, writes standard output.\n"
+    "A conversion that writes no coordinate line leaves the output file alone and\n"
+    "counts as a failure (exit status 1).\n";
 
 struct Options {
     int layout = 1;
@@ -53,18 +56,21 @@ bool convertOne(const std::string& observation, const std::string& output, const
     }
     const quorvel::ConversionOutcome r =
         quorvel::convertFile({observation, output, opt.layout, /*dashIsStandardStream=*/true});
-    if (r.failure) {
+    const bool nothing =
+        r.failure && r.failure->kind == quorvel::ConversionFailure::Kind::NothingWritten;
+    if (r.failure && !nothing) {
         if (r.failure->kind == quorvel::ConversionFailure::Kind::SameFile)
             report(output, "is the observation file itself");
         else
             report(r.failure->path, r.failure->reason);
         return false;
     }
-    std::FILE* messages = toStdout ? stderr : stdout;
-    for (const std::string& part : quorvel::closingMessageParts(r.counts))
+    // A conversion that wrote nothing is a failure, told where failures go.
+    std::FILE* messages = toStdout || nothing ? stderr : stdout;
+    for (const std::string& part : quorvel::closingMessageParts(r.counts, output))
         if (!part.empty()) std::fprintf(messages, "%s\n", part.c_str());
     std::fflush(messages);
-    return true;
+    return !nothing;
 }
 
 }  // namespace
@@ -108,6 +114,11 @@ int main(int argc, char* argv[]) {
     for (const std::string& observation : opt.observations) {
         std::string output = opt.output;
         if (!opt.hasOutput) output = observation == "-" ? "-" : quorvel::outputNameFor(observation);
+        if (output.empty()) {
+            report(observation, "no output name for a folder");
+            ok = false;
+            continue;
+        }
         ok = convertOne(observation, output, opt) && ok;
     }
     return ok ? 0 : 1;

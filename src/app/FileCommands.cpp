@@ -1,6 +1,7 @@
 // The main window's small file commands: Browse, Clear, Edit File, Settings, About,
 // Exit and the output name proposed when the observation field is left.
 #include <QCloseEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -11,11 +12,13 @@
 
 void KCR1::CmdBrowse1_Click() {
     const std::optional<QString> chosen = m_services.dialogs.showOpen(
-        QStringLiteral("DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"),
+        QStringLiteral("Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW *.TXT)|"
+                       "*.sdr;*.obs;*.raw;*.txt;*.SDR;*.OBS;*.RAW;*.TXT|"
+                       "DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"),
         QStringLiteral("Open the Raw data File ..."));
     // Cancel and every failure end here silently, both fields as they were.
     if (!chosen || chosen->isEmpty()) return;
-    EdObs->setText(*chosen);
+    setObservationName(*chosen);
     EdObs->setFocus(Qt::OtherFocusReason);
 }
 
@@ -72,8 +75,15 @@ void KCR1::CmdExit_Click() {
 void KCR1::EdObs_LostFocus() {
     const QString name = EdObs->text();
     if (name.isEmpty()) return;
-    const std::string out = quorvel::outputNameFor(name.toUtf8().toStdString());
-    EdOut->setText(QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size())));
+    const std::string out = quorvel::outputNameFor(QFile::encodeName(name).toStdString());
+    // A folder (a name ending in a separator) proposes nothing.
+    if (!out.empty()) EdOut->setText(QFile::decodeName(QByteArray::fromStdString(out)));
+}
+
+void KCR1::setObservationName(const QString& path) {
+    // The output name follows, so that it never names an earlier job's file.
+    EdObs->setText(path);
+    EdObs_LostFocus();
 }
 
 void KCR1::closeEvent(QCloseEvent* event) {

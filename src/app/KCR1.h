@@ -35,6 +35,9 @@ public:
     platform::Services& services() { return m_services; }
     /// Closes the port and every file the program holds open (the capture file).
     void closeEverything();
+    /// Puts `path` into the observation field and the output name it gives into the
+    /// output field, as leaving the field does.
+    void setObservationName(const QString& path);
     /// Whether the capture file of a reception is open.
     bool captureOpen() const { return m_captureFile != nullptr; }
 

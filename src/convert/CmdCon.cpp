@@ -32,6 +32,8 @@ QString failureText(const quorvel::ConversionFailure& f) {
         case Kind::Output:
             return QStringLiteral("Could not write the Output File ") + fromBytes(f.path) +
                    QLatin1Char('\r') + fromBytes(f.reason);
+        case Kind::NothingWritten:
+            break;  // told by the closing message
     }
     return {};
 }
@@ -71,12 +73,19 @@ void KCR1::CmdCon_Click() {
         m_module.LineCount = r.counts.LineCount;
         m_module.CoordinateCount = r.counts.CoordinateCount;
     }
-    if (r.failure) {
+    const bool nothing =
+        r.failure && r.failure->kind == quorvel::ConversionFailure::Kind::NothingWritten;
+    if (r.failure && !nothing) {
         problem(failureText(*r.failure));
         return;
     }
     QStringList parts;
-    for (const std::string& part : quorvel::closingMessageParts(r.counts)) parts << fromBytes(part);
-    dialogs.message(parts.join(QLatin1Char('\r')), Icon::None, Buttons::Ok,
-                    QStringLiteral("Finito"));
+    for (const std::string& part : quorvel::closingMessageParts(r.counts, output))
+        parts << fromBytes(part);
+    // A conversion that wrote nothing is no success: it says so as a problem.
+    if (nothing)
+        problem(parts.join(QLatin1Char('\r')));
+    else
+        dialogs.message(parts.join(QLatin1Char('\r')), Icon::None, Buttons::Ok,
+                        QStringLiteral("Finito"));
 }

@@ -48,6 +48,15 @@ std::string_view CaptureLineReader::piece() {
     return {start, n};
 }
 
+std::string_view CaptureLineReader::pieceAfterStx() {
+    constexpr char kStx = 2;
+    for (std::string_view p = piece(); !p.empty(); p = piece()) {
+        const std::size_t first = p.find_first_not_of(kStx);
+        if (first != std::string_view::npos) return p.substr(first);
+    }
+    return {};
+}
+
 bool CaptureLineReader::next(std::string& line, std::size_t keep) {
     if (!nextLine()) return false;
     line.clear();
@@ -61,7 +70,11 @@ std::optional<std::string> findJobName(ByteReader& capture) {
     constexpr std::size_t kWidth = 16;  // columns 5 to 20
     CaptureLineReader reader(capture);
     std::string line;
-    while (reader.next(line, kFirst + kWidth)) {
+    while (reader.nextLine()) {
+        line.clear();
+        for (std::string_view p = reader.pieceAfterStx();
+             !p.empty() && line.size() < kFirst + kWidth; p = reader.piece())
+            line.append(p.substr(0, kFirst + kWidth - line.size()));
         if (line.size() < kFirst || line.compare(0, kFirst, kJobRecordTag) != 0) continue;
         std::string name = line.substr(kFirst);
         const std::size_t last = name.find_last_not_of(' ');
@@ -81,7 +94,7 @@ CopyResult copyRawData(ByteReader& capture, ByteWriter& out,
     CaptureLineReader reader(capture);
     CopyResult result;
     while (reader.nextLine()) {
-        std::string_view p = reader.piece();
+        std::string_view p = reader.pieceAfterStx();
         // An empty line has no first character: it is left out like any other.
         if (!p.empty() && keepsLine(static_cast<unsigned char>(p.front()))) {
             for (; !p.empty(); p = reader.piece()) {

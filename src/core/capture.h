@@ -1,8 +1,9 @@
 #pragma once
 // A reception's capture file and the raw data file made from it. The capture holds
 // the bytes the instrument sent, framed by STX/ETX; the raw data file keeps its text
-// lines that start with a printable character. Everything streams: a capture of any
-// size is read through a fixed buffer.
+// lines that start with a printable character once the STX before a line's first
+// record is set aside. Everything streams: a capture of any size is read through a
+// fixed buffer.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +34,10 @@ public:
     /// The next piece of the current line, valid until the next call; empty at the
     /// line's end (so an empty line's first piece is empty).
     std::string_view piece();
+    /// The first piece of the current line after the start-of-text characters it
+    /// begins with (instruments send STX right before the first record); empty when
+    /// the line holds nothing else. Call it instead of the line's first piece().
+    std::string_view pieceAfterStx();
     /// Convenience: the next whole line, of which at most `keep` bytes are stored.
     bool next(std::string& line, std::size_t keep = SIZE_MAX);
 
@@ -53,9 +58,9 @@ private:
 /// The job record's first four characters.
 inline constexpr std::string_view kJobRecordTag = "10NM";
 
-/// The job name of the first line that starts with "10NM": columns 5 to 20, trailing
-/// blanks removed, leading blanks kept; a shorter line gives what it has. Nothing
-/// when no line is a job record or the input failed.
+/// The job name of the first line that starts with "10NM" (after any STX): columns 5
+/// to 20 of the record, trailing blanks removed, leading blanks kept; a shorter line
+/// gives what it has. Nothing when no line is a job record or the input failed.
 std::optional<std::string> findJobName(ByteReader& capture);
 
 /// False for a job name that would take a file out of the download folder: one
@@ -75,9 +80,10 @@ struct CopyResult {
     bool ok() const { return status == Status::Done; }
 };
 
-/// Copies the capture's lines that start with a printable byte (32..126), each ended
-/// with CR LF; other lines, empty ones included, are left out and the copy goes
-/// on. `onLine` is called after each line read with the number read so far.
+/// Copies the capture's lines, each without the STX it may begin with, that start
+/// with a printable byte (32..126), each ended with CR LF; other lines (an ETX line
+/// with its checksum, empty ones) are left out and the copy goes on. `onLine` is
+/// called after each line read with the number read so far.
 CopyResult copyRawData(ByteReader& capture, ByteWriter& out,
                        const std::function<void(std::uint64_t linesRead)>& onLine = {});
 

@@ -14,17 +14,63 @@ namespace {
 
 // Output gathers here and goes out in large writes.
 constexpr std::size_t kFlushSize = 64 * 1024;
+// Point numbers the closing message names for each reason a line was not written.
+constexpr std::size_t kNamedPoints = 5;
+
+constexpr const char* kReasonTexts[kNotWrittenReasons] = {
+    "without Z",
+    "with a second value that is not a number",
+};
 
 std::string countText(std::int64_t n) {
     return " " + std::to_string(n);
 }
 
+// A value that runs on past the cut of a long line reaches the line's cut end
+// through the third value's field: the third value shows it.
+bool runsOnPastTheCut(std::string_view line, const ObservationLayout& layout) {
+    const std::string_view third = valueField(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
+    return !third.empty() && third.data() + third.size() == line.data() + line.size();
+}
+
+void noteNotWritten(ConversionCounts& counts, NotWrittenReason reason, std::string_view point) {
+    NotWrittenLines& lines = counts.notWritten[static_cast<std::size_t>(reason)];
+    ++lines.count;
+    if (lines.points.size() >= kNamedPoints) return;
+    point = point.substr(0, point.find_last_not_of(' ') + 1);
+    // A line without a point number is named by its place in the file.
+    lines.points.emplace_back(point.empty() ? "line " + std::to_string(counts.LineCount)
+                                            : std::string(point));
+}
+
+std::int64_t notWrittenTotal(const ConversionCounts& counts) {
+    std::int64_t total = 0;
+    for (const NotWrittenLines& lines : counts.notWritten) total += lines.count;
+    return total;
+}
+
+std::string notWrittenLine(const ConversionCounts& counts) {
+    const std::int64_t total = notWrittenTotal(counts);
+    std::string text = "Not written: " + countText(total) + ":";
+    const char* separator = " ";
+    for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
+        const NotWrittenLines& lines = counts.notWritten[r];
+        if (lines.count == 0) continue;
+        text += separator + std::to_string(lines.count) + " " + kReasonTexts[r] + " (";
+        for (std::size_t i = 0; i < lines.points.size(); ++i)
+            text += (i == 0 ? "" : ", ") + lines.points[i];
+        text += lines.count > static_cast<std::int64_t>(lines.points.size()) ? ", ...)" : ")";
+        separator = "; ";
+    }
+    return text;
+}
+
 }  // namespace
 
-PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
+PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts) {
     counts = ConversionCounts{};
-    ObservationLineReader lines(in);
+    ObservationLineReader lines(in, 256 * 1024, options.lineLimit);
     CoordinateLine coordinate;
     std::string pending;
     pending.reserve(kFlushSize + 1024);
@@ -34,10 +80,19 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat
         const ObservationLayout& layout = classify(line);
         if (!isCoordinateLine(line, layout)) continue;
         ++counts.CoordinateCount;
-        if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) continue;
-        if (const auto name =
-                appendCoordinateLine(pending, outputFormat, coordinate, counts.CoordinateCount))
-            counts.nameLine.assign(*name);
+        if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
+        if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
+            noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));
+            continue;
+        }
+        const auto name =
+            appendCoordinateLine(pending, options.outputFormat, coordinate, counts.CoordinateCount);
+        if (!name) continue;
+        counts.nameLine.assign(*name);
+        if (lacksZ(coordinate))
+            noteNotWritten(counts, NotWrittenReason::NoZ, coordinate.Point);
+        else
+            ++counts.written;
         if (pending.size() >= kFlushSize) {
             if (!out.write(pending)) return PassResult::WriteFailed;
             pending.clear();
@@ -48,9 +103,15 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat
     return PassResult::Ok;
 }
 
-std::array<std::string, 4> closingMessageParts(const ConversionCounts& counts) {
-    return {"Conversion was Finshed Successfully!", "Lines read: " + countText(counts.LineCount),
-            "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
+std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
+                                             std::string_view output) {
+    std::vector<std::string> parts{
+        counts.written > 0 ? std::string("Conversion was Finshed Successfully!")
+                           : "Nothing was written to " + std::string(output) + "!",
+        "Lines read: " + countText(counts.LineCount),
+        "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
+    if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenLine(counts));
+    return parts;
 }
 
 ConversionOutcome convertFile(const ConversionRequest& request) {
@@ -80,7 +141,7 @@ ConversionOutcome convertFile(const ConversionRequest& request) {
         return fail(ConversionFailure::Kind::Output, out.error());
     }
     outcome.ran = true;
-    switch (convertObservations(in, out, request.outputFormat, outcome.counts)) {
+    switch (convertObservations(in, out, ConversionOptions{request.outputFormat}, outcome.counts)) {
         case PassResult::ReadFailed:
             out.discard();
             return fail(ConversionFailure::Kind::Observation, in.error());
@@ -89,6 +150,11 @@ ConversionOutcome convertFile(const ConversionRequest& request) {
             return fail(ConversionFailure::Kind::Output, out.error());
         case PassResult::Ok:
             break;
+    }
+    // An empty result never takes the place of an earlier file.
+    if (outcome.counts.written == 0) {
+        out.discard();
+        return fail(ConversionFailure::Kind::NothingWritten, FileError{request.output, 0});
     }
     if (!out.commit()) return fail(ConversionFailure::Kind::Output, out.error());
     return outcome;

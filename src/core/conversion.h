@@ -3,30 +3,61 @@
 // lines, and the job around it that the window and the command-line tool share.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "io.h"
 
 namespace quorvel {
 
+/// Why a coordinate line was counted but not written.
+enum class NotWrittenReason {
+    NoZ,              // its Z is empty or blank
+    SecondNotNumber,  // its second value is not a number
+};
+inline constexpr std::size_t kNotWrittenReasons = 2;
+
+struct NotWrittenLines {
+    std::int64_t count = 0;
+    std::vector<std::string> points;  // the first few, as the closing message names them
+};
+
 struct ConversionCounts {
     std::int64_t LineCount = 0;        // lines read
     std::int64_t CoordinateCount = 0;  // coordinate lines, written or not
     std::string nameLine;              // of the last line that reached a layout
+    std::int64_t written = 0;          // coordinate lines written
+    std::array<NotWrittenLines, kNotWrittenReasons> notWritten;
+};
+
+struct ConversionOptions {
+    int outputFormat = 1;
+    /// Bytes of each line kept in memory (see ObservationLineReader).
+    std::size_t lineLimit = 64 * 1024;
 };
 
 enum class PassResult { Ok, ReadFailed, WriteFailed };
 
-/// Reads every line of `in`, writes the coordinate lines to `out` in layout
-/// `outputFormat`. `counts` starts from zero and holds the totals so far.
-PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
+/// Reads every line of `in`, writes the coordinate lines to `out` in the layout of
+/// `options`. `counts` starts from zero and holds the totals so far.
+PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts);
+inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
+                                      ConversionCounts& counts) {
+    return convertObservations(in, out, ConversionOptions{outputFormat}, counts);
+}
 
-/// The four parts of the closing message: the success text, the two counts (each
-/// with one leading blank) and the name line (possibly empty).
-std::array<std::string, 4> closingMessageParts(const ConversionCounts& counts);
+/// The closing message, line by line: the success text, the two counts (each with
+/// one leading blank) and the name line (possibly empty); then, only when some
+/// coordinate line was not written, "Not written:" with the count, the reasons and
+/// the first point numbers. When no coordinate line was written at all, the first
+/// line says so instead and names `output`.
+std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
+                                             std::string_view output = {});
 
 struct ConversionFailure {
     enum class Kind {
@@ -34,6 +65,7 @@ struct ConversionFailure {
         ObservationNotFound,  // the file or a folder on its path does not exist
         Observation,          // the observation file cannot be opened or read
         Output,               // the output cannot be created or written
+        NothingWritten,       // no coordinate line was written: the output is untouched
     };
     Kind kind;
     std::string path;
@@ -55,8 +87,8 @@ struct ConversionOutcome {
 };
 
 /// Converts one file. A regular output file is written beside the target and put
-/// in its place only when complete, so a failure leaves an earlier file as it was;
-/// devices, pipes and standard output are written directly.
+/// in its place only when complete and not empty, so a failure leaves an earlier
+/// file as it was; devices, pipes and standard output are written directly.
 ConversionOutcome convertFile(const ConversionRequest& request);
 
 }  // namespace quorvel

@@ -10,6 +10,7 @@ namespace fs = std::filesystem;
 namespace quorvel {
 
 std::string FileError::reason() const {
+    if (code == ELOOP) return "is a symbolic link, which is not followed";
     return code == 0 ? std::string() : std::generic_category().message(code);
 }
 
@@ -66,6 +67,15 @@ bool OutFile::create(const std::string& path) {
 
 bool OutFile::createNew(const std::string& path) {
     return openWith(path, "wbx");
+}
+
+bool OutFile::createNotThroughLink(const std::string& path) {
+    if (isSymbolicLink(path)) {
+        close();
+        m_error = FileError{path, ELOOP};
+        return false;
+    }
+    return create(path);
 }
 
 bool OutFile::openWith(const std::string& path, const char* mode) {
@@ -126,6 +136,11 @@ bool OutFile::close() {
 bool regularFileExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+bool isSymbolicLink(const std::string& path) {
+    std::error_code ec;
+    return fs::is_symlink(fs::symlink_status(path, ec));
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

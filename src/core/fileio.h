@@ -14,7 +14,8 @@ struct FileError {
     int code = 0;  // errno value; 0 means no error
 
     explicit operator bool() const { return code != 0; }
-    /// The system's wording, e.g. "No such file or directory".
+    /// The system's wording, e.g. "No such file or directory"; for a refused link,
+    /// that it is a link.
     std::string reason() const;
     /// The file or one of the folders on its path does not exist.
     bool notFound() const;
@@ -55,6 +56,9 @@ public:
     bool create(const std::string& path);
     /// Creates a new file; fails (EEXIST) when one exists already.
     bool createNew(const std::string& path);
+    /// As create(), but a symbolic link at `path` is refused (ELOOP), never
+    /// written through: it could lead anywhere.
+    bool createNotThroughLink(const std::string& path);
     void adopt(std::FILE* stream, const std::string& name);
     /// Flushes and closes; false (and error()) when the data did not all reach the file.
     bool close();
@@ -76,6 +80,9 @@ private:
 
 /// A regular file (not a folder or device) exists at `path`, links followed.
 bool regularFileExists(const std::string& path);
+
+/// A symbolic link (to anything, or to nothing) is at `path`.
+bool isSymbolicLink(const std::string& path);
 
 /// Both paths name the same existing file, whatever their spelling or links.
 bool sameFile(const std::string& a, const std::string& b);

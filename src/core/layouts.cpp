@@ -30,18 +30,18 @@ void placeField(std::string& out, std::size_t& lineStart, std::size_t column,
     out += field;
 }
 
-bool blank(std::string_view s) {
-    return s.find_first_not_of(' ') == std::string_view::npos;
-}
-
 }  // namespace
+
+bool lacksZ(const CoordinateLine& line) {
+    return line.Z.find_first_not_of(' ') == std::string::npos;
+}
 
 std::optional<std::string_view> appendCoordinateLine(std::string& out, int outputFormat,
                                                      const CoordinateLine& line,
                                                      std::int64_t number) {
     if (outputFormat < 1 || outputFormat > 3) return std::nullopt;
     const std::string_view name = kNameLines[outputFormat - 1];
-    if (blank(line.Z)) return name;
+    if (lacksZ(line)) return name;
 
     if (outputFormat == 3) {
         appendNumber(out, number);
@@ -57,7 +57,9 @@ std::optional<std::string_view> appendCoordinateLine(std::string& out, int outpu
     if (outputFormat == 1) {
         appendNumber(out, number);
     } else {
-        out += line.Point;
+        // Trailing blanks would push X past its column onto a line of its own.
+        const std::string_view point = line.Point;
+        out += point.substr(0, point.find_last_not_of(' ') + 1);
     }
     placeField(out, lineStart, 8, line.X);
     placeField(out, lineStart, 23, line.Y);

@@ -26,6 +26,13 @@ std::string_view withoutLeadingBlanks(std::string_view s) {
     return i == std::string_view::npos ? std::string_view() : s.substr(i);
 }
 
+// Older M5 files put the point number right-aligned up to column 40 and the code
+// after it (from column 41), where the table has the code first: there column 48,
+// the table's last point column, is blank and column 40 is not.
+bool olderM5(std::string_view line) {
+    return line.size() >= 40 && line[39] != ' ' && (line.size() < 48 || line[47] == ' ');
+}
+
 char markerOf(std::string_view line, const ObservationLayout& layout) {
     const std::size_t i = static_cast<std::size_t>(layout.MarkerColumn - 1);
     return i < line.size() ? upper(line[i]) : '\0';
@@ -45,6 +52,11 @@ const ObservationLayout& classify(std::string_view line) {
 bool isCoordinateLine(std::string_view line, const ObservationLayout& layout) {
     const char m = markerOf(line, layout);
     return m == 'X' || m == 'Y';
+}
+
+std::string_view pointOf(std::string_view line, const ObservationLayout& layout) {
+    if (&layout == &kLayoutM5 && olderM5(line)) return withoutLeadingBlanks(cut(line, 22, 19));
+    return withoutLeadingBlanks(cut(line, layout.PointColumn, layout.PointWidth));
 }
 
 std::string_view valueField(std::string_view line, int column, int width) {
@@ -72,8 +84,10 @@ LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& l
     out.Z.clear();
     const std::string_view third = valueField(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
     if (!appendStrictNumber(third, out.Z)) out.Z.assign(third);
-    out.Code.assign(withoutLeadingBlanks(cut(line, layout.CodeColumn, layout.CodeWidth)));
-    out.Point.assign(withoutLeadingBlanks(cut(line, layout.PointColumn, layout.PointWidth)));
+    const bool older = &layout == &kLayoutM5 && olderM5(line);
+    out.Code.assign(withoutLeadingBlanks(older ? cut(line, 41, 8)
+                                               : cut(line, layout.CodeColumn, layout.CodeWidth)));
+    out.Point.assign(pointOf(line, layout));
     return LineOutcome::Complete;
 }
 

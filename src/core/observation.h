@@ -48,10 +48,15 @@ enum class LineOutcome {
     Complete,         // `out` holds the coordinate
 };
 
-/// Cuts the coordinate out of `line`. `out` is reused so that its strings keep their
+/// Cuts the coordinate out of `line`. An M5 line of the older variant (column 48
+/// blank, column 40 not) takes its point number from columns 22-40 and its code from
+/// columns 41-48. `out` is reused so that its strings keep their
 /// capacity from line to line; on any outcome but Complete its content is unspecified.
 LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& layout,
                                CoordinateLine& out);
+
+/// The point number of a coordinate line, leading blanks removed (trailing ones kept).
+std::string_view pointOf(std::string_view line, const ObservationLayout& layout);
 
 /// The characters of a value field: `width` columns from `column`, cut short by the
 /// line's end. Instruments often right-align a value a column or two past the field;

@@ -1,28 +1,54 @@
 #include "observation_reader.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace quorvel {
 
-ObservationLineReader::ObservationLineReader(ByteReader& in, std::size_t bufferSize)
-    : m_in(in), m_buf(bufferSize > 0 ? bufferSize : 1) {}
+namespace {
+
+bool lineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+bool digitOrPoint(char c) {
+    return (c >= '0' && c <= '9') || c == '.';
+}
+
+}  // namespace
+
+ObservationLineReader::ObservationLineReader(ByteReader& in, std::size_t bufferSize,
+                                             std::size_t lineLimit)
+    : m_in(in),
+      m_buf(bufferSize > 0 ? bufferSize : 1),
+      m_limit(std::clamp(lineLimit, kMinLineLimit, SIZE_MAX / 4)) {}
 
 bool ObservationLineReader::next(std::string_view& line) {
+    if (m_cut) skipRestOfLine();
     for (;;) {
         if (m_afterCr && m_start < m_end) {
             if (m_buf[m_start] == '\n') m_scan = ++m_start;
             m_afterCr = false;
         }
         const char* data = m_buf.data();
+        // A line end right after the limit still ends a line of exactly that length.
+        const std::size_t stop = std::min(m_end, m_start + m_limit + 1);
         std::size_t i = m_scan;
-        while (i < m_end && data[i] != '\r' && data[i] != '\n') ++i;
-        if (i < m_end) {
+        while (i < stop && !lineEnd(data[i])) ++i;
+        if (i < stop) {
             line = std::string_view(data + m_start, i - m_start);
             m_afterCr = data[i] == '\r';
             m_start = m_scan = i + 1;
             return true;
         }
-        m_scan = m_end;
+        m_scan = i;
+        if (i == m_start + m_limit + 1) {  // longer than the limit: hand out its start
+            m_cut = true;
+            m_cutAt = m_start + m_limit;
+            line = std::string_view(data + m_start, m_limit);
+            return true;
+        }
         if (!fill()) {
             m_afterCr = false;
             if (m_start == m_end) return false;
@@ -34,10 +60,38 @@ bool ObservationLineReader::next(std::string_view& line) {
     }
 }
 
+std::string_view ObservationLineReader::extendRun() {
+    if (!m_cut) return {};
+    for (;;) {
+        while (m_cutAt < m_end && digitOrPoint(m_buf[m_cutAt])) ++m_cutAt;
+        if (m_cutAt < m_end) break;
+        // The run goes on in the next read: keep the line so far (the buffer grows).
+        const std::size_t kept = m_cutAt - m_start;
+        if (!fill()) break;
+        m_cutAt = m_start + kept;
+    }
+    return {m_buf.data() + m_start, m_cutAt - m_start};
+}
+
+void ObservationLineReader::skipRestOfLine() {
+    m_cut = false;
+    m_scan = m_cutAt;
+    for (;;) {
+        while (m_scan < m_end && !lineEnd(m_buf[m_scan])) ++m_scan;
+        if (m_scan < m_end) {
+            m_afterCr = m_buf[m_scan] == '\r';
+            m_start = m_scan = m_scan + 1;
+            return;
+        }
+        m_start = m_scan = m_end;  // nothing of it is kept
+        if (!fill()) return;
+    }
+}
+
 bool ObservationLineReader::fill() {
     if (m_eof) return false;
     // Keep the unfinished line: move it to the front, and make room when it fills
-    // the whole buffer (memory grows with the longest line, not with the file).
+    // the whole buffer.
     const std::size_t kept = m_end - m_start;
     if (m_start > 0) {
         std::memmove(m_buf.data(), m_buf.data() + m_start, kept);

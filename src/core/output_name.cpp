@@ -4,6 +4,12 @@ namespace quorvel {
 
 namespace {
 
+#ifdef _WIN32
+constexpr std::string_view kSeparators = "\\/";
+#else
+constexpr std::string_view kSeparators = "/";
+#endif
+
 // Length in bytes of the UTF-8 sequence starting at s[i], 1 for an invalid byte.
 std::size_t sequenceLength(std::string_view s, std::size_t i) {
     const auto lead = static_cast<unsigned char>(s[i]);
@@ -21,16 +27,20 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
 }  // namespace
 
 std::string outputNameFor(std::string_view name) {
-    if (name.empty()) return {};
-    // Byte offsets where each character starts.
-    std::size_t starts[5] = {};  // ring of the last four character starts
+    const std::size_t sep = name.find_last_of(kSeparators);
+    const std::size_t fileStart = sep == std::string_view::npos ? 0 : sep + 1;
+    if (fileStart == name.size()) return {};
+    // Where the last four characters of the file name start, if it has four.
+    std::size_t starts[4] = {};
     std::size_t count = 0;
-    for (std::size_t i = 0; i < name.size(); i += sequenceLength(name, i)) starts[count++ % 5] = i;
-    if (count < 4) return std::string(name) + ".dat";
-    const std::size_t tailStart = starts[(count - 4) % 5];
-    const std::string_view base = name.substr(0, tailStart);
-    const std::string_view tail = name.substr(tailStart);
-    return std::string(base) + (tail == ".dat" ? ".out" : ".dat");
+    for (std::size_t i = fileStart; i < name.size(); i += sequenceLength(name, i))
+        starts[count++ % 4] = i;
+    const std::size_t tail = starts[count % 4];
+    if (count >= 4 && name[tail] == '.')  // a dot and three characters
+        return std::string(name.substr(0, tail)) + (name.substr(tail) == ".dat" ? ".out" : ".dat");
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot < fileStart) return std::string(name) + ".dat";
+    return std::string(name.substr(0, dot)) + ".dat";
 }
 
 }  // namespace quorvel

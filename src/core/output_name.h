@@ -4,11 +4,13 @@
 
 namespace quorvel {
 
-/// The output file proposed for an observation file: its last four characters
-/// give way to ".out" when they are exactly ".dat", otherwise to ".dat". A name of
-/// one to three characters keeps them all and gets ".dat". An empty name gives an
-/// empty result (nothing to propose). Characters are UTF-8 code points; a byte
-/// that is not valid UTF-8 counts as one character.
+/// The output file proposed for an observation file. Only the file name counts (what
+/// follows the last folder separator). A name that ends in a dot and three
+/// characters gives way to ".out" when that tail is exactly ".dat", otherwise to
+/// ".dat"; a longer or shorter extension is replaced by ".dat", and a name without a
+/// dot gets ".dat" appended. Characters are UTF-8 code points; a byte that is not
+/// valid UTF-8 counts as one character. An empty name, or a path that ends in a
+/// separator, gives an empty result (nothing to propose).
 std::string outputNameFor(std::string_view observationName);
 
 }  // namespace quorvel

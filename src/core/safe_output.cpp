@@ -30,19 +30,23 @@ std::string tempNameFor(const fs::path& target, unsigned tag) {
 
 }  // namespace
 
-bool SafeOutFile::open(const std::string& path) {
+bool SafeOutFile::open(const std::string& path, Links links) {
     discard();
     m_path = path;
     m_error = FileError{path, 0};
     std::error_code ec;
+    const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const fs::file_status st = fs::status(path, ec);
+    if (links == Links::Replace && link && !systemName(path)) {
+        m_target = path;  // the rename puts the new file where the link was
+        return createTemporary();
+    }
     if (fs::is_directory(st)) {
         m_error.code = EISDIR;
         return false;
     }
     const bool exists = fs::exists(st);
-    if (systemName(path) || (exists && !fs::is_regular_file(st)) ||
-        (!exists && fs::is_symlink(fs::symlink_status(path, ec)))) {
+    if (systemName(path) || (exists && !fs::is_regular_file(st)) || (!exists && link)) {
         // A device, a pipe, a stream or a link to nothing: written where it is.
         if (!m_file.create(path)) m_error = m_file.error();
         return !m_error;
@@ -59,6 +63,10 @@ bool SafeOutFile::open(const std::string& path) {
             return false;
         }
     }
+    return createTemporary();
+}
+
+bool SafeOutFile::createTemporary() {
     std::random_device seed;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = tempNameFor(m_target, seed());

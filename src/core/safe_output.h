@@ -15,10 +15,14 @@ public:
     SafeOutFile(const SafeOutFile&) = delete;
     SafeOutFile& operator=(const SafeOutFile&) = delete;
 
-    /// Starts the output for `path`. A regular file (new or existing, links
-    /// followed) is written to a temporary file in the same folder; a device, a
-    /// pipe or anything under /dev or /proc is opened and written directly.
-    bool open(const std::string& path);
+    enum class Links {
+        Follow,   // a link at the path: the file it leads to is replaced
+        Replace,  // a link at the path is itself replaced, whatever it leads to
+    };
+    /// Starts the output for `path`. A regular file (new or existing) is written to
+    /// a temporary file in the same folder; a device, a pipe or anything under /dev
+    /// or /proc is opened and written directly.
+    bool open(const std::string& path, Links links = Links::Follow);
     /// Writes to standard output.
     void openStandardOutput();
 
@@ -37,6 +41,8 @@ public:
     bool direct() const { return m_temp.empty(); }
 
 private:
+    bool createTemporary();
+
     OutFile m_file;
     std::string m_path;    // as given
     std::string m_target;  // what is replaced: the path with links resolved

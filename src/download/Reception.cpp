@@ -51,7 +51,7 @@ void KCR1::stopReception() {
     cmdReceive->setText(kReceive);
     setPanel(1, kReady);
     // The file really written, even if the folder setting changed meanwhile.
-    EdObs->setText(m_module.CaptureFilePath);
+    setObservationName(m_module.CaptureFilePath);
     closeEverything();
 }
 
@@ -77,7 +77,8 @@ void KCR1::startReception() {
     m_module.CaptureFilePath = rs.DefaultPath + QStringLiteral("$R55.tmp");
 
     auto capture = std::make_unique<quorvel::OutFile>();
-    if (!capture->create(localPath(m_module.CaptureFilePath))) {
+    // A link put in the capture's place could lead to any file: never write through it.
+    if (!capture->createNotThroughLink(localPath(m_module.CaptureFilePath))) {
         endReceptionWithProblem(fileProblem(
             QStringLiteral("The capture file could not be created!"), capture->error()));
         return;

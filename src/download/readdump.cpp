@@ -7,7 +7,8 @@
 
 #include "app/KCR1.h"
 #include "core/capture.h"
-#include "core/output_name.h"
+#include "core/safe_output.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -34,60 +35,64 @@ std::optional<KCR1::DumpFailure> KCR1::writeRawDataFile() {
     PB1->setMaximum(static_cast<int>(scale));
 
     const std::string capturePath = localPath(m_module.CaptureFilePath);
-    const QString& folder = m_module.RunSettings.DefaultPath;
-    quorvel::InFile capture;
-    if (!capture.open(capturePath)) return kindOf(capture.error());
-    const std::optional<std::string> job = quorvel::findJobName(capture);
-    capture.close();
+    // The folder the capture was written to, whatever the settings say by now.
+    const QString& capture = m_module.CaptureFilePath;
+    const QString folder = capture.left(capture.lastIndexOf(platform::separator()) + 1);
+    quorvel::InFile in;
+    if (!in.open(capturePath)) return kindOf(in.error());
+    const std::optional<std::string> job = quorvel::findJobName(in);
+    in.close();
     // A name that would put the file outside the download folder is refused.
     if (!job || !quorvel::jobNameIsSafe(*job)) return DumpFailure::Other;
-    const QString name = shownPath(*job);
-    EdObs->setText(folder + name + QStringLiteral(".sdr"));
-    EdOut->setText(folder + name + QStringLiteral(".dat"));
+    setObservationName(folder + shownPath(*job) + QStringLiteral(".sdr"));
 
-    while (quorvel::regularFileExists(localPath(EdObs->text()))) {
+    // A link there counts as a file: it is replaced, never written through.
+    for (std::string raw = localPath(EdObs->text());
+         quorvel::regularFileExists(raw) || quorvel::isSymbolicLink(raw);
+         raw = localPath(EdObs->text())) {
         const platform::Answer answer = m_services.dialogs.message(
             QStringLiteral("File Exists! Do you want to overwrite? "), platform::Icon::Critical,
             platform::Buttons::YesNo, QStringLiteral("Problem"));
         if (answer == platform::Answer::Yes) break;
-        const std::optional<QString> chosen =
-            m_services.dialogs.showOpen(QStringLiteral("SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"),
-                                        QStringLiteral("Select name for the Raw data File ..."));
+        const std::optional<QString> chosen = m_services.dialogs.showSave(
+            QStringLiteral("SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"),
+            QStringLiteral("Select name for the Raw data File ..."), EdObs->text());
         if (!chosen) return DumpFailure::Cancelled;
-        EdObs->setText(*chosen);
-        EdOut->setText(shownPath(quorvel::outputNameFor(localPath(*chosen))));
+        setObservationName(*chosen);
     }
 
     PB1->setVisible(true);
     const std::string rawPath = localPath(EdObs->text());
-    // Creating the raw data file over the capture would empty it before it is read.
+    // Writing the raw data file over the capture would lose the capture.
     if (quorvel::sameFile(rawPath, capturePath)) return DumpFailure::Other;
-    if (!capture.open(capturePath)) return kindOf(capture.error());
-    quorvel::OutFile raw;
-    if (!raw.create(rawPath)) return kindOf(raw.error());
+    if (!in.open(capturePath)) return kindOf(in.error());
+    // Written beside its place and put there when complete: a failure leaves an
+    // earlier file as it was.
+    quorvel::SafeOutFile raw;
+    if (!raw.open(rawPath, quorvel::SafeOutFile::Links::Replace)) return kindOf(raw.error());
     int shown = 0;
-    const quorvel::CopyResult copied =
-        quorvel::copyRawData(capture, raw, [&](std::uint64_t linesRead) {
-            const int value = static_cast<int>(std::min<std::uint64_t>(linesRead, scale));
-            if (value == shown) return;
-            shown = value;
-            PB1->setValue(value);
-            PB1->repaint();
-        });
-    capture.close();
-    if (!copied.ok() || !raw.close()) return DumpFailure::Other;
+    const quorvel::CopyResult copied = quorvel::copyRawData(in, raw, [&](std::uint64_t linesRead) {
+        const int value = static_cast<int>(std::min<std::uint64_t>(linesRead, scale));
+        if (value == shown) return;
+        shown = value;
+        PB1->setValue(value);
+        PB1->repaint();
+    });
+    in.close();
+    if (!copied.ok() || !raw.commit()) return DumpFailure::Other;
 
     if (m_services.port.isOpen()) m_services.port.close();
     PB1->setVisible(false);
     setPanel(1, QStringLiteral("Ready"));
-    // Only now that the raw data file is complete and closed; a capture that cannot
+    // Only now that the raw data file is complete and in place; a capture that cannot
     // be deleted is emptied by the next reception.
     quorvel::removeFile(capturePath);
     return std::nullopt;
 }
 
 void KCR1::failDump(DumpFailure kind) {
-    // Every file of the attempt is closed by now; what was written stays.
+    // Every file of the attempt is closed by now; the capture stays unless the copy
+    // was complete.
     switch (kind) {
         case DumpFailure::NotFound:
             PB1->setVisible(false);
@@ -95,11 +100,11 @@ void KCR1::failDump(DumpFailure kind) {
             showProblem(QStringLiteral("File Not Found or invalid path!\rPlease select again! "));
             break;
         case DumpFailure::Cancelled:
-            // The user abandoned the download.
+            // The download stays in its capture file, named for the user to keep or convert.
             PB1->setVisible(false);
             if (m_services.port.isOpen()) m_services.port.close();
             setPanel(1, QStringLiteral("Ready"));
-            quorvel::removeFile(localPath(m_module.CaptureFilePath));
+            setObservationName(m_module.CaptureFilePath);
             break;
         case DumpFailure::Other:
             setPanel(1, QStringLiteral("Ready"));

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -76,16 +77,40 @@ Answer QtDialogs::message(const QString& text, Icon icon, Buttons buttons, const
     }
 }
 
-std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title) {
-    QFileDialog dialog(m_parent, title);
+namespace {
+
+void prepare(QFileDialog& dialog, QFileDialog::AcceptMode mode, const QString& filter) {
     dialog.setObjectName(QStringLiteral("CmdDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(toNameFilters(filter));
     // The toolkit's own dialog, the same on every desktop and under test.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilter(QtDialogs::toNameFilters(filter));
+}
+
+std::optional<QString> run(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title) {
+    QFileDialog dialog(m_parent, title);
+    prepare(dialog, QFileDialog::AcceptOpen, filter);
+    return run(dialog);
+}
+
+std::optional<QString> QtDialogs::showSave(const QString& filter, const QString& title,
+                                           const QString& proposed) {
+    QFileDialog dialog(m_parent, title);
+    prepare(dialog, QFileDialog::AcceptSave, filter);
+    // The caller asks before it overwrites: one question, not two.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QFileInfo where(proposed);
+    dialog.setDirectory(where.absolutePath());
+    dialog.selectFile(where.fileName());
+    return run(dialog);
 }
 
 }  // namespace platform

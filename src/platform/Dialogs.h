@@ -23,6 +23,11 @@ public:
     /// The modal file-open dialog. `filter` lists name|pattern pairs separated by "|".
     /// Returns the chosen file's full path, or nothing when the user cancelled.
     virtual std::optional<QString> showOpen(const QString& filter, const QString& title) = 0;
+    /// The modal save-file dialog, for a file that may not exist yet: it opens on
+    /// `proposed` (a folder and a file name) and asks nothing about replacing, as the
+    /// caller asks itself. Returns the chosen full path, or nothing on Cancel.
+    virtual std::optional<QString> showSave(const QString& filter, const QString& title,
+                                            const QString& proposed) = 0;
 };
 
 /// The real dialogs, parented to `parent` (the main window).
@@ -34,6 +39,8 @@ public:
     Answer message(const QString& text, Icon icon, Buttons buttons, const QString& caption,
                    Answer defaultAnswer = Answer::Ok) override;
     std::optional<QString> showOpen(const QString& filter, const QString& title) override;
+    std::optional<QString> showSave(const QString& filter, const QString& title,
+                                    const QString& proposed) override;
 
     /// "A (*.x)|*.x|All Files(*.*)|*.*" in the dialog's own filter syntax.
     static QString toNameFilters(const QString& filter);

@@ -162,11 +162,11 @@ void Comset::buildLayout() {
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setAccessibleName(QStringLiteral("Drive"));
     Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Drive1->setMinimumContentsLength(30);
+    Drive1->setMinimumContentsLength(20);
     Dir1 = new platform::FolderList(Frame7);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
-    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 40, 160);
+    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 26, 160);
     auto* options = new QVBoxLayout(Frame7);
     options->addWidget(Label1);
     options->addWidget(edDefPath);

@@ -53,15 +53,14 @@ private slots:
         r.click("CmdBrowse1");
         QCOMPARE(r.dialogs.dialogTitles, QStringList{u"Open the Raw data File ..."_s});
         QCOMPARE(r.dialogs.dialogFilters,
-                 QStringList{u"DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"_s});
-        QCOMPARE(r.EdObs->text(), u"/jobs/old.sdr"_s);
-        r.click("CmdBrowse1");
-        QCOMPARE(r.EdObs->text(), u"/data/field/JOB7.tmp"_s);
+                 QStringList{u"Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW *.TXT)|"
+                             "*.sdr;*.obs;*.raw;*.txt;*.SDR;*.OBS;*.RAW;*.TXT|"
+                             "DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"_s});
+        QCOMPARE(r.EdObs->text() + r.EdOut->text(), u"/jobs/old.sdr/jobs/old.dat"_s);
+        r.click("CmdBrowse1");  // the output name follows at once, never an older job's
+        QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
+                 u"/data/field/JOB7.tmp > /data/field/JOB7.dat"_s);
         QVERIFY(r.EdObs->hasFocus());
-        QCOMPARE(r.EdOut->text(), u"/jobs/old.dat"_s);
-        // Moving on, for example to Convert, proposes the output name.
-        QTest::mouseClick(r.EdOut, Qt::LeftButton);
-        QCOMPARE(r.EdOut->text(), u"/data/field/JOB7.dat"_s);
 
         r.click("CmdClear");
         QCOMPARE(r.EdObs->text() + r.EdOut->text(), QString());
@@ -85,7 +84,9 @@ private slots:
             return qobject_cast<QFileDialog*>(modal) != nullptr;
         });
         r.click("CmdBrowse1");
-        QCOMPARE(seen, QStringList({"Open the Raw data File ...", "DownLoad files (*.tmp)"}));
+        QCOMPARE(seen, QStringList({"Open the Raw data File ...",
+                                    "Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW "
+                                    "*.TXT)"}));
         QCOMPARE(r.EdObs->text(), QString());
         r.click("CmdBrowse1");
         QCOMPARE(r.EdObs->text(), file);

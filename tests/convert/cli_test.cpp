@@ -52,9 +52,10 @@ TEST_F(Cli, ConvertsToTheProposedNameOrTheGivenOneWithTheLibrarysBytes) {
     run("A1.sdr");
     EXPECT_TRUE(status == 0 && out == kMessage + "1\n" && err == "") << status << out << err;
     EXPECT_EQ(slurp(dir / "A1.dat"), library(1));
-    run("--layout=2 A1.dat");  // A1.dat in its turn gives A1.out (no observations in it)
-    EXPECT_EQ(status, 0) << err;
-    EXPECT_EQ(slurp(dir / "A1.out"), "");
+    run("--layout=2 A1.dat");  // A1.dat in its turn gives A1.out: nothing to write in it
+    EXPECT_TRUE(status == 1 && out == "") << status << out << err;
+    EXPECT_EQ(err, "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "A1.out"));
     for (const std::string l : {"1", "2", "3"}) {
         run("--force --layout=" + l + " -o out" + l + ".txt A1.sdr");
         EXPECT_TRUE(status == 0 && out == kMessage + l + "\n") << status << out << err;

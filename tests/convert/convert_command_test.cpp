@@ -86,7 +86,8 @@ private slots:
         QCOMPARE(answerer.texts,
                  QStringList({"File Exists! Do you want to replace? ",
                               "Conversion was Finshed Successfully!\nLines read:  13\n"
-                              "Coordinates Lines:  12\nOutput Format: Autocogo 2"}));
+                              "Coordinates Lines:  12\nOutput Format: Autocogo 2\n"
+                              "Not written:  1: 1 without Z (105)"}));
         QCOMPARE(readAll(outPath), converted(observations(), 2));
         QVERIFY(r.module.LineCount == 13 && r.module.CoordinateCount == 12);
         QCOMPARE(filesIn(r.home()), QStringList({"JOB1.dat", "JOB1.sdr"}));  // no leftovers
@@ -100,12 +101,10 @@ private slots:
         QVERIFY(write(obsPath, "one\rtwo\n"));
         r.EdObs->setText(obsPath);
         r.EdOut->setText(outPath);
-        r.w.CmdCon_Click();
-        QCOMPARE(r.shown(),
-                 QStringList{message(u"Finito"_s, platform::Icon::None, platform::Buttons::Ok,
-                                     u"Conversion was Finshed Successfully!\rLines read:  2\r"
-                                     "Coordinates Lines:  0\r"_s)});
-        QCOMPARE(readAll(outPath), QByteArray());
+        r.w.CmdCon_Click();  // nothing to write: no success, and no empty file
+        QCOMPARE(r.shown(), QStringList{problem(u"Nothing was written to %1!\rLines read:  2\r"
+                                                "Coordinates Lines:  0\r"_s.arg(outPath))});
+        QVERIFY(!QFile::exists(outPath));
 
         // No keeps the file and the counts of the last run.
         QVERIFY(write(obsPath, observations()) && write(outPath, "keep me"));
@@ -124,7 +123,8 @@ private slots:
         r.dialogs.answers = {Answer::Yes};
         r.w.CmdCon_Click();
         QCOMPARE(r.dialogs.messages.size(), 2);
-        QVERIFY(r.dialogs.messages[1].text.endsWith(u"\rOutput Format: Autocogo 3"_s));
+        QVERIFY(r.dialogs.messages[1].text.endsWith(
+            u"\rOutput Format: Autocogo 3\rNot written:  1: 1 without Z (105)"_s));
         QCOMPARE(r.module.LineCount, 13);
         QCOMPARE(readAll(outPath), converted(observations(), 3));
         QVERIFY(r.port.isOpen());

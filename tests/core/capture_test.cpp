@@ -51,15 +51,16 @@ TEST(CaptureLines, LongLinesComeInPiecesAndCanBeCutOrSkipped) {
 }
 
 TEST(JobRecord, NameFromColumnsFiveToTwentyOfTheFirstJobRecord) {
-    // Leading blanks stay, only trailing blanks are trimmed; the STX is a first character
-    // and a lone LF starts no line; found also after a line longer than the buffer.
+    // Leading blanks stay, only trailing blanks are trimmed; STX before the record is
+    // set aside, a lone LF starts no line; found also after a line longer than the buffer.
     // clang-format off
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"\x02\r\n00NMSDR33 V04-04.02\r\n10NMSURVEY01        121111\r\n", "SURVEY01"},
         {"10NM  NORTH\r\n", "  NORTH"}, {"10NMABCDEFGHIJKLMNOPQRSTU\r\n", "ABCDEFGHIJKLMNOP"},
         {"10NMAB \r\n", "AB"}, {"10NM\r\n", ""}, {"10NM   \r\n", ""}, {"10NMA\tB\t \r\n", "A\tB\t"},
         {"10nmLOWER\r\n10NMUPPER\r\n", "UPPER"}, {"10NMFIRST\r\n10NMSECOND\r\n", "FIRST"},
-        {"\x02" "10NMSTX\r\n", std::nullopt}, {"\x02\r\n10NMAFTER\x03", "AFTER\x03"},
+        {"\x02" "10NMSTX\r\n", "STX"}, {"\x02\x02" "10NMTWO\r\n", "TWO"},
+        {"\x03" "10NMETX\r\n", std::nullopt}, {"\x02\r\n10NMAFTER\x03", "AFTER\x03"},
         {"x\n10NMLF\r\n", std::nullopt}, {"10N\r\nM\r\n", std::nullopt}, {"", std::nullopt},
         {std::string(300000, 'D') + "\r\n10NMFAR\r\n", "FAR"}};
     // clang-format on
@@ -79,7 +80,8 @@ TEST(JobRecord, NamesThatWouldLeaveTheFolderAreUnsafe) {
 TEST(RawDataCopy, KeepsLinesStartingWithAPrintableByteAndSkipsEmptyOnes) {
     const std::string capture =
         "\x02"
-        "00NMSDR33\r\n"  // STX first: the whole line goes
+        "00NMSDR33\r\n"  // STX first: set aside, the record stays
+        "\x02\x02\r\n"   // nothing but STX: left out
         "10NMJOB      \r\n"
         " blank first\r"
         "\r\n"  // empty: left out, the copy goes on
@@ -88,16 +90,17 @@ TEST(RawDataCopy, KeepsLinesStartingWithAPrintableByteAndSkipsEmptyOnes) {
         "del\r\n"
         "\xc3\xa9t\xc3\xa9\r\n"
         "~tilde\r\n"
-        "\x03\r\n"
+        "\x03"
+        "0000\r\n"  // ETX and its checksum: left out
         "after etx";
     MemoryReader in(capture);
     std::string out;
     StringWriter w(out);
     std::vector<std::uint64_t> progress;
     const CopyResult r = copyRawData(in, w, [&](std::uint64_t n) { progress.push_back(n); });
-    EXPECT_EQ(out, "10NMJOB      \r\n blank first\r\n~tilde\r\nafter etx\r\n");
-    EXPECT_TRUE(r.ok() && r.linesRead == 10 && r.linesWritten == 4);
-    EXPECT_EQ(progress, (std::vector<std::uint64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(out, "00NMSDR33\r\n10NMJOB      \r\n blank first\r\n~tilde\r\nafter etx\r\n");
+    EXPECT_TRUE(r.ok() && r.linesRead == 11 && r.linesWritten == 5);
+    EXPECT_EQ(progress, (std::vector<std::uint64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     // Every byte after a printable first is kept.
     std::string line = "A";
     for (int b = 0; b < 256; ++b)

@@ -84,11 +84,33 @@ TEST(ConversionPass, CountsLinesAndCoordinateLines) {
     EXPECT_EQ(convert(r4("1", "1", "2", "3"), 7, counts), "");  // no such layout
     EXPECT_TRUE(counts.CoordinateCount == 1 && counts.nameLine == "");
 
-    const auto parts = closingMessageParts({25, 3, "Output Format: Autocogo 1"});
-    EXPECT_EQ(parts,
-              (std::array<std::string, 4>{"Conversion was Finshed Successfully!", "Lines read:  25",
-                                          "Coordinates Lines:  3", "Output Format: Autocogo 1"}));
-    EXPECT_EQ(closingMessageParts({})[3], "");
+    // Lines counted but not written are named: five points a reason, a line number
+    // for a line without one; nothing written at all says so and names the output.
+    const std::pair<std::string, std::string> skipped[] = {
+        {text, "Not written:  1: 1 without Z (4)"},
+        {r4("7", "1", "x", "3") + "\n" + r4("", "1", "2", "") + "\n" + r4("9", "1", "2", "3"),
+         "Not written:  2: 1 without Z (line 2); 1 with a second value that is not a number (7)"},
+        {[] {
+             std::string t;
+             for (int i = 1; i <= 6; ++i) t += r4(std::to_string(i), "1", "2", "") + "\n";
+             return t;
+         }(),
+         "Not written:  6: 6 without Z (1, 2, 3, 4, 5, ...)"}};
+    for (const auto& [input, line] : skipped) {
+        convert(input, 1, counts);
+        const auto parts = closingMessageParts(counts, "out.dat");
+        EXPECT_EQ(parts.back(), line);
+        EXPECT_EQ(parts.front(), counts.written > 0 ? "Conversion was Finshed Successfully!"
+                                                    : "Nothing was written to out.dat!");
+    }
+
+    counts = {};
+    counts.LineCount = 25;
+    counts.CoordinateCount = counts.written = 3;
+    counts.nameLine = "Output Format: Autocogo 1";
+    EXPECT_EQ(closingMessageParts(counts),
+              (std::vector<std::string>{"Conversion was Finshed Successfully!", "Lines read:  25",
+                                        "Coordinates Lines:  3", "Output Format: Autocogo 1"}));
 }
 
 TEST(ConversionPass, LineEndsDoNotChangeTheResultAndAWriteFailureStopsIt) {
@@ -107,6 +129,36 @@ TEST(ConversionPass, LineEndsDoNotChangeTheResultAndAWriteFailureStopsIt) {
     MemoryReader in(text);
     LimitedWriter out(1000);
     EXPECT_EQ(convertObservations(in, out, 1, counts), PassResult::WriteFailed);
+}
+
+// Only the start of a long line is kept; a value that runs on past it is followed to
+// its end. Either way the result is that of the whole line.
+TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
+    const std::string digits(300000, '7');
+    std::string runOn = r4("1", "1", "2", "3");
+    runOn.resize(71);
+    const std::string cases[] = {
+        digits,                                           // no record at all
+        r4("2", "1", "2", "3") + " " + digits,            // a coordinate line, then more
+        runOn + digits,                                   // the third value runs on: a number
+        runOn + digits + ".5.5",                          // ... not a number: its text
+        r4("3", "1", "2", "3").substr(0, 31) + digits,    // the first runs on, through all three
+        std::string(200, ' ') + "\r" + digits + "\r\n"};  // line ends in the skipped part
+    for (const std::string& line : cases) {
+        const std::string text = line + "\n" + r4("4", "5", "6", "7") + "\n";
+        std::string out[2];
+        ConversionCounts counts[2];
+        for (std::size_t limit : {0, 1}) {
+            MemoryReader in(text);
+            StringWriter writer(out[limit]);
+            EXPECT_EQ(convertObservations(in, writer, {3, limit ? 128 : SIZE_MAX}, counts[limit]),
+                      PassResult::Ok);
+        }
+        EXPECT_EQ(out[1], out[0]);
+        EXPECT_EQ(closingMessageParts(counts[1]), closingMessageParts(counts[0]));
+        const std::string& whole = out[0];
+        EXPECT_NE(whole.find(",5.000,6.000,7.000,TR ,4   \r\n"), std::string::npos);
+    }
 }
 
 class ConversionJob : public ::testing::Test {
@@ -170,6 +222,14 @@ TEST_F(ConversionJob, FailuresTouchNothing) {
         failed(convertFile({obs, dir.str(), 1}), Kind::Output, dir.str(), "Is a directory"));
     EXPECT_TRUE(failed(convertFile({obs, obs + "/out.dat", 1}), Kind::Output, obs + "/out.dat",
                        "Not a directory"));  // a file where a folder should be
+    // Nothing to write: no empty file takes the place of a good one.
+    const std::string noZ = dir / "noz.sdr", empty = dir / "empty.sdr";
+    spit(noZ, r4("1", "1", "2", ""));
+    spit(empty, "");
+    for (const std::string& nothing : {noZ, empty}) {
+        r = convertFile({nothing, out, 1});
+        EXPECT_TRUE(r.ran && failed(r, Kind::NothingWritten, out, "")) << nothing;
+    }
     if (fs::exists("/dev/full")) {
         EXPECT_TRUE(failed(convertFile({obs, "/dev/full", 1}), Kind::Output, "/dev/full",
                            "No space left on device"));
@@ -184,7 +244,7 @@ TEST_F(ConversionJob, FailuresTouchNothing) {
     }
     EXPECT_EQ(slurp(obs), text);
     EXPECT_EQ(slurp(out), "old");
-    EXPECT_EQ(dir.listing(), "hard.sdr job.sdr link.sdr out.dat ");
+    EXPECT_EQ(dir.listing(), "empty.sdr hard.sdr job.sdr link.sdr noz.sdr out.dat ");
 }
 
 TEST_F(ConversionJob, AWriteFailurePartWayLeavesTheOldFileAsItWas) {

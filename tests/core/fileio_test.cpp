@@ -38,15 +38,18 @@ TEST(FileIo, SameFileSeesThroughSpellingsAndLinks) {
     EXPECT_TRUE(removeFile(a).notFound());
 }
 
-// Case counts, a name without extension is cut all the same, and the last four are
-// characters (a stray byte that is not UTF-8 counts as one), not bytes.
-TEST(OutputName, TheLastFourCharactersGiveWayToDatOrOut) {
+// Within the file name: a dot and three characters (counted as characters, a stray
+// byte that is not UTF-8 as one) give way to .dat, or .out for exactly .dat; any other
+// extension is replaced and a name without one is extended. Folders never count.
+TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"/job/A1.tmp", "/job/A1.dat"}, {"/job/A1.sdr", "/job/A1.dat"}, {"/job/A1.dat", "/job/A1.out"},
-        {"/job/A1.DAT", "/job/A1.dat"}, {"OBSERVE", "OBS.dat"}, {"ABCD", ".dat"}, {".dat", ".out"},
-        {"", ""}, {"A", "A.dat"}, {"ABC", "ABC.dat"}, {"Süd", "Süd.dat"}, {"/Ü/x.däs", "/Ü/x.dat"},
-        {"/x/abcé", "/x/.dat"}, {"ab\377cdef", "ab\377.dat"}};
+        {"/job/A1.DAT", "/job/A1.dat"}, {".dat", ".out"}, {"", ""}, {"/data/", ""}, {"A", "A.dat"},
+        {"/data/JOB", "/data/JOB.dat"}, {"job.survey", "job.dat"}, {"/d.x/JOB", "/d.x/JOB.dat"},
+        {"a.b", "a.dat"}, {"x.d.t", "x.dat"}, {"/Ü/x.däs", "/Ü/x.dat"}, {"x.é.t", "x.dat"},
+        {"x.€.t", "x.dat"}, {"x.\xf0\x9f\x98\x80.t", "x.dat"}, {"x.\377.t", "x.dat"},
+        {"x.\xc3.t", "x.dat"}, {"x.\xe2\x82.t", "x.\xe2\x82.dat"}, {"Süd", "Süd.dat"}};
     // clang-format on
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
 }

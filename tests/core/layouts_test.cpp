@@ -73,6 +73,9 @@ TEST(OutputLayouts, FieldsTooLongForTheirColumnsContinueOnTheNextLine) {
     EXPECT_EQ(write(2, c).substr(0, 15), "12345671000.000");
     c.Point = "12345678";
     EXPECT_EQ(write(2, c), "12345678\r\n" + b(7) + values + "\r\n");
+    c.Point = "506S" + b(7);  // trailing blanks go, so X keeps its column
+    EXPECT_EQ(write(2, c), "506S" + b(3) + values + "\r\n");
+    EXPECT_TRUE(write(3, c).ends_with(",506S" + b(7) + "\r\n"));
     c = example();
     c.Y = "12345678901.345";  // 15 characters from column 23 take column 37
     EXPECT_EQ(write(1, c), "1" + b(6) + "1000.000" + b(7) + "12345678901.345\r\n" + b(36) +

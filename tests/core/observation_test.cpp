@@ -119,6 +119,23 @@ TEST(ObservationRecords, CodeAndPointAndBytesAsWritten) {
     EXPECT_EQ(c.Code, "CODE" + std::string(9, ' '));
     EXPECT_EQ(c.Point, "P17" + std::string(6, ' '));
     EXPECT_TRUE(c.Y == "3.250" && c.X == "-4.000");
+    // M5: the older variant ends its point number at column 40 and puts the code
+    // after it (column 48 blank); the current one ends it at column 48.
+    for (const auto& [point, codeField, wantPoint, wantCode] :
+         {std::tuple{-40, "CONTR", "1100", std::string("CONTR   ")},
+          {-48, "S", "1100", "S" + std::string(15, ' ')}}) {
+        const int codeColumn = point == -40 ? 41 : 22;
+        ASSERT_EQ(read(line({{5, "M5"},
+                             {point, "1100"},
+                             {codeColumn, codeField},
+                             {50, "X"},
+                             {-66, "1"},
+                             {-89, "2"}}),
+                       c),
+                  LineOutcome::Complete);
+        EXPECT_EQ(c.Point, wantPoint);
+        EXPECT_EQ(c.Code, wantCode);
+    }
 }
 
 TEST(ObservationRecords, CutValuesRunOnOverTheirLastDigits) {

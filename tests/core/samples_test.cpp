@@ -89,16 +89,38 @@ TEST_F(RealSamples, EveryCoordinateKeepsAllItsDigits) {
     EXPECT_GT(checked, 500);
 }
 
-TEST_F(RealSamples, SurveyPoint1100InEveryRecordType) {
-    for (const char* name : {"r4-survey.obs", "r5-survey.obs", "m5-survey-older.obs"}) {
-        const std::string text = slurp(folder() / name);
-        std::string out;
-        StringWriter writer(out);
-        MemoryReader in(text);
-        ConversionCounts counts;
-        ASSERT_EQ(convertObservations(in, writer, 3, counts), PassResult::Ok);
-        EXPECT_NE(out.find(",21.259,59.620,11.256,"), std::string::npos) << name;
-        EXPECT_EQ(counts.LineCount, 151) << name;
-        EXPECT_EQ(counts.nameLine, "Output Format: Autocogo 3");
+// Point 1100 keeps its number and code in every record type and layout (the older M5
+// variant puts them where the table does not), and every coordinate line is either
+// written or named in the closing message.
+TEST_F(RealSamples, EveryPointIsWrittenOrNamedWithItsNumberAndCode) {
+    const std::map<std::string, std::string> code = {
+        {"r4-survey.obs", "NTR"}, {"r5-survey.obs", "NTR"}, {"m5-survey-older.obs", "CONTR   "}};
+    for (const auto& file : files) {
+        const std::string text = slurp(file), name = file.filename().string();
+        for (int layout : {1, 2, 3}) {
+            SCOPED_TRACE(name + " in layout " + std::to_string(layout));
+            std::string out;
+            StringWriter writer(out);
+            MemoryReader in(text);
+            ConversionCounts counts;
+            ASSERT_EQ(convertObservations(in, writer, layout, counts), PassResult::Ok);
+            std::int64_t named = 0;
+            for (const NotWrittenLines& lines : counts.notWritten) {
+                EXPECT_EQ(lines.count, static_cast<std::int64_t>(lines.points.size()));
+                named += lines.count;
+            }
+            EXPECT_EQ(counts.written + named, counts.CoordinateCount);
+            if (layout == 3) {
+                EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), counts.written);
+            }
+            if (!code.count(name)) continue;
+            const std::string c = code.at(name);
+            const std::string expected[] = {
+                "      21.259         59.620        11.256       " + c + "1100\r\n",
+                "\n1100   21.259         59.620        11.256       " + c + "\r\n",
+                ",21.259,59.620,11.256," + c + ",1100\r\n"};
+            EXPECT_NE(out.find(expected[layout - 1]), std::string::npos);
+            EXPECT_EQ(counts.LineCount, 151);
+        }
     }
 }

@@ -2,6 +2,8 @@
 // A main window with a temporary folder as drive C:, on a scripted or a real port,
 // and one-line views of what it shows.
 
+#include <sys/resource.h>
+
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
 #include <type_traits>
 #include <utility>
 
@@ -30,6 +33,18 @@ inline bool writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
+
+/// While it lives, no file may grow past `bytes`: writes fail as on a full disk.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit low{bytes, old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    rlimit old{};
+};
 
 /// Controls of a main window, found by name.
 struct Controls {

@@ -2,16 +2,18 @@
 // and time-out; the raw data file's names, overwrite question, file dialog and
 // progress bar; the failures that end either.
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QTest>
 
+#include "ModalAnswerer.h"
 #include "Rig.h"
 
 using namespace download_tests;
 
 namespace {
 
-enum Failure { PortWontOpen, CaptureWontCreate, WriteFails, LineLost };
+enum Failure { PortWontOpen, CaptureWontCreate, CaptureIsALink, WriteFails, LineLost };
 const QString kRunning = u"Stop | Waiting for ... | Ready | 0 | port capture timer"_s;
 const QByteArray kCapture =
     "\x02\r\n"
@@ -26,10 +28,11 @@ const QString kNotFound = u"File Not Found or invalid path!\rPlease select again
 const QString kOther = u"File could not be created!\rUnknown file handling Error! "_s;
 const QString kExists = u"File Exists! Do you want to overwrite?  [Yes/No]"_s;
 
-/// A rig whose capture is ready for readdump, as the end of a reception leaves it.
+/// A rig whose capture is ready for readdump, as the end of a reception leaves it,
+/// with the folder setting changed meanwhile (as O.K. in the settings leaves it).
 struct DumpRig : ScriptedRig {
     explicit DumpRig(const QByteArray& capture = kCapture) {
-        module.RunSettings.DefaultPath = home() + u'/';
+        module.RunSettings.DefaultPath = at(u"elsewhere"_s);
         module.CaptureFilePath = capturePath();
         if (!capture.isNull()) writeFile(capturePath(), capture);
         window.setPanel(1, u"Converting ..."_s);
@@ -158,7 +161,8 @@ private slots:
         r.port.receive(
             "\x02"
             "first ");
-        QVERIFY(writeFile(r.at(u"job.obs"_s), "For R4|KR NTR1100|X  1.0 |Y  2.0 |Z  3.0 |\r\n"));
+        QVERIFY(writeFile(r.at(u"job.obs"_s),
+                          "    R4    TR 1100 X 1.0                 2.0                 3.0"));
         r.c.EdObs->setText(r.at(u"job.obs"_s));
         r.c.EdOut->setText(r.at(u"job.dat"_s));
         r.window.CmdCon_Click();
@@ -181,7 +185,10 @@ private slots:
         QTest::newRow("capture") << int(CaptureWontCreate)
                                  << u"/missing/$R55.tmp: No such file or directory"_s
                                  << neverStarted;
-        QTest::newRow("write") << int(WriteFails) << u"No space left on device"_s << idle;
+        QTest::newRow("capture is a link")
+            << int(CaptureIsALink) << u"/$R55.tmp: is a symbolic link, which is not followed"_s
+            << neverStarted;
+        QTest::newRow("write") << int(WriteFails) << u"File too large"_s << idle;
         QTest::newRow("line lost") << int(LineLost) << u"the connection was lost (gone)."_s
                                    << u"Receive | Ready | Start | 0 | idle"_s;
     }
@@ -193,12 +200,16 @@ private slots:
         r.port.failOpen = failure == PortWontOpen;
         r.port.openError = u"/dev/ttyUSB0: no such device."_s;
         if (failure == CaptureWontCreate) r.module.RunSettings.DefaultPath = r.at(u"missing"_s);
-        if (failure == WriteFails) {
-            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
-            QVERIFY(QFile::link(u"/dev/full"_s, r.capturePath()));
-        }
+        // A link in the capture's place (a shared folder, say) leads to a file of the user's.
+        const QString theirs = r.at(u"theirs.sdr"_s);
+        QVERIFY(writeFile(theirs, "keep"));
+        if (failure == CaptureIsALink) QVERIFY(QFile::link(theirs, r.capturePath()));
         r.window.cmdReceive_Click();
-        if (failure == WriteFails || failure == LineLost) r.port.receive("\x02\r\n10NMJOB\r\n");
+        if (failure == WriteFails || failure == LineLost) {
+            std::optional<FileSizeLimit> full;
+            if (failure == WriteFails) full.emplace(4);
+            r.port.receive("\x02\r\n10NMJOB\r\n");
+        }
         if (failure == LineLost) r.port.lose(u"/dev/ttyUSB0: "_s + said);
 
         const QStringList one = shown(r.dialogs);
@@ -207,9 +218,10 @@ private slots:
         QCOMPARE(state(r), after);
         if (failure == LineLost) {  // as Stop ends it: what arrived is kept and named
             QCOMPARE(readFile(r.capturePath()), "\x02\r\n10NMJOB\r\n");
-            QCOMPARE(r.c.EdObs->text(), r.capturePath());
+            QCOMPARE(r.c.EdObs->text() + r.c.EdOut->text(), r.capturePath() + r.at(u"$R55.dat"_s));
         }
-        if (failure < WriteFails) QVERIFY(!QFileInfo::exists(r.capturePath()));
+        if (failure < CaptureIsALink) QVERIFY(!QFileInfo::exists(r.capturePath()));
+        QCOMPARE(readFile(theirs), QByteArray("keep"));
 
         // Nothing runs any more: no time-out, no second message.
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();
@@ -218,6 +230,7 @@ private slots:
         QCOMPARE(shown(r.dialogs), one);
 
         r.port.failOpen = false;  // the next click starts normally
+        if (failure == CaptureIsALink) QVERIFY(QFile::remove(r.capturePath()));
         r.module.RunSettings.DefaultPath = r.home();
         r.window.cmdReceive_Click();
         QCOMPARE(state(r), kRunning);
@@ -241,12 +254,14 @@ private slots:
         QTest::addColumn<QString>("obs");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QByteArray>("obsHolds");
-        const QString job = u"SURVEY01.sdr"_s;
-        QTest::newRow("yes") << u"Y"_s << QStringList() << job << u"SURVEY01.dat"_s << kRaw;
+        QTest::newRow("yes") << u"Y"_s << QStringList() << u"SURVEY01.sdr"_s << u"SURVEY01.dat"_s
+                             << kRaw;
+        QTest::newRow("a link, yes")
+            << u"Y"_s << QStringList() << u"link.sdr"_s << u"link.dat"_s << kRaw;
         QTest::newRow("no, taken, no, new") << u"NN"_s << QStringList{u"site.dat"_s, u"survey"_s}
-                                            << u"survey"_s << u"su.dat"_s << kRaw;
-        QTest::newRow("cancel") << u"N"_s << QStringList{QString()} << job << u"SURVEY01.dat"_s
-                                << QByteArray("keep");
+                                            << u"survey"_s << u"survey.dat"_s << kRaw;
+        QTest::newRow("cancel") << u"N"_s << QStringList{QString()} << u"$R55.tmp"_s
+                                << u"$R55.dat"_s << kCapture;
         QTest::newRow("the capture itself")
             << u"NY"_s << QStringList{u"$R55.tmp"_s} << u"$R55.tmp"_s << u"$R55.dat"_s << kCapture;
     }
@@ -256,70 +271,113 @@ private slots:
         QFETCH(QString, obs);
         QFETCH(QString, out);
         QFETCH(QByteArray, obsHolds);
-        DumpRig r;
+        const QByteArray tag = QTest::currentDataTag();
+        DumpRig r(tag == "a link, yes" ? "\x02"
+                                         "10NMlink\r\n08KI\r\n\x03"
+                                       : kCapture);
         QVERIFY(writeFile(r.at(u"SURVEY01.sdr"_s), "keep"));
         QVERIFY(writeFile(r.at(u"site.dat"_s), "keep"));
+        // A link in the job's place leads to a file of the user's: it is replaced, never
+        // written through.
+        QVERIFY(QFile::link(r.at(u"site.dat"_s), r.at(u"link.sdr"_s)));
+        if (tag == "a link, yes") obsHolds = "10NMlink\r\n08KI\r\n";
         for (const QChar a : answers)
             r.dialogs.answers.push_back(a == u'Y' ? platform::Answer::Yes : platform::Answer::No);
         for (const QString& name : chosen)
             r.dialogs.files.push_back(name.isNull() ? name : r.at(name));
         r.window.readdump();
 
-        const bool fails = obsHolds == kCapture;  // creating it would destroy the capture
+        const bool fails = tag == "the capture itself";  // writing it would lose the capture
         QCOMPARE(shown(r.dialogs), QStringList(answers.size(), kExists) +
                                        (fails ? QStringList{kOther} : QStringList()));
+        // The save dialog opens on the job's name in the download folder, then on the last choice.
+        QStringList proposals;
+        for (const QString& name :
+             QStringList{u"SURVEY01.sdr"_s} + chosen.mid(0, chosen.size() - 1))
+            if (proposals.size() < chosen.size()) proposals << r.at(name);
+        QCOMPARE(r.dialogs.saveProposals, proposals);
         QCOMPARE(r.dialogs.dialogTitles,
                  QStringList(chosen.size(), u"Select name for the Raw data File ..."_s));
         QCOMPARE(r.dialogs.dialogFilters,
                  QStringList(chosen.size(), u"SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"_s));
-        QCOMPARE(r.c.EdObs->text(), r.at(obs));
-        QCOMPARE(r.c.EdOut->text(), r.at(out));
+        QCOMPARE(r.c.EdObs->text() + u" > "_s + r.c.EdOut->text(),
+                 r.at(obs) + u" > "_s + r.at(out));
         QCOMPARE(readFile(r.at(obs)), obsHolds);
-        if (obs != u"SURVEY01.sdr"_s)
+        if (!obs.startsWith(u"SURVEY01"))
             QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), QByteArray("keep"));
         QCOMPARE(readFile(r.at(u"site.dat"_s)), QByteArray("keep"));
-        // Done or abandoned, the download is over: the capture goes, the port closes.
-        QCOMPARE(QFileInfo::exists(r.capturePath()), fails);
+        // Only a complete copy ends the download: the capture goes, the port closes.
+        const bool copied = tag != "cancel" && !fails;
+        QCOMPARE(QFileInfo::exists(r.capturePath()), !copied);
         QCOMPARE(r.port.isOpen(), fails);
         if (!fails) QVERIFY(!r.c.PB1->isVisibleTo(&r.window));
         QCOMPARE(r.window.panel(1), u"Ready"_s);
     }
 
+    void theRealSaveDialogOpensOnTheJobAndLeavesTheQuestionToUs() {
+        Rig<testing_support::ScriptedSerialPort, platform::QtDialogs> r;
+        r.dialogs.setParent(&r.window);
+        r.module.CaptureFilePath = r.capturePath();
+        for (const auto& [name, data] : {std::pair{u"$R55.tmp"_s, kCapture},
+                                         {u"SURVEY01.sdr"_s, QByteArray("keep")},
+                                         {u"site.sdr"_s, QByteArray("old")}})
+            QVERIFY(writeFile(r.at(name), data));
+        testing_support::ModalAnswerer answer;
+        answer.pressButton(u"No"_s);
+        QString opened;
+        answer.handleNext([&](QWidget* modal) {
+            auto* d = qobject_cast<QFileDialog*>(modal);
+            if (!d || d->acceptMode() != QFileDialog::AcceptSave) return false;
+            opened = d->directory().filePath(d->selectedFiles().value(0).section(u'/', -1));
+            testing_support::chooseFile(d, r.at(u"site.sdr"_s));
+            return true;
+        });
+        answer.pressButton(u"Yes"_s);  // the question again, for the file chosen
+        r.window.readdump();
+        QCOMPARE(opened, r.at(u"SURVEY01.sdr"_s));
+        QCOMPARE(answer.texts, QStringList(2, u"File Exists! Do you want to overwrite? "_s));
+        QCOMPARE(answer.unexpected + answer.pending(), 0);
+        QCOMPARE(readFile(r.at(u"site.sdr"_s)), kRaw);
+        QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), QByteArray("keep"));
+    }
+
     void failuresKeepTheCapture_data() {
         QTest::addColumn<QByteArray>("capture");  // null: none
-        QTest::addColumn<QString>("folder");      // of the raw data file, in drive C:
         QTest::addColumn<QString>("message");
-        QTest::newRow("no capture") << QByteArray() << QString() << kNotFound;
-        QTest::newRow("no folder") << kCapture << u"gone/"_s << kNotFound;
-        QTest::newRow("no job record")
-            << QByteArray("\00210NMSTX\r\nx\r\n\x03") << QString() << kOther;
-        QTest::newRow("job ../up") << QByteArray("10NM../up\r\n") << QString() << kOther;
-        QTest::newRow("job ..") << QByteArray("10NM..\r\n") << QString() << kOther;
-        QTest::newRow("disk full") << kCapture << QString() << kOther;
+        QTest::newRow("no capture") << QByteArray() << kNotFound;
+        QTest::newRow("no job record") << QByteArray("\x02\r\nx\r\n\x03") << kOther;
+        QTest::newRow("job ../up") << QByteArray("10NM../up\r\n") << kOther;
+        QTest::newRow("job ..") << QByteArray("10NM..\r\n") << kOther;
+        QTest::newRow("disk full") << kCapture << kOther;
     }
     void failuresKeepTheCapture() {
         QFETCH(QByteArray, capture);
-        QFETCH(QString, folder);
         QFETCH(QString, message);
-        DumpRig r(capture);
-        QVERIFY(QDir(r.home()).mkdir(u"dl"_s));  // so that "../up.sdr" stays in drive C:
-        r.module.RunSettings.DefaultPath = r.at(u"dl/"_s) + folder;
-        QStringList files;
-        if (!capture.isNull()) files << u"$R55.tmp"_s;
-        if (QTest::currentDataTag() == QByteArrayView("disk full")) {
-            // No regular file, so no overwrite question either.
-            if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("no /dev/full");
-            QVERIFY(QFile::link(u"/dev/full"_s, r.at(files.emplace_back(u"dl/SURVEY01.sdr"_s))));
+        QVERIFY(QDir(QDir::tempPath()).exists());
+        DumpRig r(QByteArray{});
+        // In a folder of drive C:, so that "../up.sdr" would stay in it.
+        QVERIFY(QDir(r.home()).mkdir(u"dl"_s));
+        r.module.CaptureFilePath = r.at(u"dl/$R55.tmp"_s);
+        if (!capture.isNull()) QVERIFY(writeFile(r.module.CaptureFilePath, capture));
+        QVERIFY(writeFile(r.at(u"dl/SURVEY01.sdr"_s), "old"));
+        {
+            std::optional<FileSizeLimit> full;
+            if (QTest::currentDataTag() == QByteArrayView("disk full")) full.emplace(16);
+            r.window.readdump();
         }
-        r.window.readdump();
-        QCOMPARE(shown(r.dialogs), QStringList{message});
+        const QStringList said =
+            capture == kCapture ? QStringList{kExists, message} : QStringList{message};
+        QCOMPARE(shown(r.dialogs), said);
         QCOMPARE(r.window.panel(1), u"Ready"_s);
-        if (!capture.isNull()) QCOMPARE(readFile(r.capturePath()), capture);
-        // Nothing else written, in the folder or beside it.
+        if (!capture.isNull()) QCOMPARE(readFile(r.module.CaptureFilePath), capture);
+        // Nothing else written, in the folder or beside it; an earlier raw file as it was.
+        QCOMPARE(readFile(r.at(u"dl/SURVEY01.sdr"_s)), QByteArray("old"));
         QStringList found = QDir(r.home()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        for (const QString& name : QDir(r.at(u"dl"_s)).entryList(QDir::Files | QDir::System))
+        for (const QString& name :
+             QDir(r.at(u"dl"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System))
             found << u"dl/"_s + name;
-        QCOMPARE(found, files);
+        QCOMPARE(found, (capture.isNull() ? QStringList() : QStringList{u"dl/$R55.tmp"_s}) +
+                            QStringList{u"dl/SURVEY01.sdr"_s});
     }
 };
 

@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
@@ -72,27 +73,52 @@ private slots:
     }
     void cleanup() { m_pty.reset(); }
 
-    void aWholeDownloadGivesTheRawDataFile() {
+    // The instrument sends STX straight before its first record; the folder setting
+    // changes while data arrives; an earlier job's names stand in the fields.
+    void aDownloadEndsInTheFilesTheUserMeant_data() {
+        QTest::addColumn<bool>("cancel");  // the job's file exists: No, then Cancel
+        QTest::newRow("a new job") << false;
+        QTest::newRow("cancel keeps the capture") << true;
+    }
+    void aDownloadEndsInTheFilesTheUserMeant() {
+        QFETCH(bool, cancel);
         SerialRig r(m_pty->slave);
+        r.c.EdObs->setText(r.at(u"OLDJOB.sdr"_s));
+        r.c.EdOut->setText(r.at(u"OLDJOB.dat"_s));
+        if (cancel) {
+            QVERIFY(writeFile(r.at(u"SURVEY01.sdr"_s), "keep"));
+            r.dialogs.answers = {platform::Answer::No};
+            r.dialogs.files = {QString()};
+        }
         QTest::mouseClick(r.c.cmdReceive, Qt::LeftButton);
         QVERIFY(r.port.isOpen());
-        QVERIFY(m_pty->send("\x02\r\n" + kRecords + "\x03"));
+        const QByteArray sent = "\x02" + kRecords + "\x03";
+        QVERIFY(m_pty->send(sent.left(30)));
+        QVERIFY(waitFor([&] { return r.captured() == 30; }));
+        r.module.RunSettings.DefaultPath = r.at(u"elsewhere"_s);  // O.K. in the settings
+        QVERIFY(m_pty->send(sent.mid(30)));
         QVERIFY(waitFor([&] { return r.ended(); }));
-        QCOMPARE(r.c.EdObs->text(), r.at(u"SURVEY01.sdr"_s));
-        QCOMPARE(r.c.EdOut->text(), r.at(u"SURVEY01.dat"_s));
-        QCOMPARE(readFile(r.c.EdObs->text()), kRecords);
+        const QString obs = cancel ? u"$R55.tmp"_s : u"SURVEY01.sdr"_s;
+        QCOMPARE(r.c.EdObs->text() + u" > "_s + r.c.EdOut->text(),
+                 r.at(obs) + u" > "_s + r.at(obs.left(obs.size() - 4) + u".dat"_s));
+        QCOMPARE(readFile(r.c.EdObs->text()), cancel ? sent : kRecords);
         QCOMPARE(state(r), u"Receive | Ready | end | 0 | idle"_s);
-        QVERIFY(!QFileInfo::exists(r.capturePath()));
-        QCOMPARE(shown(r.dialogs), QStringList());
+        QCOMPARE(shown(r.dialogs),
+                 cancel ? QStringList{u"File Exists! Do you want to overwrite?  [Yes/No]"_s}
+                        : QStringList());
+        QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden),
+                 (cancel ? QStringList{u"$R55.tmp"_s} : QStringList()) << u"SURVEY01.sdr"_s);
+        QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), cancel ? QByteArray("keep") : kRecords);
     }
 
     void stopOrEtxEndsAReceptionThatKeepsEveryByte() {
         SerialRig r(m_pty->slave);
         r.window.cmdReceive_Click();
         for (int i = 0; i < 4; ++i) r.window.Timer1_Timer();
+        r.c.EdOut->setText(r.at(u"OLDJOB.dat"_s));
         QTest::mouseClick(r.c.cmdReceive, Qt::LeftButton);  // Stop while waiting
         QCOMPARE(state(r), u"Receive | Ready | Ready | 0 | idle timer"_s);
-        QCOMPARE(r.c.EdObs->text(), r.capturePath());
+        QCOMPARE(r.c.EdObs->text() + r.c.EdOut->text(), r.capturePath() + r.at(u"$R55.dat"_s));
         QCOMPARE(readFile(r.capturePath()), QByteArray());
         for (int i = 0; i < 30; ++i) r.window.Timer1_Timer();  // no time-out after Stop
 

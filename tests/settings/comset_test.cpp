@@ -82,6 +82,9 @@ private slots:
         QVERIFY(c && c->isVisible());
         QCOMPARE(c->windowTitle(), u"Settings"_s);
         QCOMPARE(QApplication::activeModalWidget(), c);
+        // O.K. stays on a 1280 x 800 screen at 150 %, a title bar and a panel included.
+        QVERIFY2(c->width() <= 1280 / 1.5 - 8 && c->height() <= 800 / 1.5 - 80,
+                 qPrintable(u"%1 x %2"_s.arg(c->width()).arg(c->height())));
         // The folder list came to the home folder, which the path field and
         // DefaultPath now show as the list gives it.
         QCOMPARE(r.folder(), QStringList(3, r.home()));

@@ -27,6 +27,12 @@ platform::Answer ScriptedDialogs::message(const QString& text, platform::Icon ic
     return platform::Answer::Ok;
 }
 
+std::optional<QString> ScriptedDialogs::showSave(const QString& filter, const QString& title,
+                                                 const QString& proposed) {
+    saveProposals << proposed;
+    return showOpen(filter, title);
+}
+
 std::optional<QString> ScriptedDialogs::showOpen(const QString& filter, const QString& title) {
     dialogTitles << title;
     dialogFilters << filter;

@@ -30,6 +30,8 @@ public:
     platform::Answer message(const QString& text, platform::Icon icon, platform::Buttons buttons,
                              const QString& caption, platform::Answer defaultAnswer) override;
     std::optional<QString> showOpen(const QString& filter, const QString& title) override;
+    std::optional<QString> showSave(const QString& filter, const QString& title,
+                                    const QString& proposed) override;
 
     std::deque<platform::Answer> answers;
     std::deque<QString> files;  // a null QString is a cancel
@@ -39,6 +41,7 @@ public:
     QList<ShownMessage> messages;
     QStringList dialogTitles;
     QStringList dialogFilters;
+    QStringList saveProposals;  // where each save dialog opened
 };
 
 /// A serial port whose events the test raises.
