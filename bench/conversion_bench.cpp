@@ -45,6 +45,29 @@ void ConversionPass(benchmark::State& state) {
 }
 BENCHMARK(ConversionPass)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
+// SDR33 raw data: coordinate and station records with observations between them.
+void ConversionPassSdr(benchmark::State& state) {
+    const std::string lines[] = {
+        "08KI            1001-6.794          -4.347          0.432           TREE            \r\n",
+        "09F1            1000            100112.345          90.1234         45.6789         "
+        "PEG\r\n",
+        "02TP            10005000.000        2000.000        100.000         1.500           "
+        "TRIG\r\n",
+    };
+    std::string text = "00NMSDR33 V04-04.02     06-Dec-26 09:12 211111\r\n";
+    while (text.size() < 8 * 1024 * 1024)
+        for (const auto& l : lines) text += l;
+    for (auto _ : state) {
+        quorvel::MemoryReader in(text);
+        NullWriter out;
+        quorvel::ConversionCounts counts;
+        quorvel::convertObservations(in, out, 1, counts);
+        benchmark::DoNotOptimize(counts.CoordinateCount);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(ConversionPassSdr)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

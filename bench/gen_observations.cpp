@@ -1,8 +1,9 @@
 // Writes a large observation file for the benchmark: every record type (R4, R5,
 // M5, fixed columns without a type), coordinate lines and the lines around them,
 // with CR LF, LF and CR line ends. With "long", one line of SIZE_MB digits and one
-// coordinate line instead: the memory a single long line costs.
-//   quorvel-bench-gen SIZE_MB FILE [long]
+// coordinate line instead: the memory a single long line costs. With "sdr", an SDR33
+// raw data file: coordinate records, station records and observations between them.
+//   quorvel-bench-gen SIZE_MB FILE [long|sdr]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,8 +24,9 @@ std::string pad(const std::string& s, std::size_t width) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "long")) {
-        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long]\n", argv[0]);
+    const std::string kind = argc == 4 ? argv[3] : "";
+    if (argc != 3 && !(argc == 4 && (kind == "long" || kind == "sdr"))) {
+        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long|sdr]\n", argv[0]);
         return 2;
     }
     const long long target = std::atoll(argv[1]) * 1000000LL;
@@ -33,7 +35,7 @@ int main(int argc, char* argv[]) {
         std::perror(argv[2]);
         return 1;
     }
-    if (argc == 4) {
+    if (kind == "long") {
         const std::string digits(1000000, '7');
         for (long long i = 0; i < target / 1000000; ++i)
             std::fwrite(digits.data(), 1, digits.size(), f);
@@ -46,6 +48,41 @@ int main(int argc, char* argv[]) {
     static const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
     long long written = 0;
     long n = 0;
+    if (kind == "sdr") {
+        auto left = [](const std::string& t) { return t + std::string(16 - t.size(), ' '); };
+        std::string header = "00NMSDR33 V04-04.02     06-Dec-26 09:12 211111\r\n10NMBENCH" +
+                             std::string(11, ' ') + "121111\r\n";
+        std::fwrite(header.data(), 1, header.size(), f);
+        written = static_cast<long long>(header.size());
+        while (written < target) {
+            ++n;
+            const long x = 20000 + (n * 7919) % 900000, y = -50000 + (n * 104729) % 800000,
+                       z = 11000 + (n * 31) % 5000;
+            const std::string id = pad(std::to_string(1000 + n % 90000), 16);
+            std::string line;
+            switch (n % 4) {
+                case 0:
+                    line = "09F1" + pad("1", 16) + id + left("12.345") + left("90.1234") +
+                           left("45.6789") + left("PEG");
+                    break;
+                case 1:
+                    line = "02TP" + id + left(value(y)) + left(value(x)) + left(value(z)) +
+                           left("1.500") + left("STN");
+                    break;
+                default:
+                    line = "08KI" + id + left(value(y)) + left(value(x)) + left(value(z)) +
+                           left("PEG");
+                    break;
+            }
+            line += "\r\n";
+            if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
+                std::perror(argv[2]);
+                return 1;
+            }
+            written += static_cast<long long>(line.size());
+        }
+        return std::fclose(f) == 0 ? 0 : 1;
+    }
     while (written < target) {
         ++n;
         const long x = 20000 + (n * 7919) % 900000, y = -50000 + (n * 104729) % 800000,

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quorvel::StringWriter writer2(again);
     PiecewiseReader pieces(text, data[0] % 7 + 1);
     quorvel::ConversionCounts counts2;
-    quorvel::convertObservations(pieces, writer2, {format, 0}, counts2);
+    quorvel::convertObservations(pieces, writer2, {.outputFormat = format, .lineLimit = 0}, counts2);
     check(again == out &&
           quorvel::closingMessageParts(counts2) == quorvel::closingMessageParts(counts));
     return 0;

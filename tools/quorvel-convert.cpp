@@ -13,10 +13,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quorvel-convert [--layout=1|2|3] [--force] [-o OUTPUT] OBSERVATION...\n"
+    "Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth] [--force] [-o OUTPUT]\n"
+    "                       OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
     "\n"
     "  --layout=N   output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
+    "  --axes=A     X and Y of SDR raw data, which gives northings and eastings:\n"
+    "               xeast: X east, Y north (default); xnorth: X north, Y east\n"
     "  --force      replace existing output files\n"
     "  -o OUTPUT    output file for a single observation file; - for standard output\n"
     "  --help       show this help and exit\n"
@@ -30,6 +33,7 @@ constexpr const char* kUsage =
 
 struct Options {
     int layout = 1;
+    quorvel::Axes axes = quorvel::Axes::XEastYNorth;
     bool force = false;
     std::string output;
     bool hasOutput = false;
@@ -54,8 +58,8 @@ bool convertOne(const std::string& observation, const std::string& output, const
         report(output, "File Exists!");
         return false;
     }
-    const quorvel::ConversionOutcome r =
-        quorvel::convertFile({observation, output, opt.layout, /*dashIsStandardStream=*/true});
+    const quorvel::ConversionOutcome r = quorvel::convertFile(
+        {observation, output, opt.layout, opt.axes, /*dashIsStandardStream=*/true});
     const bool nothing =
         r.failure && r.failure->kind == quorvel::ConversionFailure::Kind::NothingWritten;
     if (r.failure && !nothing) {
@@ -96,6 +100,11 @@ int main(int argc, char* argv[]) {
             const std::string_view n = arg.substr(9);
             if (n != "1" && n != "2" && n != "3") return usageError("the layout is 1, 2 or 3");
             opt.layout = n[0] - '0';
+        } else if (arg == "--axes=xeast" || arg == "--axes=xnorth") {
+            opt.axes =
+                arg == "--axes=xeast" ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
+        } else if (arg.rfind("--axes=", 0) == 0) {
+            return usageError("the axes are xeast or xnorth");
         } else if (arg == "-o" || arg == "--output") {
             if (i + 1 >= argc) return usageError("-o needs an output file");
             if (opt.hasOutput) return usageError("only one -o");

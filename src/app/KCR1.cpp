@@ -230,6 +230,10 @@ void KCR1::Form_Load() {
     // Drive C: is the user's home folder here.
     rs.DefaultPath = m_services.homeFolder;
     rs.DownloadIdle = true;
+    // The one choice kept from the last run.
+    rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
+                       ? quorvel::Axes::XNorthYEast
+                       : quorvel::Axes::XEastYNorth;
     Timer1->stop();
 }
 

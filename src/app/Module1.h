@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/sdr.h"
+
 struct RunSettingsRecord {
     QString PortName = QStringLiteral("COM1");  // "COM1".."COM4"
     std::int32_t BaudRate = 38400;              // 1200, 9600, 19200, 38400
@@ -14,6 +16,8 @@ struct RunSettingsRecord {
     std::int16_t OutputFormat = 1;              // 1..3: "Autocogo 1".."Autocogo 3"
     QString DefaultPath;                        // folder for downloads
     bool DownloadIdle = true;                   // false while a reception waits for the instrument
+    // X and Y of northings and eastings; remembered between runs.
+    quorvel::Axes AxisOrder = quorvel::Axes::XEastYNorth;
 };
 
 struct Module1 {

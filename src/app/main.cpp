@@ -13,7 +13,9 @@ int main(int argc, char* argv[]) {
     platform::QtDialogs dialogs;
     platform::QtSerialPort port;
     platform::QtEditorLauncher editor;
-    KCR1 window(module, {dialogs, port, editor, platform::resolveComPort, platform::homeFolder()});
+    KCR1 window(module, {dialogs, port, editor, platform::resolveComPort, platform::homeFolder(),
+                         platform::listDrives, platform::quitApplication,
+                         std::make_shared<platform::QtPreferences>()});
     dialogs.setParent(&window);
     window.show();
     return QApplication::exec();

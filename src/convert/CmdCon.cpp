@@ -67,8 +67,8 @@ void KCR1::CmdCon_Click() {
                         Buttons::YesNo, QStringLiteral("Problem"), Answer::Yes) != Answer::Yes)
         return;
 
-    const quorvel::ConversionOutcome r =
-        quorvel::convertFile({observation, output, m_module.RunSettings.OutputFormat});
+    const quorvel::ConversionOutcome r = quorvel::convertFile(
+        {observation, output, m_module.RunSettings.OutputFormat, m_module.RunSettings.AxisOrder});
     if (r.ran) {
         m_module.LineCount = r.counts.LineCount;
         m_module.CoordinateCount = r.counts.CoordinateCount;

@@ -20,6 +20,7 @@ constexpr std::size_t kNamedPoints = 5;
 constexpr const char* kReasonTexts[kNotWrittenReasons] = {
     "without Z",
     "with a second value that is not a number",
+    "with a northing or easting that is not a number",
 };
 
 std::string countText(std::int64_t n) {
@@ -74,16 +75,27 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     CoordinateLine coordinate;
     std::string pending;
     pending.reserve(kFlushSize + 1024);
+    SdrRecords sdr;
     std::string_view line;
     while (lines.next(line)) {
         ++counts.LineCount;
-        const ObservationLayout& layout = classify(line);
-        if (!isCoordinateLine(line, layout)) continue;
-        ++counts.CoordinateCount;
-        if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
-        if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
-            noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));
-            continue;
+        const SdrRecords::Kind kind = sdr.next(line);
+        if (kind == SdrRecords::Kind::Passed) continue;
+        if (kind == SdrRecords::Kind::Coordinate) {
+            ++counts.CoordinateCount;
+            if (!sdr.read(line, options.axes, coordinate)) {
+                noteNotWritten(counts, NotWrittenReason::PositionNotNumbers, coordinate.Point);
+                continue;
+            }
+        } else {
+            const ObservationLayout& layout = classify(line);
+            if (!isCoordinateLine(line, layout)) continue;
+            ++counts.CoordinateCount;
+            if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
+            if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
+                noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));
+                continue;
+            }
         }
         const auto name =
             appendCoordinateLine(pending, options.outputFormat, coordinate, counts.CoordinateCount);
@@ -98,6 +110,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             pending.clear();
         }
     }
+    counts.sdrWidthsAssumed = sdr.widthsAssumed();
     if (lines.failed()) return PassResult::ReadFailed;
     if (!pending.empty() && !out.write(pending)) return PassResult::WriteFailed;
     return PassResult::Ok;
@@ -111,6 +124,8 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
         "Lines read: " + countText(counts.LineCount),
         "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
     if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenLine(counts));
+    if (counts.sdrWidthsAssumed)
+        parts.emplace_back("SDR field widths not stated in the file: read as 16 characters");
     return parts;
 }
 
@@ -141,7 +156,8 @@ ConversionOutcome convertFile(const ConversionRequest& request) {
         return fail(ConversionFailure::Kind::Output, out.error());
     }
     outcome.ran = true;
-    switch (convertObservations(in, out, ConversionOptions{request.outputFormat}, outcome.counts)) {
+    const ConversionOptions options{request.outputFormat, request.axes};
+    switch (convertObservations(in, out, options, outcome.counts)) {
         case PassResult::ReadFailed:
             out.discard();
             return fail(ConversionFailure::Kind::Observation, in.error());

@@ -11,15 +11,17 @@
 #include <vector>
 
 #include "io.h"
+#include "sdr.h"
 
 namespace quorvel {
 
 /// Why a coordinate line was counted but not written.
 enum class NotWrittenReason {
-    NoZ,              // its Z is empty or blank
-    SecondNotNumber,  // its second value is not a number
+    NoZ,                 // its Z is empty or blank
+    SecondNotNumber,     // its second value is not a number
+    PositionNotNumbers,  // an SDR record whose northing or easting is not a number
 };
-inline constexpr std::size_t kNotWrittenReasons = 2;
+inline constexpr std::size_t kNotWrittenReasons = 3;
 
 struct NotWrittenLines {
     std::int64_t count = 0;
@@ -32,10 +34,13 @@ struct ConversionCounts {
     std::string nameLine;              // of the last line that reached a layout
     std::int64_t written = 0;          // coordinate lines written
     std::array<NotWrittenLines, kNotWrittenReasons> notWritten;
+    bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
 };
 
 struct ConversionOptions {
     int outputFormat = 1;
+    /// How the northings and eastings of SDR records become X and Y.
+    Axes axes = Axes::XEastYNorth;
     /// Bytes of each line kept in memory (see ObservationLineReader).
     std::size_t lineLimit = 64 * 1024;
 };
@@ -48,14 +53,15 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
                                ConversionCounts& counts);
 inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
                                       ConversionCounts& counts) {
-    return convertObservations(in, out, ConversionOptions{outputFormat}, counts);
+    return convertObservations(in, out, ConversionOptions{outputFormat, Axes::XEastYNorth}, counts);
 }
 
 /// The closing message, line by line: the success text, the two counts (each with
 /// one leading blank) and the name line (possibly empty); then, only when some
 /// coordinate line was not written, "Not written:" with the count, the reasons and
-/// the first point numbers. When no coordinate line was written at all, the first
-/// line says so instead and names `output`.
+/// the first point numbers, and when SDR records were read with assumed widths, a
+/// line that says so. When no coordinate line was written at all, the first line
+/// says so instead and names `output`.
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
 
@@ -76,6 +82,7 @@ struct ConversionRequest {
     std::string observation;
     std::string output;
     int outputFormat = 1;
+    Axes axes = Axes::XEastYNorth;
     /// "-" names standard input (observation) or standard output (output).
     bool dashIsStandardStream = false;
 };

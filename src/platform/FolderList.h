@@ -29,6 +29,9 @@ public:
     QFileSystemModel* fileSystem() const { return m_model; }
     /// The view's index of a folder, invalid when it is not shown.
     QModelIndex indexOf(const QString& folder) const;
+    /// No more room than its minimum, so that the window around it fits a small screen;
+    /// it grows with the window.
+    QSize sizeHint() const override { return minimumSize(); }
 
 signals:
     void pathChanged(const QString& path);

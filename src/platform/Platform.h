@@ -3,10 +3,12 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "Dialogs.h"
 #include "Drives.h"
 #include "EditorLauncher.h"
+#include "Preferences.h"
 #include "SerialPort.h"
 
 namespace platform {
@@ -25,6 +27,8 @@ struct Services {
     DriveLister drives = listDrives;
     /// Ends the program once Exit has closed everything (tests observe it).
     std::function<void()> quit = quitApplication;
+    /// What the program remembers between runs; tests keep it in memory.
+    std::shared_ptr<Preferences> preferences = std::make_shared<MemoryPreferences>();
 };
 
 /// The user's home folder without a closing separator.

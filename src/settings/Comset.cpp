@@ -64,6 +64,7 @@ Comset::Comset(Module1& module, KCR1& main) : QDialog(&main), m_module(module), 
     connect(cbStop, &QButtonGroup::idClicked, this, &Comset::cbStop_Click);
     connect(Port, &QButtonGroup::idClicked, this, &Comset::Port_Click);
     connect(cbOut, &QButtonGroup::idClicked, this, &Comset::cbOut_Click);
+    connect(cbAxes, &QButtonGroup::idClicked, this, &Comset::cbAxes_Click);
     connect(edDefPath, &QLineEdit::textChanged, this, &Comset::edDefPath_Change);
     connect(Dir1, &platform::FolderList::pathChanged, this, &Comset::Dir1_Change);
     connect(CmdOK, &QPushButton::clicked, this, &Comset::CmdOK_Click);
@@ -152,6 +153,14 @@ void Comset::buildLayout() {
     output->addWidget(formats);
     output->addWidget(lblHelp, 1);
 
+    // Where X and Y point when a file gives northings and eastings (SDR raw data).
+    Frame9 = makeFrame(this, "Frame9", QStringLiteral("Axes"));
+    cbAxes = makeGroup(Frame9, "cbAxes",
+                       {QStringLiteral("X east, Y north"), QStringLiteral("X north, Y east")},
+                       m_module.RunSettings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
+    cbAxes->button(0)->setToolTip(QStringLiteral("As CAD programs read coordinate files"));
+    cbAxes->button(1)->setToolTip(QStringLiteral("The geodetic convention"));
+
     Frame7 = makeFrame(this, "Frame7", QStringLiteral("Options  "));
     Label1 = new QLabel(QStringLiteral("Default Path: "), Frame7);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -166,7 +175,7 @@ void Comset::buildLayout() {
     Dir1 = new platform::FolderList(Frame7);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
-    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 26, 160);
+    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 26, 120);
     auto* options = new QVBoxLayout(Frame7);
     options->addWidget(Label1);
     options->addWidget(edDefPath);
@@ -179,7 +188,7 @@ void Comset::buildLayout() {
     CmdOK->setMinimumWidth(90);
 
     // Reserve the room of the longest help text so the window never jumps.
-    const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 48;
+    const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 60;
     lblHelp->setMinimumWidth(helpWidth);
     int helpHeight = 0;
     for (int i = 0; i < 3; ++i) {
@@ -192,9 +201,12 @@ void Comset::buildLayout() {
     auto* left = new QVBoxLayout;
     left->addWidget(Frame1);
     left->addWidget(Frame8, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(Frame9);
+    right->addWidget(Frame7, 1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
-    columns->addWidget(Frame7, 1);
+    columns->addLayout(right, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(CmdOK);
@@ -287,6 +299,14 @@ void Comset::Port_Click(int index) {
 
 void Comset::cbOut_Click(int index) {
     if (index >= 0 && index < 3) m_module.RunSettings.OutputFormat = std::int16_t(index + 1);
+}
+
+void Comset::cbAxes_Click(int index) {
+    if (index < 0 || index > 1) return;
+    m_module.RunSettings.AxisOrder =
+        index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
+    m_main.services().preferences->setValue(QStringLiteral("axes"),
+                                            QLatin1String(index == 0 ? "xeast" : "xnorth"));
 }
 
 void Comset::cbOut_MouseMove(int index) {

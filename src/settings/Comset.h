@@ -40,6 +40,8 @@ public slots:
     void Port_Click(int index);
     void cbOut_Click(int index);
     void cbOut_MouseMove(int index);
+    /// 0: X east, Y north; 1: X north, Y east. Remembered for the next run.
+    void cbAxes_Click(int index);
     void Drive1_Change(int index);
     void Dir1_Change(const QString& path);
     void edDefPath_Change(const QString& text);
@@ -69,12 +71,14 @@ private:
     QGroupBox* Frame6 = nullptr;
     QGroupBox* Frame7 = nullptr;
     QGroupBox* Frame8 = nullptr;
+    QGroupBox* Frame9 = nullptr;
     QButtonGroup* cbBaud = nullptr;
     QButtonGroup* cbParity = nullptr;
     QButtonGroup* cbWord = nullptr;
     QButtonGroup* cbStop = nullptr;
     QButtonGroup* Port = nullptr;
     QButtonGroup* cbOut = nullptr;
+    QButtonGroup* cbAxes = nullptr;
     QLabel* lblHelp = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* edDefPath = nullptr;

@@ -15,9 +15,12 @@ private slots:
         QCOMPARE(r.w.panel(1), u"Ready"_s);
         QCOMPARE(r.w.panel(2), u"COM1 38400 8 1 N"_s);
         RunSettingsRecord& rs = r.module.RunSettings;
-        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false};
+        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false, quorvel::Axes::XNorthYEast};
         r.w.Form_Load();  // whatever was there, the load resets it
-        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1"_s);
+        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xeast"_s);
+        r.w.services().preferences->setValue(u"axes"_s, u"xnorth"_s);  // but for the axes
+        r.w.Form_Load();
+        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xnorth"_s);
         QCOMPARE(rs.DefaultPath, r.home());  // drive C: without separator
         QVERIFY(rs.DownloadIdle);
         auto* timer = child<QTimer>(&r.w, "Timer1");

@@ -64,6 +64,9 @@ TEST_F(Cli, ConvertsToTheProposedNameOrTheGivenOneWithTheLibrarysBytes) {
 }
 
 TEST_F(Cli, StandardStreams) {
+    // SDR raw data with X north: the station's northing comes first.
+    run("--layout=3 --axes=xnorth -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'");
+    EXPECT_EQ(out.substr(0, out.find('\r')), "1,5000.000,2000.000,100.000,CP              ,1");
     run("--layout=3 -o - A1.sdr");
     EXPECT_TRUE(status == 0 && out == library(3));
     EXPECT_EQ(err, kMessage + "3\n");  // messages keep out of the data
@@ -100,18 +103,18 @@ TEST_F(Cli, FailuresNameTheFileAndTheReason) {
 }
 
 TEST_F(Cli, UsageHelpAndVersion) {
-    for (const char* args : {"", "--layout=4 A1.sdr", "--layout= A1.sdr", "-o",
-                             "-o x A1.sdr A1.sdr", "--frobnicate A1.sdr", "-o x -o y A1.sdr"}) {
+    for (const char* args :
+         {"", "--layout=4 A1.sdr", "--layout= A1.sdr", "-o", "-o x A1.sdr A1.sdr",
+          "--frobnicate A1.sdr", "-o x -o y A1.sdr", "--axes=up A1.sdr"}) {
         run(args);
         EXPECT_TRUE(status == 2 && out == "") << args;
         EXPECT_NE(err.find("Usage: quorvel-convert"), std::string::npos) << args;
     }
     run("--help");
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out.rfind("Usage: quorvel-convert [--layout=1|2|3] [--force] [-o OUTPUT] "
-                        "OBSERVATION...\n",
-                        0),
-              0u);
+    EXPECT_EQ(
+        out.rfind("Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth] [--force]", 0),
+        0u);
     run("--version");
     EXPECT_TRUE(status == 0 && out == "quorvel-convert " QUORVEL_VERSION "\n") << out;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);

@@ -151,13 +151,60 @@ TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
         for (std::size_t limit : {0, 1}) {
             MemoryReader in(text);
             StringWriter writer(out[limit]);
-            EXPECT_EQ(convertObservations(in, writer, {3, limit ? 128 : SIZE_MAX}, counts[limit]),
+            EXPECT_EQ(convertObservations(in, writer,
+                                          {.outputFormat = 3, .lineLimit = limit ? 128 : SIZE_MAX},
+                                          counts[limit]),
                       PassResult::Ok);
         }
         EXPECT_EQ(out[1], out[0]);
         EXPECT_EQ(closingMessageParts(counts[1]), closingMessageParts(counts[0]));
         const std::string& whole = out[0];
         EXPECT_NE(whole.find(",5.000,6.000,7.000,TR ,4   \r\n"), std::string::npos);
+    }
+}
+
+// SDR raw data files, written for these tests in the shapes the instruments'
+// documentation gives: their header decides the widths (SDR33 16 and 16, SDR2x 4 and
+// 10) and the order of northing and easting; X and Y follow the axis setting.
+TEST(ConversionPass, SdrRecordsByTheirHeader) {
+    const std::string sdr33 = slurp(QUORVEL_TEST_DATA "/bridge01-sdr33.sdr");
+    const std::string sdr20 = slurp(QUORVEL_TEST_DATA "/road-sdr20.sdr");
+    const std::string b16(16, ' '), b12(12, ' ');
+    const std::string job = "10NMJOB             121111\r\n";
+    const std::string header =
+        sdr33.substr(sdr33.find("00NM"), sdr33.find("10NM") - sdr33.find("00NM"));
+    // clang-format off
+    const struct { std::string text; Axes axes; std::string out, last; } cases[] = {
+        {sdr33, Axes::XEastYNorth,
+         "1,2000.000,5000.000,100.000,TRIG" + b12 + ",1000\r\n2,2008.729,5008.733,99.861,PEG " + b12 +
+         ",1001\r\n3,-4.347,-6.794,0.432,TREE" + b12 + ",101\r\n5,2010.250,5020.001,101.000,FENCE" +
+         std::string(11, ' ') + ",FENCE7\r\n", "Not written:  1: 1 without Z (102)"},
+        {sdr33.substr(0, 400), Axes::XNorthYEast,
+         "1,5000.000,2000.000,100.000,TRIG" + b12 + ",1000\r\n", "Output Format: Autocogo 3"},
+        {sdr20, Axes::XEastYNorth,
+         "1,2000.000,5000.000,100.000,CP" + std::string(14, ' ') + ",1\r\n2,2004.341,5024.620,99.572,EDGE" +
+         b12 + ",2\r\n3,2010.100,5030.000,-0.001,EDGE" + b12 + ",3\r\n", "Output Format: Autocogo 3"},
+        // Without a header the widths are not known: 16 and 16, and the message says so.
+        {job + "08KI" + std::string(13, ' ') + "101-6.794          -4.347          0.432\r\n",
+         Axes::XEastYNorth, "1,-4.347,-6.794,0.432,,101\r\n",
+         "SDR field widths not stated in the file: read as 16 characters"},
+        // Lines before the header are read as before; SDR lines that are no coordinate,
+        // or have no SDR shape, are passed over.
+        {r4("9", "1", "2", "3") + "\r\n" + header + r4("8", "1", "2", "3") + "\r\n08ki   1\r\n09F1\r\n" +
+         "08KI" + std::string(15, ' ') + "xnorth" + b16.substr(6) + "2" + b16.substr(1) + "3\r\n",
+         Axes::XEastYNorth,
+         "1,1.000,2.000,3.000,TR ,9   \r\n",
+         "Not written:  1: 1 with a northing or easting that is not a number (x)"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        ConversionCounts counts;
+        std::string out;
+        StringWriter writer(out);
+        MemoryReader in(c.text);
+        ASSERT_EQ(convertObservations(in, writer, {.outputFormat = 3, .axes = c.axes}, counts),
+                  PassResult::Ok);
+        EXPECT_EQ(out, c.out);
+        EXPECT_EQ(closingMessageParts(counts).back(), c.last);
     }
 }
 

@@ -20,10 +20,12 @@ using testing_support::waitFor;
 
 namespace {
 
+// A job in SDR33 records: 16-character point ids and numbers, northing first.
 const QByteArray kRecords =
-    "00NMSDR33 V04-04.02\r\n"
+    "00NMSDR33 V04-04.02     06-Dec-26 09:12 211111\r\n"
     "10NMSURVEY01        121111\r\n"
-    "08TP    1001 1000.000 2000.000 100.000\r\n";
+    "08KI            10015000.000        2000.000        100.000         TRIG\r\n"
+    "08KI            10025010.5          2003.25         99.9995         PEG\r\n";
 
 /// A pseudo-terminal pair: the test writes into the master what an instrument would
 /// send, the program opens the slave as its serial port.
@@ -109,6 +111,16 @@ private slots:
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden),
                  (cancel ? QStringList{u"$R55.tmp"_s} : QStringList()) << u"SURVEY01.sdr"_s);
         QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), cancel ? QByteArray("keep") : kRecords);
+        if (cancel) return;
+
+        // Convert goes on from there: the job's coordinates, X east and Y north.
+        r.module.RunSettings.OutputFormat = 3;
+        QTest::mouseClick(r.c.get<QPushButton>("CmdCon"), Qt::LeftButton);
+        QCOMPARE(
+            readFile(r.at(u"SURVEY01.dat"_s)),
+            "1,2000.000,5000.000,100.000,TRIG,1001\r\n2,2003.250,5010.500,100.000,PEG,1002\r\n");
+        QCOMPARE(r.dialogs.messages.size(), 1);
+        QCOMPARE(r.dialogs.messages[0].caption, u"Finito"_s);
     }
 
     void stopOrEtxEndsAReceptionThatKeepsEveryByte() {

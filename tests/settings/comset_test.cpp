@@ -83,12 +83,13 @@ private slots:
         QCOMPARE(c->windowTitle(), u"Settings"_s);
         QCOMPARE(QApplication::activeModalWidget(), c);
         // O.K. stays on a 1280 x 800 screen at 150 %, a title bar and a panel included.
-        QVERIFY2(c->width() <= 1280 / 1.5 - 8 && c->height() <= 800 / 1.5 - 80,
-                 qPrintable(u"%1 x %2"_s.arg(c->width()).arg(c->height())));
+        const QSize need = c->sizeHint().expandedTo(c->minimumSizeHint());
+        QVERIFY2(need.width() <= 1280 / 1.5 - 8 && need.height() <= 800 / 1.5 - 80,
+                 qPrintable(u"%1 x %2"_s.arg(need.width()).arg(need.height())));
         // The folder list came to the home folder, which the path field and
         // DefaultPath now show as the list gives it.
         QCOMPARE(r.folder(), QStringList(3, r.home()));
-        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1"_s);
+        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xeast"_s);
         QVERIFY(!rs.DownloadIdle);  // not the window's business
         QCOMPARE(c->helpText(), kHelp[0]);
         QCOMPARE(r.get<QLabel>("lblHelp")->text(), QString(kHelp[0]).replace('\r', '\n'));
@@ -109,10 +110,10 @@ private slots:
         Rig r;
         Comset* c = r.open();
         QCOMPARE(captions(c, {"Frame1", "Frame6", "Frame2", "Frame3", "Frame4", "Frame5", "Frame8",
-                              "Frame7", "Label1", "CmdOK"}),
+                              "Frame7", "Frame9", "Label1", "CmdOK"}),
                  QStringList({"Communications Settings  ", "Baud Rate ", "Parity  ", "Word Length ",
                               "Stop Bit ", "Communication Port  ", "Output Format  ", "Options  ",
-                              "Default Path: ", "O.K."}));
+                              "Axes", "Default Path: ", "O.K."}));
         QCOMPARE(r.get<QLabel>("Label1")->buddy(), r.get("edDefPath"));
 
         const struct {
@@ -127,6 +128,7 @@ private slots:
             {"cbStop", "Frame4", 4, {"1", "2"}, {}},
             {"Port", "Frame5", 0, {"COM1", "COM2", "COM3", "COM4"}, {}},
             {"cbOut", "Frame8", 6, {"Autocogo 1", "Autocogo 2", "Wildsoft "}, {"1", "2", "3"}},
+            {"cbAxes", "Frame9", 8, {"X east, Y north", "X north, Y east"}, {"xeast", "xnorth"}},
         };
         for (const auto& g : groups) {
             auto* group = c->findChild<QButtonGroup*>(QLatin1String(g.group));
@@ -138,6 +140,8 @@ private slots:
                 r.choose(b);
                 QCOMPARE(lineOf(r.module.RunSettings).split(' ')[g.field],
                          (g.values.isEmpty() ? g.captions : g.values)[id]);
+                if (g.field == 8)  // remembered for the next run
+                    QCOMPARE(r.w.services().preferences->value(u"axes"_s), g.values[id]);
             }
         }
         QCOMPARE(c->helpText(), kHelp[0]);  // a click chooses; the help stays
@@ -174,7 +178,7 @@ private slots:
         QVERIFY(first->isVisible());
         for (const char* kept : {"cbBaud_1", "cbParity_2", "cbOut_2"})
             QVERIFY2(r.get<QRadioButton>(kept)->isChecked(), kept);
-        QCOMPARE(lineOf(rs), u"COM1 9600 O 8 1 layout 3"_s);
+        QCOMPARE(lineOf(rs), u"COM1 9600 O 8 1 layout 3 axes xeast"_s);
         QCOMPARE(path->text(), u"/data/ö "_s);
         QCOMPARE(rs.DefaultPath, u"/data/ö /"_s);
         r.ok();

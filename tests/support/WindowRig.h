@@ -45,10 +45,12 @@ inline QString problem(const QString& text) {
     return message(u"Problem"_s, platform::Icon::Critical, platform::Buttons::Ok, text);
 }
 
-/// The serial line and layout of the settings, as one line.
+/// The serial line, layout and axes of the settings, as one line.
 inline QString lineOf(const RunSettingsRecord& rs) {
-    return QString::asprintf("%s %d %s %d %d layout %d", qPrintable(rs.PortName), rs.BaudRate,
-                             qPrintable(rs.Parity), rs.DataBits, rs.StopBits, rs.OutputFormat);
+    return QString::asprintf("%s %d %s %d %d layout %d axes %s", qPrintable(rs.PortName),
+                             rs.BaudRate, qPrintable(rs.Parity), rs.DataBits, rs.StopBits,
+                             rs.OutputFormat,
+                             rs.AxisOrder == quorvel::Axes::XEastYNorth ? "xeast" : "xnorth");
 }
 
 struct WindowRig {
