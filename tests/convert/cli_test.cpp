@@ -1,121 +1,74 @@
-// quorvel-convert as a user runs it: exit codes, messages, and the library's bytes.
+// quorvel-convert as a user runs it: exit codes, messages, and where the data goes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "../core/temp_dir.h"
-#include "core/conversion.h"
 
-namespace {
-
-const std::string kMessage =
-    "Conversion was Finshed Successfully!\nLines read:  31\nCoordinates Lines:  30\n"
-    "Output Format: Autocogo ";
-
-struct Cli : ::testing::Test {
+// Each run in turn, on the files the runs before it left: status, standard output ("=": the
+// bytes of A1.dat as it then is) and standard error (a usage error: its line, then the help).
+TEST(Cli, RunsOneAfterAnother) {
     TempDir dir;
     std::string text;
-    int status = -1;
-    std::string out, err;
-
-    void SetUp() override {
-        for (int i = 101; i <= 130; ++i)
-            text += "    R4    TR " + std::to_string(i) + "  X       21.259              59.620" +
-                    "              11.256\n";
-        spit(dir / "A1.sdr", text += "END\n");
+    for (int i = 101; i <= 130; ++i)
+        text += "    R4    TR " + std::to_string(i) +
+                "  X       21.259              59.620              11.256\n";
+    spit(dir / "A1.sdr", text + "END\n");
+    // `args` is a shell command line tail, which may redirect the input. The streams land in
+    // .out and .err of the folder.
+    auto run = [&](const std::string& args) {
+        const int st = std::system(
+            ("cd '" + dir.str() + "' && '" QUORVEL_CONVERT "' </dev/null " + args + " >.out 2>.err")
+                .c_str());
+        return std::tuple{WIFEXITED(st) ? WEXITSTATUS(st) : -1, slurp(dir / ".out"),
+                          slurp(dir / ".err")};
+    };
+    const auto [helped, usage, helpErr] = run("--help");
+    EXPECT_TRUE(helped == 0 && helpErr.empty() &&
+                usage.starts_with("Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth]"));
+    const std::string done =
+        "Conversion was Finshed Successfully!\nLines read:  31\nCoordinates Lines:  30\nOutput "
+        "Format: Autocogo ";
+    // clang-format off
+    const struct {
+        std::string args;
+        int status;
+        std::string out, err;
+    } runs[] = {
+        {"A1.sdr", 0, done + "1\n", ""},  // writes A1.dat, the proposed name
+        {"- <A1.sdr", 0, "=", done + "1\n"},  // messages keep out of the data
+        {"A1.sdr", 1, "", "quorvel-convert: A1.dat: File Exists!\n"},
+        {"--force --layout=2 A1.sdr", 0, done + "2\n", ""},
+        {"--layout=2 -o - A1.sdr", 0, "=", done + "2\n"},
+        {"A1.dat", 1, "", "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n"},
+        {"--layout=1 -o /dev/null A1.sdr", 0, done + "1\n", ""},
+        {"missing.sdr A1.sdr", 1, "", "quorvel-convert: missing.sdr: No such file or directory\n"
+                                      "quorvel-convert: A1.dat: File Exists!\n"},
+        {"-o no/such/folder.dat A1.sdr", 1, "", "quorvel-convert: no/such/folder.dat: No such file or directory\n"},
+        {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
+        {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
+        {"--axes=xnorth --layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+         "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.620,2004.341,99.572,EDGE            ,2\r\n"
+         "3,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
+         "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: Autocogo 3\n"},
+        {"--version", 0, "quorvel-convert " QUORVEL_VERSION "\n", ""},
+        {"", 2, "", "no observation file"},
+        {"--layout=4 A1.sdr", 2, "", "the layout is 1, 2 or 3"},
+        {"--axes=up A1.sdr", 2, "", "the axes are xeast or xnorth"},
+        {"-o", 2, "", "-o needs an output file"},
+        {"-o x A1.sdr A1.sdr", 2, "", "-o takes exactly one observation file"},
+        {"-o x -o y A1.sdr", 2, "", "only one -o"},
+        {"-o '' A1.sdr", 2, "", "empty output file name"},
+        {"--frobnicate A1.sdr", 2, "", "unknown option --frobnicate"}};
+    // clang-format on
+    for (const auto& r : runs) {
+        const auto [status, out, err] = run(r.args);
+        EXPECT_EQ(status, r.status) << r.args;
+        EXPECT_EQ(out, r.out == "=" ? slurp(dir / "A1.dat") : r.out) << r.args;
+        EXPECT_EQ(err, r.status == 2 ? "quorvel-convert: " + r.err + "\n" + usage : r.err)
+            << r.args;
     }
-    // Runs the tool in the test folder with `args` (a shell command line tail).
-    void run(const std::string& args, const std::string& input = "/dev/null") {
-        const std::string cmd = "cd '" + dir.str() + "' && '" QUORVEL_CONVERT "' " + args + " <" +
-                                input + " >.out 2>.err";
-        const int st = std::system(cmd.c_str());
-        status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        out = slurp(dir / ".out");
-        err = slurp(dir / ".err");
-        std::filesystem::remove(dir / ".out");
-        std::filesystem::remove(dir / ".err");
-    }
-    std::string library(int layout) {
-        std::string result;
-        quorvel::StringWriter writer(result);
-        quorvel::MemoryReader in(text);
-        quorvel::ConversionCounts counts;
-        quorvel::convertObservations(in, writer, layout, counts);
-        return result;
-    }
-};
-
-}  // namespace
-
-TEST_F(Cli, ConvertsToTheProposedNameOrTheGivenOneWithTheLibrarysBytes) {
-    run("A1.sdr");
-    EXPECT_TRUE(status == 0 && out == kMessage + "1\n" && err == "") << status << out << err;
-    EXPECT_EQ(slurp(dir / "A1.dat"), library(1));
-    run("--layout=2 A1.dat");  // A1.dat in its turn gives A1.out: nothing to write in it
-    EXPECT_TRUE(status == 1 && out == "") << status << out << err;
-    EXPECT_EQ(err, "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "A1.out"));
-    for (const std::string l : {"1", "2", "3"}) {
-        run("--force --layout=" + l + " -o out" + l + ".txt A1.sdr");
-        EXPECT_TRUE(status == 0 && out == kMessage + l + "\n") << status << out << err;
-        EXPECT_EQ(slurp(dir / ("out" + l + ".txt")), library(std::stoi(l)));
-    }
-}
-
-TEST_F(Cli, StandardStreams) {
-    // SDR raw data with X north: the station's northing comes first.
-    run("--layout=3 --axes=xnorth -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'");
-    EXPECT_EQ(out.substr(0, out.find('\r')), "1,5000.000,2000.000,100.000,CP              ,1");
-    run("--layout=3 -o - A1.sdr");
-    EXPECT_TRUE(status == 0 && out == library(3));
-    EXPECT_EQ(err, kMessage + "3\n");  // messages keep out of the data
-    run("-", "A1.sdr");
-    EXPECT_TRUE(status == 0 && out == library(1));
-    run("-o from-stdin.dat -", "A1.sdr");
-    EXPECT_EQ(status, 0) << err;
-    EXPECT_EQ(slurp(dir / "from-stdin.dat"), library(1));
-    run("-o /dev/null A1.sdr");
-    EXPECT_EQ(status, 0) << err;
-}
-
-TEST_F(Cli, FailuresNameTheFileAndTheReason) {
-    spit(dir / "A1.dat", "old");
-    run("A1.sdr");
-    EXPECT_TRUE(status == 1 && out == "");
-    EXPECT_EQ(err, "quorvel-convert: A1.dat: File Exists!\n");
-    EXPECT_EQ(slurp(dir / "A1.dat"), "old");
-    run("--force A1.sdr");
-    EXPECT_TRUE(status == 0 && slurp(dir / "A1.dat") == library(1));
-    for (const auto& [args, message] :
-         {std::pair{"missing.sdr", "missing.sdr: No such file or directory"},
-          {"-o no/such/folder.dat A1.sdr", "no/such/folder.dat: No such file or directory"},
-          {"--force -o ./A1.sdr A1.sdr", "./A1.sdr: is the observation file itself"}}) {
-        run(args);
-        EXPECT_EQ(status, 1) << args;
-        EXPECT_EQ(err, "quorvel-convert: " + std::string(message) + "\n");
-    }
-    EXPECT_EQ(slurp(dir / "A1.sdr"), text);
-    spit(dir / "B.sdr", text);  // the other files are still converted
-    run("missing.sdr B.sdr");
-    EXPECT_TRUE(status == 1 && out == kMessage + "1\n");
-    EXPECT_EQ(slurp(dir / "B.dat"), library(1));
-}
-
-TEST_F(Cli, UsageHelpAndVersion) {
-    for (const char* args :
-         {"", "--layout=4 A1.sdr", "--layout= A1.sdr", "-o", "-o x A1.sdr A1.sdr",
-          "--frobnicate A1.sdr", "-o x -o y A1.sdr", "--axes=up A1.sdr"}) {
-        run(args);
-        EXPECT_TRUE(status == 2 && out == "") << args;
-        EXPECT_NE(err.find("Usage: quorvel-convert"), std::string::npos) << args;
-    }
-    run("--help");
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(
-        out.rfind("Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth] [--force]", 0),
-        0u);
-    run("--version");
-    EXPECT_TRUE(status == 0 && out == "quorvel-convert " QUORVEL_VERSION "\n") << out;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.sdr ");
 }

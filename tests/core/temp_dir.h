@@ -14,14 +14,9 @@ struct TempDir {
         std::filesystem::temp_directory_path() /
         ("quorvel-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
          "-" + std::to_string(::getpid()));
-    TempDir() {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
+    TempDir() { std::filesystem::remove_all(path), std::filesystem::create_directories(path); }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path, ec);
     }
     std::string operator/(const std::string& name) const { return (path / name).string(); }

@@ -2,62 +2,38 @@
 
 namespace testing_support {
 
+QString message(const QString& caption, platform::Icon icon, platform::Buttons buttons,
+                const QString& text) {
+    const char* icons[] = {"plain", "critical", "question"};
+    const char* sets[] = {"ok", "okcancel", "yesno"};
+    return QStringLiteral("%1/%2/%3: %4")
+        .arg(caption, QLatin1String(icons[int(icon)]), QLatin1String(sets[int(buttons)]), text);
+}
+
 platform::Answer ScriptedDialogs::message(const QString& text, platform::Icon icon,
                                           platform::Buttons buttons, const QString& caption,
                                           platform::Answer defaultAnswer) {
-    messages.append({text, icon, buttons, caption, defaultAnswer});
-    if (whileShowing) {
-        auto during = std::move(whileShowing);
-        whileShowing = nullptr;
-        during();
-    }
-    if (!answers.empty()) {
-        const platform::Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    switch (buttons) {
-        case platform::Buttons::Ok:
-            return platform::Answer::Ok;
-        case platform::Buttons::OkCancel:
-            return platform::Answer::Ok;
-        case platform::Buttons::YesNo:
-            return platform::Answer::Yes;
-    }
-    return platform::Answer::Ok;
-}
-
-std::optional<QString> ScriptedDialogs::showSave(const QString& filter, const QString& title,
-                                                 const QString& proposed) {
-    saveProposals << proposed;
-    return showOpen(filter, title);
+    shown << testing_support::message(caption, icon, buttons, text);
+    defaults << defaultAnswer;
+    if (auto during = std::exchange(whileShowing, nullptr)) during();
+    if (answers.empty())
+        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+    const platform::Answer a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
 std::optional<QString> ScriptedDialogs::showOpen(const QString& filter, const QString& title) {
-    dialogTitles << title;
-    dialogFilters << filter;
+    dialogs << title + QStringLiteral(" | ") + filter;
     if (files.empty()) return std::nullopt;
     const QString f = files.front();
     files.pop_front();
-    if (f.isNull()) return std::nullopt;
-    return f;
+    return f.isNull() ? std::nullopt : std::optional(f);
 }
 
 bool ScriptedSerialPort::open() {
-    ++openCount;
-    if (failOpen) {
-        m_error = openError;
-        return false;
-    }
-    m_open = true;
     m_pending.clear();  // a port opens with nothing waiting, as a real one does
-    return true;
-}
-
-QByteArray ScriptedSerialPort::input() {
-    QByteArray data;
-    data.swap(m_pending);
-    return data;
+    return m_open = !failOpen;
 }
 
 void ScriptedSerialPort::receive(const QByteArray& data) {
@@ -66,7 +42,6 @@ void ScriptedSerialPort::receive(const QByteArray& data) {
 }
 
 void ScriptedSerialPort::lose(const QString& reason) {
-    m_error = reason;
     m_open = false;
     emit lineLost(reason);
 }

@@ -1,13 +1,9 @@
 #pragma once
 // Stand-ins for the platform services, scripted by the tests.
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
-#include <optional>
 
 #include "platform/Dialogs.h"
 #include "platform/EditorLauncher.h"
@@ -15,33 +11,32 @@
 
 namespace testing_support {
 
-struct ShownMessage {
-    QString text;
-    platform::Icon icon;
-    platform::Buttons buttons;
-    QString caption;
-    platform::Answer defaultAnswer;
-};
+/// A message as "caption/icon/buttons: text".
+QString message(const QString& caption, platform::Icon icon, platform::Buttons buttons,
+                const QString& text);
+inline QString problem(const QString& text) {
+    return message(QStringLiteral("Problem"), platform::Icon::Critical, platform::Buttons::Ok,
+                   text);
+}
 
-/// Records every message and dialog; answers from queues (OK, first button of a
-/// question, Cancel in the file dialog when the queues run dry).
-class ScriptedDialogs final : public platform::Dialogs {
-public:
+/// Records messages and file dialogs; answers from queues (the first button, then
+/// Cancel in a file dialog, when they run dry).
+struct ScriptedDialogs final : platform::Dialogs {
     platform::Answer message(const QString& text, platform::Icon icon, platform::Buttons buttons,
                              const QString& caption, platform::Answer defaultAnswer) override;
     std::optional<QString> showOpen(const QString& filter, const QString& title) override;
     std::optional<QString> showSave(const QString& filter, const QString& title,
-                                    const QString& proposed) override;
-
+                                    const QString& proposed) override {
+        saveProposals << proposed;
+        return showOpen(filter, title);
+    }
     std::deque<platform::Answer> answers;
-    std::deque<QString> files;  // a null QString is a cancel
-    /// Runs while a message is "on screen" (to test what happens meanwhile).
-    std::function<void()> whileShowing;
-
-    QList<ShownMessage> messages;
-    QStringList dialogTitles;
-    QStringList dialogFilters;
-    QStringList saveProposals;  // where each save dialog opened
+    std::deque<QString> files;           // a null QString is a Cancel
+    std::function<void()> whileShowing;  // runs while the next message is "on screen"
+    QStringList shown;
+    QList<platform::Answer> defaults;  // of each message
+    QStringList dialogs;               // "title | filter" of each file dialog
+    QStringList saveProposals;         // where each save dialog opened
 };
 
 /// A serial port whose events the test raises.
@@ -55,31 +50,27 @@ public:
     bool open() override;
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
-    QByteArray input() override;
+    QByteArray input() override { return std::exchange(m_pending, {}); }
     QString device() const override { return QStringLiteral("COM%1").arg(m_commPort); }
-    QString errorString() const override { return m_error; }
-
-    /// Queues data and raises a received-data event for it.
+    QString errorString() const override { return openError; }
+    /// Data arrives: a received-data event.
     void receive(const QByteArray& data);
-    /// Raises an event of another kind (a line signal).
+    /// An event of another kind (a line signal).
     void signalEvent(int kind) { emit commEvent(kind); }
     /// The device goes away.
     void lose(const QString& reason);
 
     bool failOpen = false;
     QString openError = QStringLiteral("COM1: no such device.");
-    int openCount = 0;
 
 private:
     int m_commPort = 1;
     QString m_settings;
     bool m_open = false;
     QByteArray m_pending;
-    QString m_error;
 };
 
-class ScriptedLauncher final : public platform::EditorLauncher {
-public:
+struct ScriptedLauncher final : platform::EditorLauncher {
     platform::LaunchResult start(const QString& path) override {
         started << path;
         return result;

@@ -1,0 +1,89 @@
+// The main window and the about window on real modal dialogs: the start-up load, what they
+// show, the small file commands, the modeless about window, and the end of the program.
+#include <QPointer>
+
+#include "Rig.h"
+#include "app/frmAbout.h"
+
+using namespace testing_support;
+
+class AppTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpWhatTheWindowsShowTheirCommandsAndTheEnd() {
+        platform::QtEditorLauncher launcher;
+        Rig r(true, {}, &launcher);
+        r.onQuit = platform::quitApplication;
+        RunSettingsRecord& rs = r.module.RunSettings;
+        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false, quorvel::Axes::XEastYNorth};
+        r.w.services().preferences->setValue(u"axes"_s, u"xnorth"_s);
+        r.w.Form_Load();  // whatever was there; only the axes come from the last run
+        QCOMPARE(lineOf(rs) + u' ' + rs.DefaultPath,
+                 u"COM1 38400 N 8 1 layout 1 axes xnorth "_s + r.home());
+        // Browse: the real file dialog, and the output name follows at once.
+        QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}));
+        ModalAnswerer answer;
+        answer.handleNext([&](QWidget* modal) {
+            chooseFile(modal, r.at(u"JOB9.tmp"_s));
+            return qobject_cast<QFileDialog*>(modal) != nullptr;
+        });
+        r.click("CmdBrowse1");
+        QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
+                 r.at(u"JOB9.tmp > "_s) + r.at(u"JOB9.dat"_s));
+        // Edit File: no name (Clear empties both fields), a folder that is gone, no editor.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(r.at(u"empty"_s)));
+        r.click("CmdClear");
+        for (const QString& next : {r.at(u"gone/A1.dat"_s), r.at(u"A1.dat"_s), QString()}) {
+            answer.pressButton(u"OK"_s);
+            r.click("cmdEdit");
+            r.EdOut->setText(next);
+        }
+        qputenv("PATH", path);
+        // Every text of both windows (EdObs empty after Clear), a tooltip after " | ".
+        r.click("Command1");
+        QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
+        QStringList texts{r.w.windowTitle(), r.w.panel(1), r.w.panel(2), about->windowTitle(),
+                          child<QPushButton>(about, "Command1")->text()};
+        for (const char* name :  // the about window is a child of the main one
+             {"Label10",    "Label2",  "Label",   "Frame1",  "Label1",   "EdObs",     "CmdBrowse1",
+              "cmdReceive", "Frame2",  "Label3",  "CmdCon",  "CmdClear", "cmdEdit",   "cmdSettings",
+              "Command1",   "CmdExit", "lblTime", "lblStat", "lblTitle", "lblVersion"}) {
+            const QWidget* c = child(&r.w, name);  // a group box has a title, the rest a text
+            texts << c->property("title").toString() + c->property("text").toString() +
+                         (c->toolTip().isEmpty() ? QString() : u" | "_s + c->toolTip());
+        }
+        QCOMPARE(texts.join(u'\n'),
+                 u"Quorvel\nReady\nCOM1 38400 8 1 N\nAbout\nO.K.\nQuorvel\n"
+                 "Download and Format Data from 3300/3600(DR) Total Stations\n"
+                 "Under evaluation! May have problems! Check all results!\nInput  \n"
+                 "Observation File: \n | Main file containing the raw data\nBrowse\nReceive\n"
+                 "Output File\nOutput Filename: \nConvert | Start to create the file\n"
+                 "Clear | Click to clear the fields\nEdit File\nSettings\nAbout\n"
+                 "Exit | Terminate Program?\n0\n\nQuorvel \nVersion " QUORVEL_VERSION ""_s);
+        // A screen reader names each field by its caption.
+        QCOMPARE(child<QLabel>(&r.w, "Label1")->buddy(), r.EdObs);
+        QCOMPARE(child<QLabel>(&r.w, "Label3")->buddy(), r.EdOut);
+        // About is modeless: the main window works meanwhile, Exit asks, Cancel goes on.
+        answer.pressButton(u"Cancel"_s);
+        r.click("CmdExit");
+        QVERIFY(r.quits == 0 && about->isVisible() && about->windowModality() == Qt::NonModal);
+        QTest::mouseClick(child<QPushButton>(about, "Command1"), Qt::LeftButton);  // O.K. hides it
+        QVERIFY(!about->isVisible());
+        r.click("Command1");
+        QVERIFY(r.w.findChild<frmAbout*>() == about && about->isVisible());
+        // The real end: OK ends the event loop, and closing the windows asks no more.
+        answer.pressButton(u"OK"_s);
+        QTimer::singleShot(0, &r.w, [&r] { r.click("CmdExit"); });
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // should it not end
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(answer.texts.join(u'|'),
+                 u"No file name!|File Not Found or invalid path!\nPlease select again! |"
+                 "Could not found Notepad on this computer!\nPlease Contact Varnel HK! |"
+                 "Really want to quit?|Really want to quit?"_s);
+        QVERIFY(answer.unexpected + answer.pending() == 0 && r.quits == 1);
+    }
+};
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"
