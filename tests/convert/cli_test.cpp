@@ -49,6 +49,7 @@ TEST(Cli, RunsOneAfterAnother) {
         {"-o no/such/folder.dat A1.sdr", 1, "", "quorvel-convert: no/such/folder.dat: No such file or directory\n"},
         {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
         {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
+        {"-- -o", 1, "", "quorvel-convert: -o: No such file or directory\n"},  // after --, names only
         {"--axes=xnorth --layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
          "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.620,2004.341,99.572,EDGE            ,2\r\n"
          "3,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
