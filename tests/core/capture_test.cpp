@@ -16,10 +16,11 @@ TEST(CaptureLines, CrEndsALineWhereverTheReadsSplitThemALoneLfIsACharacter) {
         {"\x02\x03\r\n\x7f\xff"s, {"\x02\x03"s, "\x7f\xff"s}}, {"a\0bcd\r\n"s, {"a\0bcd"s}}};
     // clang-format on
     for (const auto& [data, lines] : cases)
-        for (std::size_t step : {1u, 2u, 3u, 64u})
+        for (std::size_t step : {0u, 1u, 2u, 3u, 64u})  // 0: all in one read
             for (std::size_t buffer : {1u, 2u, 5u, 4096u}) {
-                PiecewiseReader in(data, step);
-                CaptureLineReader reader(in, buffer);
+                PiecewiseReader pieces(data, step);
+                MemoryReader whole(data);
+                CaptureLineReader reader(step ? static_cast<ByteReader&>(pieces) : whole, buffer);
                 const std::size_t keep = step == 2 ? 3 : SIZE_MAX;  // the start of longer lines
                 Lines got, want;
                 for (std::string line; reader.next(line, keep);) got.push_back(line);

@@ -193,7 +193,7 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
         {"/data/JOB", "/data/JOB.dat"}, {"job.survey", "job.dat"}, {"/d.x/JOB", "/d.x/JOB.dat"},
         {"a.b", "a.dat"}, {"x.d.t", "x.dat"}, {"/Ü/x.däs", "/Ü/x.dat"}, {"x.é.t", "x.dat"},
         {"x.€.t", "x.dat"}, {"x.\xf0\x9f\x98\x80.t", "x.dat"}, {"x.\377.t", "x.dat"},
-        {"x.\xc3.t", "x.dat"}, {"x.\xe2\x82.t", "x.\xe2\x82.dat"}, {"Süd", "Süd.dat"}};
+        {"x.\xc3.t", "x.dat"}, {"x.\xe2\x82.t", "x.\xe2\x82.dat"}, {"abcde.f.h", "abcde.dat"}, {"Süd", "Süd.dat"}};
     // clang-format on
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
 }
