@@ -5,13 +5,15 @@ set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR "The Quorvel project")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Download and format data from 3300/3600(DR) total stations")
+# Lines of at most 80 columns, as Debian's tools show them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel receives what a 3300/3600(DR) total station sends over a serial line into a raw
-data file named after the job, and converts observation files of fixed-column records into
-plain coordinate files in three layouts for surveying software. It comes with a
-command-line converter and a station simulator for trying a download without an instrument.")
-set(CPACK_PACKAGE_CONTACT "Quorvel maintainers <support@quorvel.example.org>")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvel maintainers <support@quorvel.example.org>")
+    "Quorvel receives what a 3300/3600(DR) total station sends over a serial
+line into a raw data file named after the job, and converts observation files
+of fixed-column records into plain coordinate files in three layouts for
+surveying software. It comes with a command-line converter and a station
+simulator for trying a download without an instrument.")
+set(CPACK_PACKAGE_CONTACT "${QUORVEL_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUORVEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

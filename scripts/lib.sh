@@ -23,6 +23,6 @@ BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-se
 configure_and_build() {
     local dir="$1"
     shift
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }

@@ -9,6 +9,7 @@
 #include "core/conversion.h"
 #include "core/fileio.h"
 #include "core/output_name.h"
+#include "core/version.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ int main(int argc, char* argv[]) {
             std::fputs(kUsage, stdout);
             return 0;
         } else if (arg == "--version") {
-            std::printf("quorvel-convert %s\n", QUORVEL_VERSION);
+            std::fputs(quorvel::versionText("quorvel-convert").c_str(), stdout);
             return 0;
         } else if (arg == "--force" || arg == "-f") {
             opt.force = true;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Logos.h"
+#include "core/version.h"
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -34,6 +35,12 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setAlignment(Qt::AlignCenter);
 
+    lblLicence = new QLabel(
+        QStringLiteral("Free software under the %1").arg(QString::fromUtf8(quorvel::kLicence)),
+        this);
+    lblLicence->setObjectName(QStringLiteral("lblLicence"));
+    lblLicence->setAlignment(Qt::AlignCenter);
+
     lblContact = new QLabel(QStringLiteral("The Quorvel project\n"
                                            "Support: support@quorvel.example.org\n"
                                            "Web: https://www.quorvel.example.org"),
@@ -57,6 +64,7 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     texts->addWidget(purpose);
     texts->addSpacing(6);
     texts->addWidget(lblVersion);
+    texts->addWidget(lblLicence);
     texts->addSpacing(6);
     texts->addWidget(lblContact);
     auto* top = new QHBoxLayout;

@@ -23,6 +23,7 @@ private:
     QLabel* Image2 = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
+    QLabel* lblLicence = nullptr;
     QLabel* lblContact = nullptr;
     QPushButton* Command1 = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "safe_output.h"
 
+#include "host_files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -11,14 +13,6 @@ namespace fs = std::filesystem;
 namespace quorvel {
 
 namespace {
-
-// Names under /dev and /proc (/dev/stdout, /dev/fd/1...) stand for open streams or
-// devices even when they lead to a regular file: never replace them.
-bool systemName(const std::string& path) {
-    std::error_code ec;
-    const std::string p = fs::absolute(path, ec).lexically_normal().string();
-    return p.rfind("/dev/", 0) == 0 || p.rfind("/proc/", 0) == 0;
-}
 
 std::string tempNameFor(const fs::path& target, unsigned tag) {
     char suffix[16];
@@ -37,7 +31,7 @@ bool SafeOutFile::open(const std::string& path, Links links) {
     std::error_code ec;
     const bool link = fs::is_symlink(fs::symlink_status(path, ec));
     const fs::file_status st = fs::status(path, ec);
-    if (links == Links::Replace && link && !systemName(path)) {
+    if (links == Links::Replace && link && !isSystemStreamName(path)) {
         m_target = path;  // the rename puts the new file where the link was
         return createTemporary();
     }
@@ -46,7 +40,7 @@ bool SafeOutFile::open(const std::string& path, Links links) {
         return false;
     }
     const bool exists = fs::exists(st);
-    if (systemName(path) || (exists && !fs::is_regular_file(st)) || (!exists && link)) {
+    if (isSystemStreamName(path) || (exists && !fs::is_regular_file(st)) || (!exists && link)) {
         // A device, a pipe, a stream or a link to nothing: written where it is.
         if (!m_file.create(path)) m_error = m_file.error();
         return !m_error;
@@ -94,12 +88,10 @@ bool SafeOutFile::commit() {
         return false;
     }
     if (m_temp.empty()) return !m_error;
-    std::error_code ec;
-    const fs::file_status old = fs::status(m_target, ec);
-    if (fs::exists(old)) fs::permissions(m_temp, old.permissions(), ec);
-    errno = 0;
-    if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
-        m_error.code = errno != 0 ? errno : EIO;
+    copyPermissions(m_target, m_temp);
+    if (const std::error_code ec = replaceFile(m_temp, m_target)) {
+        const int code = ec.default_error_condition().value();
+        m_error.code = code != 0 ? code : EIO;
         discard();
         return false;
     }

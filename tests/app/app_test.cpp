@@ -46,9 +46,10 @@ private slots:
         QStringList texts{r.w.windowTitle(), r.w.panel(1), r.w.panel(2), about->windowTitle(),
                           child<QPushButton>(about, "Command1")->text()};
         for (const char* name :  // the about window is a child of the main one
-             {"Label10",    "Label2",  "Label",   "Frame1",  "Label1",   "EdObs",     "CmdBrowse1",
-              "cmdReceive", "Frame2",  "Label3",  "CmdCon",  "CmdClear", "cmdEdit",   "cmdSettings",
-              "Command1",   "CmdExit", "lblTime", "lblStat", "lblTitle", "lblVersion"}) {
+             {"Label10",    "Label2",      "Label",     "Frame1",  "Label1",  "EdObs",
+              "CmdBrowse1", "cmdReceive",  "Frame2",    "Label3",  "CmdCon",  "CmdClear",
+              "cmdEdit",    "cmdSettings", "Command1",  "CmdExit", "lblTime", "lblStat",
+              "lblTitle",   "lblVersion",  "lblLicence"}) {
             const QWidget* c = child(&r.w, name);  // a group box has a title, the rest a text
             texts << c->property("title").toString() + c->property("text").toString() +
                          (c->toolTip().isEmpty() ? QString() : u" | "_s + c->toolTip());
@@ -60,7 +61,8 @@ private slots:
                  "Observation File: \n | Main file containing the raw data\nBrowse\nReceive\n"
                  "Output File\nOutput Filename: \nConvert | Start to create the file\n"
                  "Clear | Click to clear the fields\nEdit File\nSettings\nAbout\n"
-                 "Exit | Terminate Program?\n0\n\nQuorvel \nVersion " QUORVEL_VERSION ""_s);
+                 "Exit | Terminate Program?\n0\n\nQuorvel \nVersion " QUORVEL_VERSION
+                 "\nFree software under the GNU General Public License, version 3 or later"_s);
         // A screen reader names each field by its caption.
         QCOMPARE(child<QLabel>(&r.w, "Label1")->buddy(), r.EdObs);
         QCOMPARE(child<QLabel>(&r.w, "Label3")->buddy(), r.EdOut);

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "../core/temp_dir.h"
+#include "core/version.h"
 
 // Each run in turn, on the files the runs before it left: status, standard output ("=": the
 // bytes of A1.dat as it then is) and standard error (a usage error: its line, then the help).
@@ -54,7 +55,7 @@ TEST(Cli, RunsOneAfterAnother) {
          "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.620,2004.341,99.572,EDGE            ,2\r\n"
          "3,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: Autocogo 3\n"},
-        {"--version", 0, "quorvel-convert " QUORVEL_VERSION "\n", ""},
+        {"--version", 0, quorvel::versionText("quorvel-convert"), ""},
         {"", 2, "", "no observation file"},
         {"--layout=4 A1.sdr", 2, "", "the layout is 1, 2 or 3"},
         {"--axes=up A1.sdr", 2, "", "the axes are xeast or xnorth"},
