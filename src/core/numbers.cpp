@@ -150,9 +150,59 @@ Scanned scanNumber(Cursor& in, Decimal& d) {
     return s;
 }
 
+// Most values in real files are plain decimals with at most three decimals, such as
+// "-12.34": they are written by copying their digits, without the digit-by-digit
+// reading and rounding. Reads an optional sign, digits and an optional point with at
+// most three digits after it from the start of `text` and returns the characters
+// used; 0 (and nothing appended) when `text` does not start with such a number.
+std::size_t appendPlainNumber(std::string_view text, std::string& out) {
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    const std::size_t intStart = i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    const std::size_t intEnd = i;
+    std::size_t fracStart = i;
+    if (i < text.size() && text[i] == '.') fracStart = ++i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    const std::size_t fracLen = i - fracStart;
+    const std::size_t intLen = intEnd - intStart;
+    if (fracLen > 3 || intLen > kMaxIntegerDigits || (intLen == 0 && fracLen == 0)) return 0;
+
+    std::size_t first = intStart;  // leading zeros dropped, one digit kept
+    while (first < intEnd && text[first] == '0') ++first;
+    const std::string_view fraction = text.substr(fracStart, fracLen);
+    const bool zero = first == intEnd && fraction.find_first_not_of('0') == std::string_view::npos;
+    char buf[kMaxIntegerDigits + 6];
+    char* p = buf;
+    if (negative && !zero) *p++ = '-';
+    if (first == intEnd) *p++ = '0';
+    for (std::size_t k = first; k < intEnd; ++k) *p++ = text[k];
+    *p++ = '.';
+    for (std::size_t k = 0; k < 3; ++k) *p++ = k < fracLen ? fraction[k] : '0';
+    out.append(buf, p);
+    return i;
+}
+
+// A character that the digit-by-digit reading would still take into a number.
+bool continuesNumber(char c) {
+    return isDigit(c) || c == '.' || c == 'E' || c == 'e';
+}
+
 }  // namespace
 
 void appendLeadingNumber(std::string_view text, std::string& out) {
+    std::size_t start = 0;
+    while (start < text.size() && ignorable(text[start])) ++start;
+    const std::size_t before = out.size();
+    if (const std::size_t used = appendPlainNumber(text.substr(start), out)) {
+        // Blanks, tabs and line feeds are ignored: what comes after them could still
+        // join the number.
+        std::size_t next = start + used;
+        while (next < text.size() && ignorable(text[next])) ++next;
+        if (next == text.size() || !continuesNumber(text[next])) return;
+        out.resize(before);
+    }
     Cursor in{text, true};
     Decimal d;
     // An E without digits is not part of the number: what came before it counts.
@@ -164,11 +214,14 @@ bool appendStrictNumber(std::string_view text, std::string& out) {
     std::size_t e = text.size();
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
+    const std::size_t before = out.size();
+    const std::size_t used = appendPlainNumber(text.substr(b, e - b), out);
+    if (used == e - b && used > 0) return true;
+    out.resize(before);
     Cursor in{text.substr(b, e - b), false};
     Decimal d;
     const Scanned s = scanNumber(in, d);
     if (!s.digits || !s.exponentOk || in.i != in.text.size()) return false;
-    const std::size_t before = out.size();
     if (d.write(out)) return true;
     out.resize(before);
     return false;
