@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorvel {
@@ -156,32 +157,34 @@ Scanned scanNumber(Cursor& in, Decimal& d) {
 // most three digits after it from the start of `text` and returns the characters
 // used; 0 (and nothing appended) when `text` does not start with such a number.
 std::size_t appendPlainNumber(std::string_view text, std::string& out) {
-    std::size_t i = 0;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    const std::size_t intStart = i;
-    while (i < text.size() && isDigit(text[i])) ++i;
-    const std::size_t intEnd = i;
-    std::size_t fracStart = i;
-    if (i < text.size() && text[i] == '.') fracStart = ++i;
-    while (i < text.size() && isDigit(text[i])) ++i;
-    const std::size_t fracLen = i - fracStart;
-    const std::size_t intLen = intEnd - intStart;
-    if (fracLen > 3 || intLen > kMaxIntegerDigits || (intLen == 0 && fracLen == 0)) return 0;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    const char* const intStart = p;
+    while (p != end && *p == '0') ++p;  // leading zeros are dropped
+    const char* const digits = p;
+    while (p != end && isDigit(*p)) ++p;
+    const char* const intEnd = p;
+    const char* fraction = p;
+    if (p != end && *p == '.') fraction = ++p;
+    bool zero = digits == intEnd;
+    for (; p != end && isDigit(*p); ++p) zero = zero && *p == '0';
+    const std::size_t fracLen = static_cast<std::size_t>(p - fraction);
+    if (fracLen > 3 || intEnd - digits > kMaxIntegerDigits || (intEnd == intStart && fracLen == 0))
+        return 0;
 
-    std::size_t first = intStart;  // leading zeros dropped, one digit kept
-    while (first < intEnd && text[first] == '0') ++first;
-    const std::string_view fraction = text.substr(fracStart, fracLen);
-    const bool zero = first == intEnd && fraction.find_first_not_of('0') == std::string_view::npos;
     char buf[kMaxIntegerDigits + 6];
-    char* p = buf;
-    if (negative && !zero) *p++ = '-';
-    if (first == intEnd) *p++ = '0';
-    for (std::size_t k = first; k < intEnd; ++k) *p++ = text[k];
-    *p++ = '.';
-    for (std::size_t k = 0; k < 3; ++k) *p++ = k < fracLen ? fraction[k] : '0';
-    out.append(buf, p);
-    return i;
+    char* w = buf;
+    if (negative && !zero) *w++ = '-';
+    if (digits == intEnd) *w++ = '0';
+    w = std::copy(digits, intEnd, w);
+    *w++ = '.';
+    w = std::copy(fraction, p, w);
+    w = std::fill_n(w, 3 - fracLen, '0');
+    out.append(buf, w);
+    return static_cast<std::size_t>(p - begin);
 }
 
 // A character that the digit-by-digit reading would still take into a number.
