@@ -157,34 +157,36 @@ Scanned scanNumber(Cursor& in, Decimal& d) {
 // most three digits after it from the start of `text` and returns the characters
 // used; 0 (and nothing appended) when `text` does not start with such a number.
 std::size_t appendPlainNumber(std::string_view text, std::string& out) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // Written here as it is read, then appended at once: "-", digits, ".", 3 decimals.
+    char buf[1 + kMaxIntegerDigits + 4];
+    char* w = buf;
     const bool negative = p != end && *p == '-';
     if (p != end && (*p == '-' || *p == '+')) ++p;
+    *w++ = '-';  // left out below for a positive number or a zero
     const char* const intStart = p;
     while (p != end && *p == '0') ++p;  // leading zeros are dropped
-    const char* const digits = p;
-    while (p != end && isDigit(*p)) ++p;
-    const char* const intEnd = p;
-    const char* fraction = p;
-    if (p != end && *p == '.') fraction = ++p;
-    bool zero = digits == intEnd;
-    for (; p != end && isDigit(*p); ++p) zero = zero && *p == '0';
-    const std::size_t fracLen = static_cast<std::size_t>(p - fraction);
-    if (fracLen > 3 || intEnd - digits > kMaxIntegerDigits || (intEnd == intStart && fracLen == 0))
-        return 0;
-
-    char buf[kMaxIntegerDigits + 6];
-    char* w = buf;
-    if (negative && !zero) *w++ = '-';
-    if (digits == intEnd) *w++ = '0';
-    w = std::copy(digits, intEnd, w);
+    const char* const digits = w;
+    for (; p != end && isDigit(*p); ++p) {
+        if (w == buf + 1 + kMaxIntegerDigits) return 0;  // left to the digit-by-digit reading
+        *w++ = *p;
+    }
+    bool zero = w == digits;
+    const bool integerPart = p != intStart;
+    if (zero) *w++ = '0';
     *w++ = '.';
-    w = std::copy(fraction, p, w);
-    w = std::fill_n(w, 3 - fracLen, '0');
-    out.append(buf, w);
-    return static_cast<std::size_t>(p - begin);
+    if (p != end && *p == '.') ++p;
+    std::size_t decimals = 0;
+    for (; p != end && isDigit(*p); ++p, ++decimals) {
+        if (decimals == 3) return 0;  // needs rounding
+        zero = zero && *p == '0';
+        *w++ = *p;
+    }
+    if (!integerPart && decimals == 0) return 0;
+    for (; decimals < 3; ++decimals) *w++ = '0';
+    out.append(negative && !zero ? buf : buf + 1, w);
+    return static_cast<std::size_t>(p - text.data());
 }
 
 // A character that the digit-by-digit reading would still take into a number.

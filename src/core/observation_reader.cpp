@@ -1,6 +1,7 @@
 #include "observation_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -20,8 +21,7 @@ bool digitOrPoint(char c) {
 using Block = char __attribute__((vector_size(16)));
 
 // The first CR or LF in [from, to), or `to`. Looking for line ends is a large part
-// of a conversion, so blocks of sixteen bytes are tested first; the bytes of the
-// block that holds the end are then looked at one by one.
+// of a conversion, so blocks of sixteen bytes are tested at once.
 std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
     std::size_t i = from;
     for (; i + sizeof(Block) <= to; i += sizeof(Block)) {
@@ -30,7 +30,14 @@ std::size_t findLineEnd(const char* data, std::size_t from, std::size_t to) {
         const Block ends = (b == '\r') | (b == '\n');  // each byte 0 or all ones
         std::uint64_t halves[2];
         std::memcpy(halves, &ends, sizeof halves);
-        if ((halves[0] | halves[1]) != 0) break;
+        if ((halves[0] | halves[1]) == 0) continue;
+        // The first byte set is the end; in memory order that is the lowest on a
+        // little-endian machine. Elsewhere the bytes are looked at one by one.
+        if constexpr (std::endian::native == std::endian::little)
+            return i + static_cast<std::size_t>(halves[0] != 0
+                                                    ? std::countr_zero(halves[0]) / 8
+                                                    : 8 + std::countr_zero(halves[1]) / 8);
+        break;
     }
     while (i < to && !lineEnd(data[i])) ++i;
     return i;
