@@ -3,7 +3,9 @@
 // with CR LF, LF and CR line ends. With "long", one line of SIZE_MB digits and one
 // coordinate line instead: the memory a single long line costs. With "sdr", an SDR33
 // raw data file: coordinate records, station records and observations between them.
-//   quorvel-bench-gen SIZE_MB FILE [long|sdr]
+// With "m5", SIZE_MB is a count of M5 coordinate lines instead: an instrument's
+// addresses run to 99999, so 99999 lines is the largest real job (about 12 MB).
+//   quorvel-bench-gen SIZE_MB FILE [long|sdr|m5]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,8 +27,8 @@ std::string pad(const std::string& s, std::size_t width) {
 
 int main(int argc, char* argv[]) {
     const std::string kind = argc == 4 ? argv[3] : "";
-    if (argc != 3 && !(argc == 4 && (kind == "long" || kind == "sdr"))) {
-        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long|sdr]\n", argv[0]);
+    if (argc != 3 && !(argc == 4 && (kind == "long" || kind == "sdr" || kind == "m5"))) {
+        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long|sdr|m5]\n", argv[0]);
         return 2;
     }
     const long long target = std::atoll(argv[1]) * 1000000LL;
@@ -44,6 +46,21 @@ int main(int argc, char* argv[]) {
             "|\r\n";
         std::fwrite(point.data(), 1, point.size(), f);
         return std::ferror(f) || std::fclose(f) != 0 ? 1 : 0;
+    }
+    if (kind == "m5") {
+        for (long n = 1; n <= std::atol(argv[1]); ++n) {
+            const long x = 20000 + (n * 7919) % 900000, y = -50000 + (n * 104729) % 800000,
+                       z = 11000 + (n * 31) % 5000;
+            const std::string line = "For M5|Adr " + pad(std::to_string(n % 100000), 5) +
+                                     "|PI1                       " + pad(std::to_string(n), 5) +
+                                     "|Y" + pad(value(y), 16) + " m   |X" + pad(value(x), 16) +
+                                     " m   |Z" + pad(value(z), 16) + " m   | \r\n";
+            if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
+                std::perror(argv[2]);
+                return 1;
+            }
+        }
+        return std::fclose(f) == 0 ? 0 : 1;
     }
     static const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
     long long written = 0;

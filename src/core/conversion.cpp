@@ -100,7 +100,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         const auto name =
             appendCoordinateLine(pending, options.outputFormat, coordinate, counts.CoordinateCount);
         if (!name) continue;
-        counts.nameLine.assign(*name);
+        if (counts.nameLine.empty()) counts.nameLine = *name;  // the same for every line
         if (lacksZ(coordinate))
             noteNotWritten(counts, NotWrittenReason::NoZ, coordinate.Point);
         else

@@ -1,6 +1,7 @@
 #include "layouts.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace quorvel {
 
@@ -9,26 +10,54 @@ namespace {
 constexpr std::string_view kNameLines[] = {"Output Format: Autocogo 1", "Output Format: Autocogo 2",
                                            "Output Format: Autocogo 3"};
 
-void appendNumber(std::string& out, std::int64_t number) {
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, number);
-    out.append(buf, r.ptr);
-}
-
-// Fixed columns: the field starts at `column` (from 1). A line already past that
-// column is ended and the field starts at that column of the next line.
-void placeField(std::string& out, std::size_t& lineStart, std::size_t column,
-                std::string_view field) {
-    const std::size_t k = out.size() - lineStart;
-    if (k + 1 < column) {
-        out.append(column - 1 - k, ' ');
-    } else if (k + 1 > column) {
-        out += "\r\n";
-        lineStart = out.size();
-        out.append(column - 1, ' ');
+// A coordinate line is put together in place: the output grows once by the most the
+// line can take, the fields are copied in, and what was not used is cut off again.
+// This keeps a conversion from growing the output field by field.
+class LineWriter {
+public:
+    LineWriter(std::string& out, std::size_t most) : m_out(out), m_start(out.size()) {
+        out.resize(m_start + most);
+        m_lineStart = m_p = out.data() + m_start;
     }
-    out += field;
-}
+    ~LineWriter() { m_out.resize(static_cast<std::size_t>(m_p - m_out.data())); }
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    void put(std::string_view s) {
+        std::memcpy(m_p, s.data(), s.size());
+        m_p += s.size();
+    }
+    void put(char c) { *m_p++ = c; }
+    void putNumber(std::int64_t number) { m_p = std::to_chars(m_p, m_p + 20, number).ptr; }
+    // Fixed columns: the field starts at `column` (from 1). A line already past that
+    // column is ended and the field starts at that column of the next line.
+    void placeField(std::size_t column, std::string_view field) {
+        const std::size_t k = static_cast<std::size_t>(m_p - m_lineStart);
+        if (k + 1 < column) {
+            blanks(column - 1 - k);
+        } else if (k + 1 > column) {
+            put("\r\n");
+            m_lineStart = m_p;
+            blanks(column - 1);
+        }
+        put(field);
+    }
+
+    // Room for a layout's own characters: the number, the line end and blanks
+    // before each fixed column (at most 2 + 49 each), commas.
+    static constexpr std::size_t kRoom = 24 + 5 * (2 + 49);
+
+private:
+    void blanks(std::size_t n) {
+        std::memset(m_p, ' ', n);
+        m_p += n;
+    }
+
+    std::string& m_out;
+    std::size_t m_start;
+    char* m_p;
+    char* m_lineStart;
+};
 
 }  // namespace
 
@@ -43,31 +72,32 @@ std::optional<std::string_view> appendCoordinateLine(std::string& out, int outpu
     const std::string_view name = kNameLines[outputFormat - 1];
     if (lacksZ(line)) return name;
 
+    LineWriter w(out, LineWriter::kRoom + line.X.size() + line.Y.size() + line.Z.size() +
+                          line.Code.size() + line.Point.size());
     if (outputFormat == 3) {
-        appendNumber(out, number);
+        w.putNumber(number);
         for (const std::string* field : {&line.X, &line.Y, &line.Z, &line.Code, &line.Point}) {
-            out += ',';
-            out += *field;
+            w.put(',');
+            w.put(*field);
         }
-        out += "\r\n";
+        w.put("\r\n");
         return name;
     }
 
-    std::size_t lineStart = out.size();
     if (outputFormat == 1) {
-        appendNumber(out, number);
+        w.putNumber(number);
     } else {
         // Trailing blanks would push X past its column onto a line of its own.
         const std::string_view point = line.Point;
-        out += point.substr(0, point.find_last_not_of(' ') + 1);
+        w.put(point.substr(0, point.find_last_not_of(' ') + 1));
     }
-    placeField(out, lineStart, 8, line.X);
-    placeField(out, lineStart, 23, line.Y);
-    placeField(out, lineStart, 37, line.Z);
-    placeField(out, lineStart, 50, line.Code);
+    w.placeField(8, line.X);
+    w.placeField(23, line.Y);
+    w.placeField(37, line.Z);
+    w.placeField(50, line.Code);
     // Layout 1 joins code and point number; a point number of exactly "0" is none.
-    if (outputFormat == 1 && line.Point != "0") out += line.Point;
-    out += "\r\n";
+    if (outputFormat == 1 && line.Point != "0") w.put(line.Point);
+    w.put("\r\n");
     return name;
 }
 

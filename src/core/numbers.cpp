@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorvel {
@@ -150,9 +151,63 @@ Scanned scanNumber(Cursor& in, Decimal& d) {
     return s;
 }
 
+// Most values in real files are plain decimals with at most three decimals, such as
+// "-12.34": they are written by copying their digits, without the digit-by-digit
+// reading and rounding. Reads an optional sign, digits and an optional point with at
+// most three digits after it from the start of `text` and returns the characters
+// used; 0 (and nothing appended) when `text` does not start with such a number.
+std::size_t appendPlainNumber(std::string_view text, std::string& out) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // Written here as it is read, then appended at once: "-", digits, ".", 3 decimals.
+    char buf[1 + kMaxIntegerDigits + 4];
+    char* w = buf;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    *w++ = '-';  // left out below for a positive number or a zero
+    const char* const intStart = p;
+    while (p != end && *p == '0') ++p;  // leading zeros are dropped
+    const char* const digits = w;
+    for (; p != end && isDigit(*p); ++p) {
+        if (w == buf + 1 + kMaxIntegerDigits) return 0;  // left to the digit-by-digit reading
+        *w++ = *p;
+    }
+    bool zero = w == digits;
+    const bool integerPart = p != intStart;
+    if (zero) *w++ = '0';
+    *w++ = '.';
+    if (p != end && *p == '.') ++p;
+    std::size_t decimals = 0;
+    for (; p != end && isDigit(*p); ++p, ++decimals) {
+        if (decimals == 3) return 0;  // needs rounding
+        zero = zero && *p == '0';
+        *w++ = *p;
+    }
+    if (!integerPart && decimals == 0) return 0;
+    for (; decimals < 3; ++decimals) *w++ = '0';
+    out.append(negative && !zero ? buf : buf + 1, w);
+    return static_cast<std::size_t>(p - text.data());
+}
+
+// A character that the digit-by-digit reading would still take into a number.
+bool continuesNumber(char c) {
+    return isDigit(c) || c == '.' || c == 'E' || c == 'e';
+}
+
 }  // namespace
 
 void appendLeadingNumber(std::string_view text, std::string& out) {
+    std::size_t start = 0;
+    while (start < text.size() && ignorable(text[start])) ++start;
+    const std::size_t before = out.size();
+    if (const std::size_t used = appendPlainNumber(text.substr(start), out)) {
+        // Blanks, tabs and line feeds are ignored: what comes after them could still
+        // join the number.
+        std::size_t next = start + used;
+        while (next < text.size() && ignorable(text[next])) ++next;
+        if (next == text.size() || !continuesNumber(text[next])) return;
+        out.resize(before);
+    }
     Cursor in{text, true};
     Decimal d;
     // An E without digits is not part of the number: what came before it counts.
@@ -164,11 +219,14 @@ bool appendStrictNumber(std::string_view text, std::string& out) {
     std::size_t e = text.size();
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
+    const std::size_t before = out.size();
+    const std::size_t used = appendPlainNumber(text.substr(b, e - b), out);
+    if (used == e - b && used > 0) return true;
+    out.resize(before);
     Cursor in{text.substr(b, e - b), false};
     Decimal d;
     const Scanned s = scanNumber(in, d);
     if (!s.digits || !s.exponentOk || in.i != in.text.size()) return false;
-    const std::size_t before = out.size();
     if (d.write(out)) return true;
     out.resize(before);
     return false;

@@ -81,6 +81,7 @@ TEST(Numbers, StrictAndLeadingReadings) {
         {"-", "", "0.000"}, {"abc", "", "0.000"}, {"21.259 m", "", "21.259"},
         {"1.2.3", "", "1.200"}, {"12E", "", "12.000"}, {"12e+x", "", "12.000"},
         {"1 E 2", "", "100.000"}, {"\r5", "", "0.000"}, {"\t5", "", "5.000"}, {"5\t", "", "5.000"},
+        {"12 .5", "", "12.500"}, {"-0.000", "0.000"}, {"1.23-4", "", "1.230"},
         // More than 300 integer digits are no number; many other digits cost nothing.
         {d300, d300 + ".000"}, {"1" + z299 + "0", "", "0.000"}, {d300 + ".9995", "", "0.000"},
         {d300 + ".9994", d300 + ".999"}, {"1e299", "1" + z299 + ".000"}, {"1e300", "", "0.000"},
@@ -137,7 +138,11 @@ TEST(ObservationLineReader, LineEndsWhereverTheReadsSplitThem) {
         {"", {}}, {"a", {"a"}}, {"a\r\n", {"a"}}, {"a\r", {"a"}}, {"a\n", {"a"}}, {"\r\n", {""}},
         {"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\n\rb", {"a", "", "b"}},
         {"a\r\r\nb\r\n\r\n", {"a", "", "b", ""}}, {"\n\n", {"", ""}},
-        {std::string("x\x80\xff\t\x1a\x00y\r\n", 9), {std::string("x\x80\xff\t\x1a\x00y", 7)}}};
+        {std::string("x\x80\xff\t\x1a\x00y\r\n", 9), {std::string("x\x80\xff\t\x1a\x00y", 7)}},
+        // Ends before, at and after a block of sixteen bytes; CR or LF plus 0x80 ends nothing.
+        {std::string(15, 'a') + "\r" + std::string(16, 'b') + "\n" + std::string(17, '\x8d') +
+             "\r\n" + std::string(40, '\x8a'), {std::string(15, 'a'), std::string(16, 'b'),
+             std::string(17, '\x8d'), std::string(40, '\x8a')}}};
     // clang-format on
     for (const auto& [text, lines] : cases)
         for (std::size_t step : {1u, 3u, 64u * 1024})

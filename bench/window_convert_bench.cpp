@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's Convert on a large job: the real main window (offscreen), its fields
+// filled in and the Convert button clicked, with the replace question answered Yes
+// and the closing message answered at once. The conversion runs inside the click on
+// the GUI thread, so the time of the click is the time the window cannot respond.
+//
+//   build/bench/window_convert_bench OBSERVATION [runs] [layout]
+// prints the median and the longest click of `runs` (default 5).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/KCR1.h"
+#include "platform/QtSerialPort.h"
+
+namespace {
+
+class AnsweringDialogs final : public platform::Dialogs {
+public:
+    platform::Answer message(const QString& text, platform::Icon, platform::Buttons buttons,
+                             const QString& caption, platform::Answer) override {
+        if (caption == QStringLiteral("Problem") && buttons != platform::Buttons::YesNo) {
+            std::fprintf(stderr, "problem: %s\n", qPrintable(text));
+            ++problems;
+        }
+        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+    }
+    std::optional<QString> showOpen(const QString&, const QString&) override { return {}; }
+    std::optional<QString> showSave(const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    int problems = 0;
+};
+
+class NoEditor final : public platform::EditorLauncher {
+public:
+    platform::LaunchResult start(const QString&) override {
+        return platform::LaunchResult::Started;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OBSERVATION [runs] [layout]\n", argv[0]);
+        return 2;
+    }
+    const QString observation = QDir().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
+    const int runs = argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 5;
+    const int layout = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
+
+    QTemporaryDir dir;
+    Module1 module;
+    module.RunSettings.OutputFormat = static_cast<std::int16_t>(layout);
+    AnsweringDialogs dialogs;
+    platform::PortResolver resolver = [](const QString& name) { return name; };
+    platform::QtSerialPort port(resolver);
+    NoEditor editor;
+    KCR1 window(module, {dialogs, port, editor, resolver, dir.path()});
+    window.show();
+    QApplication::processEvents();
+
+    window.findChild<QLineEdit*>(QStringLiteral("EdObs"))->setText(observation);
+    window.findChild<QLineEdit*>(QStringLiteral("EdOut"))->setText(dir.filePath("job.dat"));
+    auto* convert = window.findChild<QPushButton*>(QStringLiteral("CmdCon"));
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        convert->click();
+        ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+        QApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf(
+        "Convert on the GUI thread: %.1f ms median of %d (best %.1f, longest %.1f), "
+        "%lld lines\n",
+        ms[ms.size() / 2], runs, ms.front(), ms.back(), static_cast<long long>(module.LineCount));
+    return dialogs.problems == 0 && module.LineCount > 0 ? 0 : 1;
+}
