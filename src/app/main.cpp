@@ -1,13 +1,35 @@
 #include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
 
 #include "app/KCR1.h"
 #include "app/Module1.h"
 #include "platform/QtSerialPort.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    // --help and --version answer before any window (or display) is needed; other
+    // arguments are left to Qt, which takes its own (-platform and the like).
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Downloads from a total station over a serial line and converts observation files\n"
+        "into coordinate files. quorvel-convert converts from the command line."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.parse(args);
+    if (parser.isSet(help) || parser.isSet(version)) {
+        const QString text =
+            parser.isSet(help)
+                ? parser.helpText()
+                : QStringLiteral("quorvel %1\n").arg(QStringLiteral(QUORVEL_VERSION));
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
 
     Module1 module;
     platform::QtDialogs dialogs;

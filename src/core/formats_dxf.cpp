@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// DXF R12 (AC1009), the version every CAD program opens, written by dxflib. The
+// layer table comes before the entities, so the points are gathered first; dxflib
+// writes to a named file only, so the drawing goes through a private temporary file.
+#include <dl_dxf.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "formats.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr double kTextHeight = 0.2;  // metres in the drawing
+
+// Text for a DXF string: ASCII as it is, other characters as \U+XXXX.
+std::string dxfText(std::string_view text) {
+    const std::string clean = cleanText(text);
+    std::string out;
+    for (std::size_t i = 0; i < clean.size();) {
+        const auto c = static_cast<unsigned char>(clean[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        std::uint32_t cp = c & (0xFF >> (len + 1));
+        for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (clean[i + k] & 0x3F);
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(cp));
+        out += buf;
+        i += len;
+    }
+    return out;
+}
+
+class DxfWriter final : public PointWriter {
+public:
+    explicit DxfWriter(Axes axes) : m_axes(axes) {}
+    std::string_view nameLine() const override { return "Output Format: DXF"; }
+
+    bool append(std::string&, const CoordinateLine& line, std::int64_t number) override {
+        Point p;
+        double x = 0, y = 0;
+        if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, p.z)) return false;
+        p.east = m_axes == Axes::XEastYNorth ? x : y;
+        p.north = m_axes == Axes::XEastYNorth ? y : x;
+        const std::string point = dxfText(line.Point);
+        p.label = point.empty() ? std::to_string(number) : point;
+        p.zText = dxfText(line.Z);
+        auto [it, added] = m_layers.try_emplace(std::string(line.Code));
+        if (added) it->second = dxfLayerName(line.Code);
+        p.layer = &it->second;
+        m_points.push_back(std::move(p));
+        return true;
+    }
+
+    bool finish(std::string& out) override {
+        if (m_points.empty()) return true;
+        const std::filesystem::path path = temporaryFile();
+        if (path.empty()) return false;
+        const bool written = write(path.string());
+        std::ifstream in(path, std::ios::binary);
+        const std::size_t start = out.size();
+        out.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const bool read = written && !in.bad() && out.size() > start;
+        in.close();
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        return read;
+    }
+
+private:
+    struct Point {
+        double east = 0, north = 0, z = 0;
+        std::string label, zText;
+        const std::string* layer = nullptr;
+    };
+
+    // A new file of our own in the temporary folder ("x": never one that exists).
+    static std::filesystem::path temporaryFile() {
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+        if (ec) return {};
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path path =
+                folder / ("quorvel-" + std::to_string(random()) + ".dxf");
+            if (std::FILE* f = std::fopen(path.string().c_str(), "wx")) {
+                std::fclose(f);
+                return path;
+            }
+        }
+        return {};
+    }
+
+    bool write(const std::string& path) {
+        // Every layer a point or text is on, each once.
+        std::map<std::string, int> layers{{"0", 0}};
+        for (const auto& [code, name] : m_layers)
+            for (const char* suffix : {"", "_NO", "_Z"}) layers.emplace(name + suffix, 0);
+
+        DL_Dxf dxf;
+        const DL_Codes::version version = DL_Codes::AC1009;
+        std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), version));
+        if (!dw || dw->openFailed()) return false;
+        dxf.writeHeader(*dw);
+        dw->sectionEnd();
+        dw->sectionTables();
+        dxf.writeVPort(*dw);
+        dw->tableLinetypes(1);
+        dxf.writeLinetype(*dw, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
+        dw->tableEnd();
+        dw->tableLayers(static_cast<int>(layers.size()));
+        for (const auto& [name, unused] : layers)
+            dxf.writeLayer(*dw, DL_LayerData(name, 0),
+                           DL_Attributes("",
+                                         name.ends_with("_NO")  ? DL_Codes::yellow
+                                         : name.ends_with("_Z") ? DL_Codes::cyan
+                                                                : DL_Codes::white,
+                                         0, "CONTINUOUS", 1.0));
+        dw->tableEnd();
+        dw->tableStyle(1);
+        dxf.writeStyle(*dw, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, kTextHeight, "txt", ""));
+        dw->tableEnd();
+        dxf.writeView(*dw);
+        dxf.writeUcs(*dw);
+        dw->tableAppid(1);
+        dxf.writeAppid(*dw, "ACAD");
+        dw->tableEnd();
+        dw->sectionEnd();
+        dw->sectionBlocks();
+        dw->sectionEnd();
+        dw->sectionEntities();
+        for (const Point& p : m_points) {
+            const std::string& layer = *p.layer;
+            dxf.writePoint(*dw, DL_PointData(p.east, p.north, p.z),
+                           DL_Attributes(layer, 256, 0, "BYLAYER", 1.0));
+            // The number up and right of the point, its Z below the number.
+            const double x = p.east + kTextHeight, y = p.north + kTextHeight / 2;
+            dxf.writeText(*dw,
+                          DL_TextData(x, y, p.z, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, p.label,
+                                      "STANDARD", 0.0),
+                          DL_Attributes(layer + "_NO", 256, 0, "BYLAYER", 1.0));
+            dxf.writeText(*dw,
+                          DL_TextData(x, y - 1.5 * kTextHeight, p.z, 0, 0, 0, kTextHeight, 1.0, 0,
+                                      0, 0, p.zText, "STANDARD", 0.0),
+                          DL_Attributes(layer + "_Z", 256, 0, "BYLAYER", 1.0));
+        }
+        dw->sectionEnd();
+        dw->dxfEOF();
+        dw->close();
+        return true;
+    }
+
+    Axes m_axes;
+    std::map<std::string, std::string> m_layers;  // code -> layer
+    std::vector<Point> m_points;
+};
+
+}  // namespace
+
+std::unique_ptr<PointWriter> makeDxfWriter(Axes axes) {
+    return std::make_unique<DxfWriter>(axes);
+}
+
+}  // namespace quorvel
