@@ -68,7 +68,7 @@ private slots:
             {"Port", 0, "COM1=COM1|COM2=COM2|COM3=COM3|COM4=COM4"},
             {"cbBaud", 1, "1200=1200|9600=9600|19200=19200|38400=38400"},
             {"cbParity", 2, "None=N|Even=E|Odd=O"}, {"cbWord", 3, "7=7|8=8"},
-            {"cbStop", 4, "1=1|2=2"}, {"cbOut", 6, "Autocogo 1=1|Autocogo 2=2|Wildsoft =3"},
+            {"cbStop", 4, "1=1|2=2"}, {"cbOut", 6, "Autocogo 1=1|Autocogo 2=2|Wildsoft =3|CSV=4|DXF=5|LandXML=6"},
             {"cbAxes", 8, "X east, Y north=xeast|X north, Y east=xnorth"}};
         // clang-format on
         for (const auto& [name, field, expected] : groups) {
