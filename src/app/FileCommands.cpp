@@ -81,6 +81,15 @@ void KCR1::EdObs_LostFocus() {
     if (!out.empty()) EdOut->setText(QFile::decodeName(QByteArray::fromStdString(out)));
 }
 
+void KCR1::outputFormatChanged(int previous) {
+    const std::string observation = QFile::encodeName(EdObs->text()).toStdString();
+    if (EdObs->text().isEmpty() ||
+        EdOut->text() != QFile::decodeName(QByteArray::fromStdString(
+                             quorvel::outputNameFor(observation, previous))))
+        return;
+    EdObs_LostFocus();
+}
+
 void KCR1::setObservationName(const QString& path) {
     // The output name follows, so that it never names an earlier job's file.
     EdObs->setText(path);

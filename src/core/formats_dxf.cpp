@@ -4,6 +4,7 @@
 // writes to a named file only, so the drawing goes through a private temporary file.
 #include <dl_dxf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -112,6 +113,18 @@ private:
         std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), version));
         if (!dw || dw->openFailed()) return false;
         dxf.writeHeader(*dw);
+        // The extents, so that a drawing opens on its points.
+        DL_PointData low = {m_points[0].east, m_points[0].north, m_points[0].z}, high = low;
+        for (const Point& p : m_points) {
+            low = {std::min(low.x, p.east), std::min(low.y, p.north), std::min(low.z, p.z)};
+            high = {std::max(high.x, p.east), std::max(high.y, p.north), std::max(high.z, p.z)};
+        }
+        for (const auto& [name, corner] : {std::pair{"$EXTMIN", low}, {"$EXTMAX", high}}) {
+            dw->dxfString(9, name);
+            dw->dxfReal(10, corner.x);
+            dw->dxfReal(20, corner.y);
+            dw->dxfReal(30, corner.z);
+        }
         dw->sectionEnd();
         dw->sectionTables();
         dxf.writeVPort(*dw);

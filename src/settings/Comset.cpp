@@ -311,7 +311,10 @@ void Comset::Port_Click(int index) {
 }
 
 void Comset::cbOut_Click(int index) {
-    if (index >= 0 && index < 6) m_module.RunSettings.OutputFormat = std::int16_t(index + 1);
+    if (index < 0 || index >= 6) return;
+    const int previous = m_module.RunSettings.OutputFormat;
+    m_module.RunSettings.OutputFormat = std::int16_t(index + 1);
+    m_main.outputFormatChanged(previous);
 }
 
 void Comset::cbAxes_Click(int index) {

@@ -62,6 +62,14 @@ private slots:
                  u"Problem|The drive "_s + r.at(u"gone"_s) +
                      u" cannot be read!\nPlease select again! "_s);
         QTRY_VERIFY(answer.pending() + answer.unexpected == 0 && drive->currentIndex() == 1);
+        // An output name as proposed follows the format; one of the user's own stays.
+        r.w.setObservationName(u"/j/A1.sdr"_s);
+        auto* out = child<QLineEdit>(&r.w, "EdOut");
+        choose({"cbOut_4"});
+        const QString proposed = out->text();
+        out->setText(u"/j/mine.dat"_s);
+        choose({"cbOut_3"});
+        QCOMPARE(proposed + u'|' + out->text(), u"/j/A1.dxf|/j/mine.dat"_s);
         // Each button writes its field of lineOf() at once; the axes are kept for the next run.
         // clang-format off
         const std::tuple<const char*, int, const char*> groups[] = {
