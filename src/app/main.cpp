@@ -17,13 +17,18 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Downloads from a total station over a serial line and converts observation files\n"
         "into coordinate files. quorvel-convert converts from the command line."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOptions({help, version});
     parser.parse(args);
     if (parser.isSet(help) || parser.isSet(version)) {
+        // Without an application object the parser knows no program name.
         const QString text =
             parser.isSet(help)
-                ? parser.helpText()
+                ? parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                            QStringLiteral("quorvel"))
                 : QStringLiteral("quorvel %1\n").arg(QStringLiteral(QUORVEL_VERSION));
         std::fputs(text.toLocal8Bit().constData(), stdout);
         return 0;
