@@ -126,7 +126,8 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     }
     counts.sdrWidthsAssumed = sdr.widthsAssumed();
     if (lines.failed()) return PassResult::ReadFailed;
-    if (writer && counts.written > 0 && !writer->finish(pending)) return PassResult::WriteFailed;
+    if (writer && counts.written > 0 && !writer->finish(pending, out))
+        return PassResult::WriteFailed;
     if (!pending.empty() && !out.write(pending)) return PassResult::WriteFailed;
     return PassResult::Ok;
 }

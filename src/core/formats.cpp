@@ -41,7 +41,7 @@ public:
         out += "\r\n";
         return true;
     }
-    bool finish(std::string&) override { return true; }
+    bool finish(std::string&, ByteWriter&) override { return true; }
 
 private:
     bool m_started = false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "io.h"
 #include "observation.h"
 #include "sdr.h"
 
@@ -31,8 +32,9 @@ public:
     /// Appends a point whose Z is not blank, `number` its generated point number.
     /// False, with nothing appended, when a value the format needs as a number is not one.
     virtual bool append(std::string& out, const CoordinateLine& line, std::int64_t number) = 0;
-    /// Appends what ends the file (for DXF, the whole drawing). False when it failed.
-    virtual bool finish(std::string& out) = 0;
+    /// Appends what ends the file to `out` (for DXF, the whole drawing), writing to
+    /// `sink` whatever `out` holds when it grows large. False when a write failed.
+    virtual bool finish(std::string& out, ByteWriter& sink) = 0;
 };
 
 /// The writer of format 4, 5 or 6 (nothing for the layouts or an unknown number).

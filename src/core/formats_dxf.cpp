@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // DXF R12 (AC1009), the version every CAD program opens, written by dxflib. The
-// layer table comes before the entities, so the points are gathered first; dxflib
-// writes to a named file only, so the drawing goes through a private temporary file.
+// layer table comes before the entities, so the points are gathered first.
 #include <dl_dxf.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <vector>
 
 #include "formats.h"
@@ -42,6 +38,32 @@ std::string dxfText(std::string_view text) {
     return out;
 }
 
+// dxflib's ASCII writer formats each value and hands it to dxfString(); this one
+// gathers the lines and writes them in large pieces, where the file writer flushes
+// a file after each value (a hundred times slower).
+class BufferedDxfWriter final : public DL_WriterA {
+public:
+    BufferedDxfWriter(std::string& out, ByteWriter& sink, DL_Codes::version version)
+        : DL_WriterA("", version), m_out(out), m_sink(sink) {}
+    bool failed() const { return m_failed; }
+    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
+    void dxfString(int gc, const std::string& value) const override {
+        dxfString(gc, value.c_str());
+    }
+    void dxfString(int gc, const char* value) const override {
+        m_out.append(gc < 10 ? "  " : gc < 100 ? " " : "");
+        m_out.append(std::to_string(gc)).append("\n").append(value ? value : "").append("\n");
+        if (m_out.size() < 64 * 1024) return;
+        m_failed = m_failed || !m_sink.write(m_out);
+        m_out.clear();
+    }
+
+private:
+    std::string& m_out;
+    ByteWriter& m_sink;
+    mutable bool m_failed = false;
+};
+
 class DxfWriter final : public PointWriter {
 public:
     explicit DxfWriter(Axes axes) : m_axes(axes) {}
@@ -63,19 +85,8 @@ public:
         return true;
     }
 
-    bool finish(std::string& out) override {
-        if (m_points.empty()) return true;
-        const std::filesystem::path path = temporaryFile();
-        if (path.empty()) return false;
-        const bool written = write(path.string());
-        std::ifstream in(path, std::ios::binary);
-        const std::size_t start = out.size();
-        out.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        const bool read = written && !in.bad() && out.size() > start;
-        in.close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return read;
+    bool finish(std::string& out, ByteWriter& sink) override {
+        return m_points.empty() || write(out, sink);
     }
 
 private:
@@ -85,33 +96,16 @@ private:
         const std::string* layer = nullptr;
     };
 
-    // A new file of our own in the temporary folder ("x": never one that exists).
-    static std::filesystem::path temporaryFile() {
-        std::error_code ec;
-        const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-        if (ec) return {};
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path path =
-                folder / ("quorvel-" + std::to_string(random()) + ".dxf");
-            if (std::FILE* f = std::fopen(path.string().c_str(), "wx")) {
-                std::fclose(f);
-                return path;
-            }
-        }
-        return {};
-    }
-
-    bool write(const std::string& path) {
+    bool write(std::string& out, ByteWriter& sink) {
         // Every layer a point or text is on, each once.
         std::map<std::string, int> layers{{"0", 0}};
         for (const auto& [code, name] : m_layers)
             for (const char* suffix : {"", "_NO", "_Z"}) layers.emplace(name + suffix, 0);
 
         DL_Dxf dxf;
-        const DL_Codes::version version = DL_Codes::AC1009;
-        std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), version));
-        if (!dw || dw->openFailed()) return false;
+        // out() opens no file without a name, but sets the version the entities follow.
+        delete dxf.out("", DL_Codes::AC1009);
+        const auto dw = std::make_unique<BufferedDxfWriter>(out, sink, DL_Codes::AC1009);
         dxf.writeHeader(*dw);
         // The extents, so that a drawing opens on its points.
         DL_PointData low = {m_points[0].east, m_points[0].north, m_points[0].z}, high = low;
@@ -169,8 +163,7 @@ private:
         }
         dw->sectionEnd();
         dw->dxfEOF();
-        dw->close();
-        return true;
+        return !dw->failed();
     }
 
     Axes m_axes;

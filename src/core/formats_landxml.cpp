@@ -37,7 +37,7 @@ public:
         return true;
     }
 
-    bool finish(std::string& out) override {
+    bool finish(std::string& out, ByteWriter&) override {
         if (!m_started) return true;
         m_printer.CloseElement();  // CgPoints
         m_printer.CloseElement();  // LandXML
