@@ -2,6 +2,7 @@
 #include "formats.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace quorvel {
@@ -123,7 +124,7 @@ bool toDouble(std::string_view text, double& value) {
     text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size();
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
 std::string cleanText(std::string_view text) {

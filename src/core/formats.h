@@ -52,7 +52,7 @@ std::unique_ptr<PointWriter> makeLandXmlWriter(Axes axes);
 /// whatever order points come in. An empty code is layer "0".
 std::string dxfLayerName(std::string_view code);
 
-/// A decimal text as a double; nothing when it is not one (or out of range).
+/// A decimal text as a double; false when it is not one (or out of range, or not finite).
 bool toDouble(std::string_view text, double& value);
 
 /// `text` as valid UTF-8 without control characters (tab excepted): each byte of

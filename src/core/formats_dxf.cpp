@@ -4,6 +4,7 @@
 #include <dl_dxf.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -46,6 +47,16 @@ public:
     BufferedDxfWriter(std::string& out, ByteWriter& sink, DL_Codes::version version)
         : DL_WriterA("", version), m_out(out), m_sink(sink) {}
     bool failed() const { return m_failed; }
+    // The shortest text that reads back as the same value: 23.926 where the library
+    // writes 23.9259999999999984, and ten times faster.
+    void dxfReal(int gc, double value) const override {
+        char text[512];
+        const auto r = std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
+        char* end = r.ec == std::errc() ? r.ptr : text;
+        if (std::find(text, end, '.') == end) end = std::copy_n(".0", 2, end);
+        *end = '\0';
+        dxfString(gc, text);
+    }
     void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
     void dxfString(int gc, const std::string& value) const override {
         dxfString(gc, value.c_str());

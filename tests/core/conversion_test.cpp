@@ -230,7 +230,7 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
          "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", "Conversion was Finshed "
          "Successfully!|Lines read:  2|Coordinates Lines:  2|Output Format: CSV|Not written:  1: 1 "
          "without Z (line 2)"},
-        {r4("5", "1", "2", "abc"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
+        {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
          "Format: LandXML|Not written:  1: 1 with a Z that is not a number (5)"},
         {r4("5", "1", "2", "1e999"), kFormatDxf, "", nothing + "1|Coordinates Lines:  1|Output "
          "Format: DXF|Not written:  1: 1 with a Z that is not a number (5)"}};
