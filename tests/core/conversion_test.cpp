@@ -451,8 +451,18 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
 }
 
 // Valid codes name their layer (in capitals); others get valid characters and a tail of their
-// own, the same whatever else the file holds.
-TEST(DxfLayers, EachCodeItsOwnValidName) {
+// own, the same whatever else the file holds. Texts for DXF and XML are valid UTF-8 without
+// controls: U+FFFD for each byte that is not.
+TEST(FormatTexts, LayerNamesAndCleanText) {
+    const std::string r = "\xEF\xBF\xBD";
+    // clang-format off
+    const std::pair<std::string, std::string> texts[] = {
+        {"S\xC3\xBC" "d\xF0\x9F\x98\x80\t  ", "S\xC3\xBC" "d\xF0\x9F\x98\x80\t"}, {"a\x01\x7F", "a" + r + r},
+        {"\xC3", r}, {"\xC1\xBF", r + r}, {"\xE0\x80\x80", r + r + r}, {"\xED\xA0\x80", r + r + r},
+        {"\xED\x9F\xBF\xEF\xBF\xBF", "\xED\x9F\xBF\xEF\xBF\xBF"}, {"\xF4\x90\x80\x80", r + r + r + r},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}, {"\xE2\x82", r + r}};
+    // clang-format on
+    for (const auto& [text, clean] : texts) EXPECT_EQ(cleanText(text), clean) << text;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
