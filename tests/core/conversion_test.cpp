@@ -459,7 +459,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     const std::pair<std::string, std::string> texts[] = {
         {"S\xC3\xBC" "d\xF0\x9F\x98\x80\t  ", "S\xC3\xBC" "d\xF0\x9F\x98\x80\t"}, {"a\x01\x7F", "a" + r + r},
         {"\xC3", r}, {"\xC1\xBF", r + r}, {"\xE0\x80\x80", r + r + r}, {"\xED\xA0\x80", r + r + r},
-        {"\xED\x9F\xBF\xEF\xBF\xBF", "\xED\x9F\xBF\xEF\xBF\xBF"}, {"\xF4\x90\x80\x80", r + r + r + r},
+        {"\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF", "\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF"}, {"\xF4\x90\x80\x80", r + r + r + r},
         {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}, {"\xE2\x82", r + r}};
     // clang-format on
     for (const auto& [text, clean] : texts) EXPECT_EQ(cleanText(text), clean) << text;
@@ -485,13 +485,18 @@ namespace {
 struct DxfContent : DL_CreationAdapter {
     std::set<std::string> layers;
     std::vector<std::string> points, texts;
+    DL_PointData last;
+    bool placed = true;  // texts upright and left-aligned, right of their point: number above Z
     void addLayer(const DL_LayerData& d) override { layers.insert(d.name); }
     void addPoint(const DL_PointData& d) override {
+        last = d;
         char b[96];
         std::snprintf(b, sizeof b, "%.3f %.3f %.3f", d.x, d.y, d.z);
         points.push_back(b + (" " + attributes.getLayer()));
     }
     void addText(const DL_TextData& d) override {
+        placed = placed && d.textGenerationFlags + d.hJustification + d.vJustification == 0 &&
+                 d.ipx > last.x && (d.ipy > last.y) == (texts.size() % 2 == 0);
         texts.push_back(attributes.getLayer() + " " + d.text);
     }
 };
@@ -563,6 +568,7 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
                              "linearUnit", "meter") &&
                          root->FirstChildElement("Application")->Attribute("name", "Quorvel")));
             ASSERT_EQ(dxf.points.size(), rows.size()) << name;
+            EXPECT_TRUE(dxf.placed);
             for (std::size_t i = 0; i < rows.size(); ++i, ++points) {
                 const auto& r = rows[i];
                 const std::string layer = dxfLayerName(r[4]), label = trim(r[5]);
