@@ -30,8 +30,7 @@ public:
         m_printer.PushAttribute("name",
                                 name.empty() ? std::to_string(number).c_str() : name.c_str());
         if (!code.empty()) m_printer.PushAttribute("code", code.c_str());
-        m_printer.PushText(
-            (trimmed(northing) + ' ' + trimmed(easting) + ' ' + trimmed(line.Z)).c_str());
+        m_printer.PushText((northing + ' ' + easting + ' ' + line.Z).c_str());
         m_printer.CloseElement();
         take(out);
         return true;
@@ -46,12 +45,6 @@ public:
     }
 
 private:
-    static std::string trimmed(std::string_view s) {
-        const std::size_t first = s.find_first_not_of(' ');
-        if (first == std::string_view::npos) return {};
-        return std::string(s.substr(first, s.find_last_not_of(' ') + 1 - first));
-    }
-
     void start() {
         m_started = true;
         const std::time_t now = std::time(nullptr);

@@ -460,9 +460,16 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
         {"S\xC3\xBC" "d\xF0\x9F\x98\x80\t  ", "S\xC3\xBC" "d\xF0\x9F\x98\x80\t"}, {"a\x01\x7F", "a" + r + r},
         {"\xC3", r}, {"\xC1\xBF", r + r}, {"\xE0\x80\x80", r + r + r}, {"\xED\xA0\x80", r + r + r},
         {"\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF", "\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF"}, {"\xF4\x90\x80\x80", r + r + r + r},
-        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}, {"\xE2\x82", r + r}};
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}, {"\xE2\x82" "A", r + r + "A"}};
     // clang-format on
     for (const auto& [text, clean] : texts) EXPECT_EQ(cleanText(text), clean) << text;
+    // DXF writes other characters as \U+XXXX, numbers in their shortest form with a point.
+    const std::string dxf = convert(r4("\xE2\x82\xAC"
+                                       "1",
+                                       "1", "2.5", "3"),
+                                    {kFormatDxf});
+    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n1.0\n 20\n2.5\n 30\n3.0\n"), dxf.npos);
+    EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
