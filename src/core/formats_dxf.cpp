@@ -41,14 +41,14 @@ std::string dxfText(std::string_view text) {
 
 // dxflib's ASCII writer formats each value and hands it to dxfString(); this one
 // gathers the lines and writes them in large pieces, where the file writer flushes
-// a file after each value (a hundred times slower).
+// a file after each value (five times slower).
 class BufferedDxfWriter final : public DL_WriterA {
 public:
     BufferedDxfWriter(std::string& out, ByteWriter& sink, DL_Codes::version version)
         : DL_WriterA("", version), m_out(out), m_sink(sink) {}
     bool failed() const { return m_failed; }
     // The shortest text that reads back as the same value: 23.926 where the library
-    // writes 23.9259999999999984, and ten times faster.
+    // writes 23.9259999999999984, and three times faster.
     void dxfReal(int gc, double value) const override {
         char text[512];
         const auto r = std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
