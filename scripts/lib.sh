@@ -17,7 +17,8 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-serialport-dev dpkg-dev file)
+BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-serialport-dev
+    libdxflib-dev libtinyxml2-dev libcli11-dev dpkg-dev file)
 
 # configure_and_build <build dir> [cmake options...]
 configure_and_build() {

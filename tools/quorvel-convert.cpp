@@ -1,5 +1,6 @@
 // quorvel-convert: converts observation files into coordinate files from the
 // command line, with the same core and the same output bytes as the window.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,37 +9,44 @@
 
 #include "core/conversion.h"
 #include "core/fileio.h"
+#include "core/formats.h"
 #include "core/output_name.h"
 #include "core/version.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth] [--force] [-o OUTPUT]\n"
-    "                       OBSERVATION...\n"
+    "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
+    "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
     "\n"
-    "  --layout=N   output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
-    "  --axes=A     X and Y of SDR raw data, which gives northings and eastings:\n"
-    "               xeast: X east, Y north (default); xnorth: X north, Y east\n"
-    "  --force      replace existing output files\n"
-    "  -o OUTPUT    output file for a single observation file; - for standard output\n"
-    "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n"
+    "  --layout=N     output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
+    "  --format=F     csv: CSV with a header line; dxf: a DXF drawing (R12) with the\n"
+    "                 points on a layer per code; landxml: LandXML 1.2 CgPoints\n"
+    "  --axes=A       xeast: X east, Y north (default); xnorth: X north, Y east.\n"
+    "                 Turns the northings and eastings of SDR raw data into X and Y,\n"
+    "                 and tells DXF and LandXML which of X and Y is the easting\n"
+    "  -f, --force    replace existing output files\n"
+    "  -o OUTPUT      output file for a single observation file; - for standard output\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
     "\n"
-    "Without -o, A.sdr is converted into A.dat, A.dat into A.out, and a name without\n"
-    "that kind of extension gets .dat in place of its extension (or added). An\n"
-    "OBSERVATION of - reads standard input and, without -o, writes standard output.\n"
-    "A conversion that writes no coordinate line leaves the output file alone and\n"
-    "counts as a failure (exit status 1).\n";
+    "Options take their value as --layout=3 or --layout 3, -oFILE or -o FILE; -- ends\n"
+    "the options. Without -o, A.sdr is converted into A.dat, A.dat into A.out, and a\n"
+    "name without that kind of extension gets .dat in place of its extension (or\n"
+    "added); CSV, DXF and LandXML get .csv, .dxf and .xml. An OBSERVATION of - reads\n"
+    "standard input and, without -o, writes standard output. A conversion that\n"
+    "writes no coordinate line leaves the output file alone and counts as a failure\n"
+    "(exit status 1).\n";
 
 struct Options {
-    int layout = 1;
+    int format = 1;
     quorvel::Axes axes = quorvel::Axes::XEastYNorth;
     bool force = false;
     std::string output;
     bool hasOutput = false;
     std::vector<std::string> observations;
+    bool batch = false;  // more than one file: each message names its file
 };
 
 int usageError(const std::string& what) {
@@ -46,9 +54,12 @@ int usageError(const std::string& what) {
     return 2;
 }
 
-// One line on standard error naming the file and the reason.
-void report(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "quorvel-convert: %s: %s\n", path.c_str(), reason.c_str());
+// One line on standard error naming the file and the reason; in a batch, the
+// observation file it came from first.
+void report(const Options& opt, const std::string& observation, const std::string& path,
+            const std::string& reason) {
+    const std::string from = opt.batch && path != observation ? observation + ": " : "";
+    std::fprintf(stderr, "quorvel-convert: %s%s: %s\n", from.c_str(), path.c_str(), reason.c_str());
 }
 
 // Converts one file; true on success.
@@ -56,23 +67,33 @@ bool convertOne(const std::string& observation, const std::string& output, const
     const bool toStdout = output == "-";
     if (!toStdout && !opt.force && quorvel::regularFileExists(output) &&
         !(observation != "-" && quorvel::sameFile(observation, output))) {
-        report(output, "File Exists!");
+        report(opt, observation, output, "File Exists! use --force to replace it");
         return false;
     }
     const quorvel::ConversionOutcome r = quorvel::convertFile(
-        {observation, output, opt.layout, opt.axes, /*dashIsStandardStream=*/true});
+        {observation, output, opt.format, opt.axes, /*dashIsStandardStream=*/true});
     const bool nothing =
         r.failure && r.failure->kind == quorvel::ConversionFailure::Kind::NothingWritten;
     if (r.failure && !nothing) {
         if (r.failure->kind == quorvel::ConversionFailure::Kind::SameFile)
-            report(output, "is the observation file itself");
+            report(opt, observation, output, "is the observation file itself");
         else
-            report(r.failure->path, r.failure->reason);
+            report(opt, observation, r.failure->path, r.failure->reason);
         return false;
     }
     // A conversion that wrote nothing is a failure, told where failures go.
     std::FILE* messages = toStdout || nothing ? stderr : stdout;
-    for (const std::string& part : quorvel::closingMessageParts(r.counts, output))
+    std::vector<std::string> parts = quorvel::closingMessageParts(r.counts, output);
+    if (opt.batch) {
+        // One line a file, then what was not written, each naming the file.
+        const std::string_view name = quorvel::formatName(opt.format);
+        if (!nothing)
+            parts[0] = std::to_string(r.counts.written) + " coordinate lines written to " + output +
+                       (opt.format <= 3 ? ", layout " : ", format ") + std::string(name);
+        parts.erase(parts.begin() + 1, parts.begin() + 4);
+        for (std::string& part : parts) part = observation + ": " + part;
+    }
+    for (const std::string& part : parts)
         if (!part.empty()) std::fprintf(messages, "%s\n", part.c_str());
     std::fflush(messages);
     return !nothing;
@@ -82,39 +103,38 @@ bool convertOne(const std::string& observation, const std::string& output, const
 
 int main(int argc, char* argv[]) {
     Options opt;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!options || arg == "-" || arg.empty() || arg[0] != '-') {
-            opt.observations.emplace_back(arg);
-        } else if (arg == "--") {
-            options = false;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "--version") {
-            std::fputs(quorvel::versionText("quorvel-convert").c_str(), stdout);
-            return 0;
-        } else if (arg == "--force" || arg == "-f") {
-            opt.force = true;
-        } else if (arg.rfind("--layout=", 0) == 0) {
-            const std::string_view n = arg.substr(9);
-            if (n != "1" && n != "2" && n != "3") return usageError("the layout is 1, 2 or 3");
-            opt.layout = n[0] - '0';
-        } else if (arg == "--axes=xeast" || arg == "--axes=xnorth") {
-            opt.axes =
-                arg == "--axes=xeast" ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
-        } else if (arg.rfind("--axes=", 0) == 0) {
-            return usageError("the axes are xeast or xnorth");
-        } else if (arg == "-o" || arg == "--output") {
-            if (i + 1 >= argc) return usageError("-o needs an output file");
-            if (opt.hasOutput) return usageError("only one -o");
-            opt.output = argv[++i];
-            opt.hasOutput = true;
-        } else {
-            return usageError("unknown option " + std::string(arg));
-        }
+    CLI::App app("Converts observation files into coordinate files.", "quorvel-convert");
+    app.set_help_flag("-h,--help");
+    app.set_version_flag("--version", quorvel::versionText("quorvel-convert"));
+    std::string layout, format, axes;
+    CLI::Option* layoutOption =
+        app.add_option("--layout", layout)->check(CLI::IsMember({"1", "2", "3"}));
+    CLI::Option* formatOption =
+        app.add_option("--format", format)->check(CLI::IsMember({"csv", "dxf", "landxml"}));
+    layoutOption->excludes(formatOption);
+    app.add_option("--axes", axes)->check(CLI::IsMember({"xeast", "xnorth"}));
+    app.add_flag("-f,--force", opt.force);
+    CLI::Option* outputOption = app.add_option("-o,--output", opt.output);
+    app.add_option("OBSERVATION", opt.observations);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::fputs(e.what(), stdout);
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        return usageError(e.what());
     }
+    if (!layout.empty()) opt.format = layout[0] - '0';
+    if (!format.empty())
+        opt.format = format == "csv"   ? quorvel::kFormatCsv
+                     : format == "dxf" ? quorvel::kFormatDxf
+                                       : quorvel::kFormatLandXml;
+    if (axes == "xnorth") opt.axes = quorvel::Axes::XNorthYEast;
+    opt.hasOutput = outputOption->count() > 0;
+    opt.batch = opt.observations.size() > 1;
     if (opt.observations.empty()) return usageError("no observation file");
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");
@@ -123,9 +143,10 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     for (const std::string& observation : opt.observations) {
         std::string output = opt.output;
-        if (!opt.hasOutput) output = observation == "-" ? "-" : quorvel::outputNameFor(observation);
+        if (!opt.hasOutput)
+            output = observation == "-" ? "-" : quorvel::outputNameFor(observation, opt.format);
         if (output.empty()) {
-            report(observation, "no output name for a folder");
+            report(opt, observation, observation, "no output name for a folder");
             ok = false;
             continue;
         }

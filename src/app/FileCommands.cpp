@@ -75,9 +75,19 @@ void KCR1::CmdExit_Click() {
 void KCR1::EdObs_LostFocus() {
     const QString name = EdObs->text();
     if (name.isEmpty()) return;
-    const std::string out = quorvel::outputNameFor(QFile::encodeName(name).toStdString());
+    const std::string out = quorvel::outputNameFor(QFile::encodeName(name).toStdString(),
+                                                   m_module.RunSettings.OutputFormat);
     // A folder (a name ending in a separator) proposes nothing.
     if (!out.empty()) EdOut->setText(QFile::decodeName(QByteArray::fromStdString(out)));
+}
+
+void KCR1::outputFormatChanged(int previous) {
+    const std::string observation = QFile::encodeName(EdObs->text()).toStdString();
+    if (EdObs->text().isEmpty() ||
+        EdOut->text() != QFile::decodeName(QByteArray::fromStdString(
+                             quorvel::outputNameFor(observation, previous))))
+        return;
+    EdObs_LostFocus();
 }
 
 void KCR1::setObservationName(const QString& path) {

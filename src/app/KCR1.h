@@ -38,6 +38,9 @@ public:
     /// Puts `path` into the observation field and the output name it gives into the
     /// output field, as leaving the field does.
     void setObservationName(const QString& path);
+    /// The output format changed from `previous`: an output name still as proposed for
+    /// it follows the new format's extension; a name of the user's own stays.
+    void outputFormatChanged(int previous);
     /// Whether the capture file of a reception is open.
     bool captureOpen() const { return m_captureFile != nullptr; }
 

@@ -13,9 +13,9 @@ struct RunSettingsRecord {
     QString Parity = QStringLiteral("N");       // "N", "E", "O"
     std::int16_t DataBits = 8;                  // 7, 8
     std::int16_t StopBits = 1;                  // 1, 2
-    std::int16_t OutputFormat = 1;              // 1..3: "Autocogo 1".."Autocogo 3"
-    QString DefaultPath;                        // folder for downloads
-    bool DownloadIdle = true;                   // false while a reception waits for the instrument
+    std::int16_t OutputFormat = 1;  // 1..3: "Autocogo 1".."Autocogo 3"; 4..6 CSV, DXF, LandXML
+    QString DefaultPath;            // folder for downloads
+    bool DownloadIdle = true;       // false while a reception waits for the instrument
     // X and Y of northings and eastings; remembered between runs.
     quorvel::Axes AxisOrder = quorvel::Axes::XEastYNorth;
 };

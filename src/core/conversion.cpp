@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fileio.h"
+#include "formats.h"
 #include "layouts.h"
 #include "observation.h"
 #include "observation_reader.h"
@@ -21,6 +22,7 @@ constexpr const char* kReasonTexts[kNotWrittenReasons] = {
     "without Z",
     "with a second value that is not a number",
     "with a northing or easting that is not a number",
+    "with a Z that is not a number",
 };
 
 std::string countText(std::int64_t n) {
@@ -76,6 +78,8 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     std::string pending;
     pending.reserve(kFlushSize + 1024);
     SdrRecords sdr;
+    // CSV, DXF and LandXML; the layouts take the direct way below.
+    const std::unique_ptr<PointWriter> writer = makePointWriter(options.outputFormat, options.axes);
     std::string_view line;
     while (lines.next(line)) {
         ++counts.LineCount;
@@ -97,12 +101,22 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
                 continue;
             }
         }
-        const auto name =
-            appendCoordinateLine(pending, options.outputFormat, coordinate, counts.CoordinateCount);
+        bool placed = true;
+        std::optional<std::string_view> name;
+        if (writer) {
+            name = writer->nameLine();
+            placed =
+                lacksZ(coordinate) || writer->append(pending, coordinate, counts.CoordinateCount);
+        } else {
+            name = appendCoordinateLine(pending, options.outputFormat, coordinate,
+                                        counts.CoordinateCount);
+        }
         if (!name) continue;
         if (counts.nameLine.empty()) counts.nameLine = *name;  // the same for every line
         if (lacksZ(coordinate))
             noteNotWritten(counts, NotWrittenReason::NoZ, coordinate.Point);
+        else if (!placed)
+            noteNotWritten(counts, NotWrittenReason::ZNotNumber, coordinate.Point);
         else
             ++counts.written;
         if (pending.size() >= kFlushSize) {
@@ -112,6 +126,8 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     }
     counts.sdrWidthsAssumed = sdr.widthsAssumed();
     if (lines.failed()) return PassResult::ReadFailed;
+    if (writer && counts.written > 0 && !writer->finish(pending, out))
+        return PassResult::WriteFailed;
     if (!pending.empty() && !out.write(pending)) return PassResult::WriteFailed;
     return PassResult::Ok;
 }

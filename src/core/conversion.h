@@ -20,8 +20,9 @@ enum class NotWrittenReason {
     NoZ,                 // its Z is empty or blank
     SecondNotNumber,     // its second value is not a number
     PositionNotNumbers,  // an SDR record whose northing or easting is not a number
+    ZNotNumber,          // DXF and LandXML only: its Z is text, not a number
 };
-inline constexpr std::size_t kNotWrittenReasons = 3;
+inline constexpr std::size_t kNotWrittenReasons = 4;
 
 struct NotWrittenLines {
     std::int64_t count = 0;
@@ -38,8 +39,9 @@ struct ConversionCounts {
 };
 
 struct ConversionOptions {
-    int outputFormat = 1;
-    /// How the northings and eastings of SDR records become X and Y.
+    int outputFormat = 1;  // 1-3 the layouts, then the formats of formats.h
+    /// How the northings and eastings of SDR records become X and Y, and which of X
+    /// and Y is the easting where DXF and LandXML place points.
     Axes axes = Axes::XEastYNorth;
     /// Bytes of each line kept in memory (see ObservationLineReader).
     std::size_t lineLimit = 64 * 1024;
@@ -48,7 +50,7 @@ struct ConversionOptions {
 enum class PassResult { Ok, ReadFailed, WriteFailed };
 
 /// Reads every line of `in`, writes the coordinate lines to `out` in the layout of
-/// `options`. `counts` starts from zero and holds the totals so far.
+/// `options` (or the format of formats.h). `counts` starts from zero and holds the totals so far.
 PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts);
 inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,

@@ -26,10 +26,19 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string outputNameFor(std::string_view name) {
+std::string outputNameFor(std::string_view name, int outputFormat) {
     const std::size_t sep = name.find_last_of(kSeparators);
     const std::size_t fileStart = sep == std::string_view::npos ? 0 : sep + 1;
     if (fileStart == name.size()) return {};
+    if (outputFormat >= 4 && outputFormat <= 6) {
+        const std::string_view extension = outputFormat == 4   ? ".csv"
+                                           : outputFormat == 5 ? ".dxf"
+                                                               : ".xml";
+        const std::size_t dot = name.rfind('.');
+        const std::size_t end =
+            dot == std::string_view::npos || dot < fileStart ? name.size() : dot;
+        return std::string(name.substr(0, end)) + std::string(extension);
+    }
     // Where the last four characters of the file name start, if it has four.
     std::size_t starts[4] = {};
     std::size_t count = 0;

@@ -11,6 +11,8 @@ namespace quorvel {
 /// dot gets ".dat" appended. Characters are UTF-8 code points; a byte that is not
 /// valid UTF-8 counts as one character. An empty name, or a path that ends in a
 /// separator, gives an empty result (nothing to propose).
-std::string outputNameFor(std::string_view observationName);
+/// For the formats CSV, DXF and LandXML (4, 5, 6) the extension, if any, gives way
+/// to ".csv", ".dxf" or ".xml" (or that is appended).
+std::string outputNameFor(std::string_view observationName, int outputFormat = 1);
 
 }  // namespace quorvel

@@ -27,8 +27,9 @@ TEST(Cli, RunsOneAfterAnother) {
                           slurp(dir / ".err")};
     };
     const auto [helped, usage, helpErr] = run("--help");
-    EXPECT_TRUE(helped == 0 && helpErr.empty() &&
-                usage.starts_with("Usage: quorvel-convert [--layout=1|2|3] [--axes=xeast|xnorth]"));
+    EXPECT_TRUE(
+        helped == 0 && helpErr.empty() &&
+        usage.starts_with("Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]"));
     const std::string done =
         "Conversion was Finshed Successfully!\nLines read:  31\nCoordinates Lines:  30\nOutput "
         "Format: Autocogo ";
@@ -40,13 +41,18 @@ TEST(Cli, RunsOneAfterAnother) {
     } runs[] = {
         {"A1.sdr", 0, done + "1\n", ""},  // writes A1.dat, the proposed name
         {"- <A1.sdr", 0, "=", done + "1\n"},  // messages keep out of the data
-        {"A1.sdr", 1, "", "quorvel-convert: A1.dat: File Exists!\n"},
-        {"--force --layout=2 A1.sdr", 0, done + "2\n", ""},
-        {"--layout=2 -o - A1.sdr", 0, "=", done + "2\n"},
+        {"A1.sdr", 1, "", "quorvel-convert: A1.dat: File Exists! use --force to replace it\n"},
+        {"--force --layout 2 A1.sdr", 0, done + "2\n", ""},
+        {"--layout=2 -o- A1.sdr", 0, "=", done + "2\n"},
+        {"-f --format dxf A1.sdr", 0, "Conversion was Finshed Successfully!\nLines read:  31\n"
+         "Coordinates Lines:  30\nOutput Format: DXF\n", ""},  // writes A1.dxf
+        // In a batch each message names its file.
+        {"--force --layout=3 A1.sdr ./A1.sdr", 0, "A1.sdr: 30 coordinate lines written to A1.dat, "
+         "layout Autocogo 3\n./A1.sdr: 30 coordinate lines written to ./A1.dat, layout Autocogo 3\n", ""},
         {"A1.dat", 1, "", "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n"},
         {"--layout=1 -o /dev/null A1.sdr", 0, done + "1\n", ""},
         {"missing.sdr A1.sdr", 1, "", "quorvel-convert: missing.sdr: No such file or directory\n"
-                                      "quorvel-convert: A1.dat: File Exists!\n"},
+                                      "quorvel-convert: A1.sdr: A1.dat: File Exists! use --force to replace it\n"},
         {"-o no/such/folder.dat A1.sdr", 1, "", "quorvel-convert: no/such/folder.dat: No such file or directory\n"},
         {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
         {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
@@ -55,15 +61,21 @@ TEST(Cli, RunsOneAfterAnother) {
          "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.620,2004.341,99.572,EDGE            ,2\r\n"
          "3,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: Autocogo 3\n"},
+        {"--axes xnorth --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+         "Point,X,Y,Z,Code\r\n1,5000.000,2000.000,100.000,\"CP              \"\r\n2,5024.620,"
+         "2004.341,99.572,\"EDGE            \"\r\n3,5030.000,2010.100,-0.001,\"EDGE            \"\r\n",
+         "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: CSV\n"},
         {"--version", 0, quorvel::versionText("quorvel-convert"), ""},
         {"", 2, "", "no observation file"},
-        {"--layout=4 A1.sdr", 2, "", "the layout is 1, 2 or 3"},
-        {"--axes=up A1.sdr", 2, "", "the axes are xeast or xnorth"},
-        {"-o", 2, "", "-o needs an output file"},
+        {"--layout=4 A1.sdr", 2, "", "--layout: 4 not in {1,2,3}"},
+        {"--format xls A1.sdr", 2, "", "--format: xls not in {csv,dxf,landxml}"},
+        {"--layout=1 --format=csv A1.sdr", 2, "", "--layout excludes --format"},
+        {"--axes=up A1.sdr", 2, "", "--axes: up not in {xeast,xnorth}"},
+        {"-o", 2, "", "--output: 1 required TEXT missing"},
         {"-o x A1.sdr A1.sdr", 2, "", "-o takes exactly one observation file"},
-        {"-o x -o y A1.sdr", 2, "", "only one -o"},
+        {"-o x -o y A1.sdr", 2, "", "--output: At Most 1 required but received 2"},
         {"-o '' A1.sdr", 2, "", "empty output file name"},
-        {"--frobnicate A1.sdr", 2, "", "unknown option --frobnicate"}};
+        {"--frobnicate A1.sdr", 2, "", "The following argument was not expected: --frobnicate"}};
     // clang-format on
     for (const auto& r : runs) {
         const auto [status, out, err] = run(r.args);
@@ -72,5 +84,5 @@ TEST(Cli, RunsOneAfterAnother) {
         EXPECT_EQ(err, r.status == 2 ? "quorvel-convert: " + r.err + "\n" + usage : r.err)
             << r.args;
     }
-    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.sdr ");
+    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr ");
 }

@@ -1,15 +1,20 @@
 // The conversion and its parts: numbers, records, layouts, the pass, the job, the samples.
+#include <dl_creationadapter.h>
+#include <dl_dxf.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <tinyxml2.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 
 #include "core/conversion.h"
 #include "core/fileio.h"
+#include "core/formats.h"
 #include "core/layouts.h"
 #include "core/numbers.h"
 #include "core/observation_reader.h"
@@ -200,6 +205,10 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
         {"x.\xc3.t", "x.dat"}, {"x.\xe2\x82.t", "x.\xe2\x82.dat"}, {"abcde.f.h", "abcde.dat"}, {"Süd", "Süd.dat"}};
     // clang-format on
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
+    // CSV, DXF and LandXML: the extension, if any, gives way.
+    EXPECT_EQ(outputNameFor("/j.b/A1.dat", kFormatCsv) + outputNameFor("/j.b/A1", kFormatDxf) +
+                  outputNameFor("x.sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv),
+              "/j.b/A1.csv/j.b/A1.dxfx.xml");
 }
 
 // Lines not written are named, five a reason (by place without a point); numbers are used up.
@@ -218,7 +227,18 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
          "6: 6 without Z (1, 2, 3, 4, 5, ...)"},
         {r4("1", "1", "abc", "3"), 2, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1" +
          second + "(1)"},
-        {r4("1", "1", "2", "3"), 4, "", nothing + "1|Coordinates Lines:  1|"}};  // no such layout
+        {r4("1", "1", "2", "3"), 7, "", nothing + "1|Coordinates Lines:  1|"},  // no such format
+        // CSV quotes a field with a comma, a quote or an outer blank; DXF and LandXML need a Z
+        // that is a number.
+        {line({{5, "R4"}, {11, "a\""}, {14, "1,2"}, {19, "X"}, {-31, "1"}, {-51, "2"}, {-71, "3"}},
+              72) + "\n" + r4("", "1", "2", ""), kFormatCsv,
+         "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", "Conversion was Finshed "
+         "Successfully!|Lines read:  2|Coordinates Lines:  2|Output Format: CSV|Not written:  1: 1 "
+         "without Z (line 2)"},
+        {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
+         "Format: LandXML|Not written:  1: 1 with a Z that is not a number (5)"},
+        {r4("5", "1", "2", "1e999"), kFormatDxf, "", nothing + "1|Coordinates Lines:  1|Output "
+         "Format: DXF|Not written:  1: 1 with a Z that is not a number (5)"}};
     // clang-format on
     for (const auto& [text, format, out, message] : cases) {
         std::string got;
@@ -433,4 +453,156 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
     if (files == 0) GTEST_SKIP() << "no samples in " << folder;
     EXPECT_EQ(found1100, 3);  // in r4-, r5- and m5-survey-older.obs
     EXPECT_GT(checked, 500);
+}
+
+// Valid codes name their layer (in capitals); others get valid characters and a tail of their
+// own, the same whatever else the file holds. Texts for DXF and XML are valid UTF-8 without
+// controls: U+FFFD for each byte that is not.
+TEST(FormatTexts, LayerNamesAndCleanText) {
+    const std::string r = "\xEF\xBF\xBD";
+    // clang-format off
+    const std::pair<std::string, std::string> texts[] = {
+        {"S\xC3\xBC" "d\xF0\x9F\x98\x80\t  ", "S\xC3\xBC" "d\xF0\x9F\x98\x80\t"}, {"a\x01\x7F", "a" + r + r},
+        {"\xC3", r}, {"\xC1\xBF", r + r}, {"\xE0\x80\x80", r + r + r}, {"\xED\xA0\x80", r + r + r},
+        {"\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF", "\xED\x9F\xBF\xEF\xBF\xBF\xDF\xBF"}, {"\xF4\x90\x80\x80", r + r + r + r},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"}, {"\xE2\x82" "A", r + r + "A"}};
+    // clang-format on
+    for (const auto& [text, clean] : texts) EXPECT_EQ(cleanText(text), clean) << text;
+    // DXF writes other characters as \U+XXXX, numbers in their shortest form with a point.
+    const std::string dxf = convert(r4("\xE2\x82\xAC"
+                                       "1",
+                                       "1", "2.5", "3"),
+                                    {kFormatDxf});
+    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n1.0\n 20\n2.5\n 30\n3.0\n"), dxf.npos);
+    EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
+    const std::string mapped[] = {dxfLayerName("TR  "),
+                                  dxfLayerName("tr"),
+                                  dxfLayerName(""),
+                                  dxfLayerName("A B"),
+                                  dxfLayerName("a b"),
+                                  dxfLayerName("A.B"),
+                                  dxfLayerName(std::string(29, 'K')),
+                                  dxfLayerName("Süd")};
+    EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2], "TR TR 0");
+    EXPECT_TRUE(mapped[3] == mapped[4] && mapped[3] != mapped[5] && mapped[3].starts_with("A_B$"));
+    for (const std::string& name : mapped)
+        EXPECT_TRUE(name.size() <= 28 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                                "0123456789$-_") == name.npos)
+            << name;
+}
+
+namespace {
+
+// What dxflib reads back: layers, points, texts with their layer.
+struct DxfContent : DL_CreationAdapter {
+    std::set<std::string> layers;
+    std::vector<std::string> points, texts;
+    DL_PointData last;
+    bool placed = true;  // texts upright and left-aligned, right of their point: number above Z
+    void addLayer(const DL_LayerData& d) override { layers.insert(d.name); }
+    void addPoint(const DL_PointData& d) override {
+        last = d;
+        char b[96];
+        std::snprintf(b, sizeof b, "%.3f %.3f %.3f", d.x, d.y, d.z);
+        points.push_back(b + (" " + attributes.getLayer()));
+    }
+    void addText(const DL_TextData& d) override {
+        placed = placed && d.textGenerationFlags + d.hJustification + d.vJustification == 0 &&
+                 d.ipx > last.x && (d.ipy > last.y) == (texts.size() % 2 == 0);
+        texts.push_back(attributes.getLayer() + " " + d.text);
+    }
+};
+
+// The fields of one line of a CSV file, quotes undone.
+std::vector<std::string> csvFields(std::string_view row) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (quoted && row[i] == '"' && i + 1 < row.size() && row[i + 1] == '"')
+            fields.back() += row[++i];
+        else if (row[i] == '"')
+            quoted = !quoted;
+        else if (row[i] == ',' && !quoted)
+            fields.emplace_back();
+        else
+            fields.back() += row[i];
+    }
+    return fields;
+}
+
+std::string trim(std::string_view s) {
+    s.remove_suffix(s.size() - s.find_last_not_of(' ') - 1);
+    return std::string(s.substr(std::min(s.find_first_not_of(' '), s.size())));
+}
+
+}  // namespace
+
+// Each real file in CSV, DXF and LandXML, read back with the parser or library that wrote it,
+// holds each point of layout 3 (number,X,Y,Z,code,point) with the same values, by both axes.
+TEST(RealSamples, EveryFormatReadsBackAsWritten) {
+    const char* env = std::getenv("QUORVEL_SAMPLES");
+    const fs::path folder = env != nullptr && *env != '\0' ? env : QUORVEL_SAMPLES;
+    std::error_code ec;
+    int points = 0;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        if (e.path().extension() != ".obs") continue;
+        const std::string text = slurp(e.path()), name = e.path().filename().string();
+        std::vector<std::vector<std::string>> rows;
+        std::istringstream layout3(convert(text, {3}));
+        for (std::string l; std::getline(layout3, l);)
+            rows.push_back(csvFields(l.substr(0, l.size() - 1)));
+        std::istringstream csv(convert(text, {kFormatCsv}));
+        std::string row;
+        std::getline(csv, row);
+        EXPECT_TRUE(rows.empty() || row == "Point,X,Y,Z,Code\r") << name;
+        for (const auto& r : rows) {
+            std::getline(csv, row);
+            EXPECT_EQ(csvFields(row.substr(0, row.size() - 1)),
+                      (std::vector<std::string>{r[5], r[1], r[2], r[3], r[4]}))
+                << name;
+        }
+        for (const Axes axes : {Axes::XEastYNorth, Axes::XNorthYEast}) {
+            const bool east = axes == Axes::XEastYNorth;
+            DxfContent dxf;
+            std::istringstream drawing(convert(text, {.outputFormat = kFormatDxf, .axes = axes}));
+            EXPECT_EQ(DL_Dxf().in(drawing, &dxf), !rows.empty()) << name;
+            tinyxml2::XMLDocument xml;
+            const std::string landXml =
+                convert(text, {.outputFormat = kFormatLandXml, .axes = axes});
+            EXPECT_EQ(xml.Parse(landXml.c_str()),
+                      rows.empty() ? tinyxml2::XML_ERROR_EMPTY_DOCUMENT : tinyxml2::XML_SUCCESS)
+                << name;
+            const tinyxml2::XMLElement* root = xml.FirstChildElement("LandXML");
+            const tinyxml2::XMLElement* cg =
+                root ? root->FirstChildElement("CgPoints")->FirstChildElement("CgPoint") : nullptr;
+            EXPECT_TRUE(rows.empty() ||
+                        (root->FirstChildElement("Units")->FirstChildElement("Metric")->Attribute(
+                             "linearUnit", "meter") &&
+                         root->FirstChildElement("Application")->Attribute("name", "Quorvel")));
+            ASSERT_EQ(dxf.points.size(), rows.size()) << name;
+            EXPECT_TRUE(dxf.placed);
+            for (std::size_t i = 0; i < rows.size(); ++i, ++points) {
+                const auto& r = rows[i];
+                const std::string layer = dxfLayerName(r[4]), label = trim(r[5]);
+                const std::string& x = east ? r[1] : r[2];
+                const std::string& y = east ? r[2] : r[1];
+                EXPECT_EQ(dxf.points[i], x + " " + y + " " + r[3] + " " + layer) << name;
+                EXPECT_EQ(
+                    dxf.texts[2 * i] + "|" + dxf.texts[2 * i + 1],
+                    layer + "_NO " + (label.empty() ? r[0] : label) + "|" + layer + "_Z " + r[3]);
+                EXPECT_TRUE(dxf.layers.count(layer) && dxf.layers.count(layer + "_NO") &&
+                            dxf.layers.count(layer + "_Z"));
+                ASSERT_NE(cg, nullptr) << name;
+                EXPECT_EQ(std::string(cg->Attribute("name")) + "|" +
+                              (cg->Attribute("code") ? cg->Attribute("code") : "") + "|" +
+                              cg->GetText(),
+                          (label.empty() ? r[0] : label) + "|" + trim(r[4]) + "|" + y + " " + x +
+                              " " + r[3]);
+                cg = cg->NextSiblingElement("CgPoint");
+            }
+            EXPECT_EQ(cg, nullptr) << name;
+        }
+    }
+    if (points == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no samples in " << folder;
+    EXPECT_GT(points, 1000);
 }

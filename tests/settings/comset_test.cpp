@@ -62,13 +62,21 @@ private slots:
                  u"Problem|The drive "_s + r.at(u"gone"_s) +
                      u" cannot be read!\nPlease select again! "_s);
         QTRY_VERIFY(answer.pending() + answer.unexpected == 0 && drive->currentIndex() == 1);
+        // An output name as proposed follows the format; one of the user's own stays.
+        r.w.setObservationName(u"/j/A1.sdr"_s);
+        auto* out = child<QLineEdit>(&r.w, "EdOut");
+        choose({"cbOut_4"});
+        const QString proposed = out->text();
+        out->setText(u"/j/mine.dat"_s);
+        choose({"cbOut_3"});
+        QCOMPARE(proposed + u'|' + out->text(), u"/j/A1.dxf|/j/mine.dat"_s);
         // Each button writes its field of lineOf() at once; the axes are kept for the next run.
         // clang-format off
         const std::tuple<const char*, int, const char*> groups[] = {
             {"Port", 0, "COM1=COM1|COM2=COM2|COM3=COM3|COM4=COM4"},
             {"cbBaud", 1, "1200=1200|9600=9600|19200=19200|38400=38400"},
             {"cbParity", 2, "None=N|Even=E|Odd=O"}, {"cbWord", 3, "7=7|8=8"},
-            {"cbStop", 4, "1=1|2=2"}, {"cbOut", 6, "Autocogo 1=1|Autocogo 2=2|Wildsoft =3"},
+            {"cbStop", 4, "1=1|2=2"}, {"cbOut", 6, "Autocogo 1=1|Autocogo 2=2|Wildsoft =3|CSV=4|DXF=5|LandXML=6"},
             {"cbAxes", 8, "X east, Y north=xeast|X north, Y east=xnorth"}};
         // clang-format on
         for (const auto& [name, field, expected] : groups) {

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Output formats beside the three layouts: CSV for spreadsheets and GIS, DXF for
+// CAD programs, LandXML for civil design programs. Output format numbers 1-3 are
+// the layouts; these follow them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "io.h"
+#include "observation.h"
+#include "sdr.h"
+
+namespace quorvel {
+
+inline constexpr int kFormatCsv = 4;
+inline constexpr int kFormatDxf = 5;
+inline constexpr int kFormatLandXml = 6;
+inline constexpr int kFormatCount = 6;
+
+/// "Autocogo 1".."Autocogo 3", "CSV", "DXF", "LandXML"; empty for no such format.
+std::string_view formatName(int format);
+
+/// Writes the points of one file in a format that has a header and a closing part.
+class PointWriter {
+public:
+    virtual ~PointWriter() = default;
+    /// The closing message's name line ("Output Format: CSV").
+    virtual std::string_view nameLine() const = 0;
+    /// Appends a point whose Z is not blank, `number` its generated point number.
+    /// False, with nothing appended, when a value the format needs as a number is not one.
+    virtual bool append(std::string& out, const CoordinateLine& line, std::int64_t number) = 0;
+    /// Appends what ends the file to `out` (for DXF, the whole drawing), writing to
+    /// `sink` whatever `out` holds when it grows large. False when a write failed.
+    virtual bool finish(std::string& out, ByteWriter& sink) = 0;
+};
+
+/// The writer of format 4, 5 or 6 (nothing for the layouts or an unknown number).
+/// `axes` tells which of X and Y is the easting where the format places points.
+std::unique_ptr<PointWriter> makePointWriter(int format, Axes axes);
+
+/// Writers of the library-backed formats (formats_dxf.cpp, formats_landxml.cpp).
+std::unique_ptr<PointWriter> makeDxfWriter(Axes axes);
+std::unique_ptr<PointWriter> makeLandXmlWriter(Axes axes);
+
+/// The layer of a code in a DXF drawing: the code without trailing blanks, in
+/// capitals, when it is a valid name (at most 28 of A-Z 0-9 $ - _, so that "_NO"
+/// still fits); otherwise its valid characters with '_' for the others, cut to 23,
+/// then '$' and four hex digits of the code, so that each code keeps its own layer
+/// whatever order points come in. An empty code is layer "0".
+std::string dxfLayerName(std::string_view code);
+
+/// A decimal text as a double; false when it is not one (or out of range, or not finite).
+bool toDouble(std::string_view text, double& value);
+
+/// `text` as valid UTF-8 without control characters (tab excepted): each byte of
+/// an invalid sequence and each control becomes U+FFFD. Trailing blanks are cut.
+std::string cleanText(std::string_view text);
+
+}  // namespace quorvel
