@@ -16,6 +16,7 @@
 
 #include "app/Logos.h"
 #include "app/frmAbout.h"
+#include "download/Reception.h"
 #include "settings/Comset.h"
 
 namespace {
@@ -48,7 +49,10 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     setObjectName(QStringLiteral("KCR1"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(logos::draw(logos::Kind::Station, 64)));
+    m_reception =
+        new Reception(m_module, m_services.port, m_services.dialogs, m_services.homeFolder, this);
     buildLayout();
+    connectReception();
 
     connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
     connect(cmdReceive, &QPushButton::clicked, this, &KCR1::cmdReceive_Click);
@@ -58,7 +62,6 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     connect(cmdSettings, &QPushButton::clicked, this, &KCR1::cmdSettings_Click);
     connect(Command1, &QPushButton::clicked, this, &KCR1::Command1_Click);
     connect(CmdExit, &QPushButton::clicked, this, &KCR1::CmdExit_Click);
-    connect(Timer1, &QTimer::timeout, this, &KCR1::Timer1_Timer);
     connect(&m_services.port, &platform::SerialPort::commEvent, this, &KCR1::MSComm1_OnComm);
     connect(&m_services.port, &platform::SerialPort::lineLost, this, &KCR1::MSComm1_LineLost);
     EdObs->installEventFilter(this);
@@ -198,15 +201,25 @@ void KCR1::buildLayout() {
     m_panel2->setMinimumWidth(180);
     setStatusBar(SB1);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    Timer1->setSingleShot(false);
-
     setTabOrder(EdObs, CmdBrowse1);
     setTabOrder(CmdBrowse1, cmdReceive);
     setTabOrder(cmdReceive, EdOut);
     setTabOrder(EdOut, CmdCon);
+}
+
+void KCR1::connectReception() {
+    Reception* r = m_reception;
+    connect(r, &Reception::captionChanged, cmdReceive, &QPushButton::setText);
+    connect(r, &Reception::activityChanged, this, [this](const QString& t) { setPanel(1, t); });
+    connect(r, &Reception::stageChanged, lblStat, &QLabel::setText);
+    connect(r, &Reception::waitedChanged, this,
+            [this](int seconds) { lblTime->setText(QString::number(seconds)); });
+    connect(r, &Reception::stopped, this, &KCR1::setObservationName);
+    connect(r, &Reception::endOfText, this, &KCR1::readdump);
+}
+
+bool KCR1::captureOpen() const {
+    return m_reception->captureOpen();
 }
 
 QString KCR1::panel(int index) const {
@@ -217,16 +230,32 @@ void KCR1::setPanel(int index, const QString& text) {
     (index == 1 ? m_panel1 : m_panel2)->setText(text);
 }
 
+void KCR1::cmdReceive_Click() {
+    m_reception->click();
+}
+
+void KCR1::MSComm1_OnComm(int kind) {
+    m_reception->portEvent(kind);
+}
+
+void KCR1::MSComm1_LineLost(const QString& reason) {
+    m_reception->lineLost(reason);
+}
+
+void KCR1::Timer1_Timer() {
+    m_reception->tick();
+}
+
+void KCR1::showProblem(const QString& text) {
+    m_services.dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
+                               QStringLiteral("Problem"));
+}
+
 void KCR1::Form_Load() {
     setPanel(1, QStringLiteral("Ready"));
     setPanel(2, QStringLiteral("COM1 38400 8 1 N"));
     RunSettingsRecord& rs = m_module.RunSettings;
-    rs.PortName = QStringLiteral("COM1");
-    rs.BaudRate = 38400;
-    rs.DataBits = 8;
-    rs.StopBits = 1;
-    rs.OutputFormat = 1;
-    rs.Parity = QStringLiteral("N");
+    rs.resetChoices();
     // Drive C: is the user's home folder here.
     rs.DefaultPath = m_services.homeFolder;
     rs.DownloadIdle = true;
@@ -234,15 +263,11 @@ void KCR1::Form_Load() {
     rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
                        ? quorvel::Axes::XNorthYEast
                        : quorvel::Axes::XEastYNorth;
-    Timer1->stop();
+    m_reception->stopTimer();
 }
 
 void KCR1::closeEverything() {
-    if (m_services.port.isOpen()) m_services.port.close();
-    if (m_captureFile) {
-        m_captureFile->close();
-        m_captureFile.reset();
-    }
+    m_reception->closeEverything();
 }
 
 bool KCR1::eventFilter(QObject* watched, QEvent* event) {

@@ -19,6 +19,7 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 class Comset;
+class Reception;
 class frmAbout;
 
 class KCR1 : public QMainWindow {
@@ -39,7 +40,8 @@ public:
     /// output field, as leaving the field does.
     void setObservationName(const QString& path);
     /// Whether the capture file of a reception is open.
-    bool captureOpen() const { return m_captureFile != nullptr; }
+    bool captureOpen() const;
+    Reception& reception() { return *m_reception; }
 
 public slots:
     void Form_Load();
@@ -72,12 +74,8 @@ private:
     /// Asks "Really want to quit?"; on OK stops the timer and closes the port and files.
     bool confirmQuit();
     void endProgram();
-    // Reception helpers
     void showProblem(const QString& text);
-    void endReceptionWithProblem(const QString& text);
-    void startReception();
-    void stopReception();
-    void endReception();
+    void connectReception();
     // readdump helpers
     enum class DumpFailure { NotFound, Cancelled, Other };
     std::optional<DumpFailure> writeRawDataFile();
@@ -113,16 +111,13 @@ private:
     QStatusBar* SB1 = nullptr;
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel2 = nullptr;
-    QTimer* Timer1 = nullptr;
 
     // Windows created at their first opening, then only hidden and shown.
     Comset* m_comset = nullptr;
     frmAbout* m_about = nullptr;
 
-    // The capture file, open from a reception's start to its end.
-    std::unique_ptr<quorvel::OutFile> m_captureFile;
-    // The time-out message is on screen: ticks meanwhile must not show it again.
-    bool m_timeoutShowing = false;
+    // The download: port use, capture file, Timer1, counts and state.
+    Reception* m_reception = nullptr;
     // The user confirmed the end of the program; closing the window asks no more.
     bool m_quitting = false;
     bool m_quitRequested = false;

@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/KCR1.h"
 #include "platform/FolderList.h"
 #include "platform/Platform.h"
 
@@ -51,7 +50,8 @@ QString signedNumber(long long n) {
 
 }  // namespace
 
-Comset::Comset(Module1& module, KCR1& main) : QDialog(&main), m_module(module), m_main(main) {
+Comset::Comset(RunSettingsRecord& settings, Context context, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_context(std::move(context)) {
     setObjectName(QStringLiteral("Comset"));
     setWindowTitle(QStringLiteral("Settings"));
     // The main window takes no input while the settings are open.
@@ -157,7 +157,7 @@ void Comset::buildLayout() {
     Frame9 = makeFrame(this, "Frame9", QStringLiteral("Axes"));
     cbAxes = makeGroup(Frame9, "cbAxes",
                        {QStringLiteral("X east, Y north"), QStringLiteral("X north, Y east")},
-                       m_module.RunSettings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
+                       m_settings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
     cbAxes->button(0)->setToolTip(QStringLiteral("As CAD programs read coordinate files"));
     cbAxes->button(1)->setToolTip(QStringLiteral("The geodetic convention"));
 
@@ -219,9 +219,8 @@ void Comset::fillDrives() {
     const QString current = Drive1->currentData().toString();
     const QSignalBlocker quiet(Drive1);
     Drive1->clear();
-    const platform::Services& services = m_main.services();
     QList<platform::Drive> drives =
-        services.drives ? services.drives(services.homeFolder) : QList<platform::Drive>{};
+        m_context.drives ? m_context.drives(m_context.homeFolder) : QList<platform::Drive>{};
     // A drive in force that has gone away stays listed: nothing changes behind the user.
     if (!current.isEmpty() &&
         std::none_of(drives.cbegin(), drives.cend(),
@@ -238,7 +237,7 @@ void Comset::fillDrives() {
 }
 
 void Comset::describePorts() {
-    const platform::PortResolver& resolve = m_main.services().resolver;
+    const platform::PortResolver& resolve = m_context.resolver;
     for (QAbstractButton* button : Port->buttons()) {
         const QString device = resolve ? resolve(button->text()) : button->text();
         button->setToolTip(QStringLiteral("%1 is %2 on this computer").arg(button->text(), device));
@@ -246,9 +245,9 @@ void Comset::describePorts() {
 }
 
 void Comset::Form_Load() {
-    RunSettingsRecord& rs = m_module.RunSettings;
+    RunSettingsRecord& rs = m_settings;
+    const QString home = m_context.homeFolder;
     // Drive C: is the home folder; its top folder carries the closing separator.
-    const QString home = m_main.services().homeFolder;
     const QChar separator = platform::separator();
     rs.DefaultPath = home.endsWith(separator) ? home : home + separator;
     const int homeDrive = Drive1->findData(home);
@@ -259,12 +258,7 @@ void Comset::Form_Load() {
     // reports nothing, and then the path field keeps what it holds.
     Dir1->setDrive(home);
     Dir1->setPath(home);
-    rs.PortName = QStringLiteral("COM1");
-    rs.BaudRate = 38400;
-    rs.DataBits = 8;
-    rs.StopBits = 1;
-    rs.Parity = QStringLiteral("N");
-    rs.OutputFormat = 1;
+    rs.resetChoices();
     setHelp(helpFor(0));
 }
 
@@ -276,37 +270,35 @@ void Comset::setHelp(const QString& text) {
 
 void Comset::cbBaud_Click(int index) {
     static const std::int32_t rates[] = {1200, 9600, 19200, 38400};
-    if (index >= 0 && index < 4) m_module.RunSettings.BaudRate = rates[index];
+    if (index >= 0 && index < 4) m_settings.BaudRate = rates[index];
 }
 
 void Comset::cbParity_Click(int index) {
     static const char* const parities[] = {"N", "E", "O"};
-    if (index >= 0 && index < 3) m_module.RunSettings.Parity = QLatin1String(parities[index]);
+    if (index >= 0 && index < 3) m_settings.Parity = QLatin1String(parities[index]);
 }
 
 void Comset::cbWord_Click(int index) {
-    if (index >= 0 && index < 2) m_module.RunSettings.DataBits = std::int16_t(7 + index);
+    if (index >= 0 && index < 2) m_settings.DataBits = std::int16_t(7 + index);
 }
 
 void Comset::cbStop_Click(int index) {
-    if (index >= 0 && index < 2) m_module.RunSettings.StopBits = std::int16_t(1 + index);
+    if (index >= 0 && index < 2) m_settings.StopBits = std::int16_t(1 + index);
 }
 
 void Comset::Port_Click(int index) {
-    if (index >= 0 && index < 4)
-        m_module.RunSettings.PortName = QStringLiteral("COM%1").arg(index + 1);
+    if (index >= 0 && index < 4) m_settings.PortName = QStringLiteral("COM%1").arg(index + 1);
 }
 
 void Comset::cbOut_Click(int index) {
-    if (index >= 0 && index < 3) m_module.RunSettings.OutputFormat = std::int16_t(index + 1);
+    if (index >= 0 && index < 3) m_settings.OutputFormat = std::int16_t(index + 1);
 }
 
 void Comset::cbAxes_Click(int index) {
     if (index < 0 || index > 1) return;
-    m_module.RunSettings.AxisOrder =
-        index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
-    m_main.services().preferences->setValue(QStringLiteral("axes"),
-                                            QLatin1String(index == 0 ? "xeast" : "xnorth"));
+    m_settings.AxisOrder = index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
+    m_context.preferences->setValue(QStringLiteral("axes"),
+                                    QLatin1String(index == 0 ? "xeast" : "xnorth"));
 }
 
 void Comset::cbOut_MouseMove(int index) {
@@ -330,10 +322,10 @@ void Comset::Drive1_Change(int index) {
             const QSignalBlocker quiet(Drive1);
             Drive1->setCurrentIndex(m_drive);
         }
-        m_main.services().dialogs.message(
-            QStringLiteral("The drive %1 cannot be read!").arg(drive) + QLatin1Char('\r') +
-                QStringLiteral("Please select again! "),
-            platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+        m_context.dialogs.message(QStringLiteral("The drive %1 cannot be read!").arg(drive) +
+                                      QLatin1Char('\r') + QStringLiteral("Please select again! "),
+                                  platform::Icon::Critical, platform::Buttons::Ok,
+                                  QStringLiteral("Problem"));
         return;
     }
     m_drive = index;
@@ -346,16 +338,13 @@ void Comset::Dir1_Change(const QString& path) {
 }
 
 void Comset::edDefPath_Change(const QString& text) {
-    m_module.RunSettings.DefaultPath = text;
+    m_settings.DefaultPath = text;
 }
 
 void Comset::CmdOK_Click() {
-    m_main.setPanel(2, statusText(m_module.RunSettings));
-    m_module.RunSettings.DefaultPath = edDefPath->text();
+    m_settings.DefaultPath = edDefPath->text();
     hide();
-    m_main.show();
-    m_main.raise();
-    m_main.activateWindow();
+    emit settingsAccepted();
 }
 
 void Comset::reject() {

@@ -1,13 +1,17 @@
 #pragma once
 // The settings window: serial line, output layout and default folder. Every choice
-// is written into RunSettings the moment it is made; O.K. refreshes the main
-// window's status text and leaves.
+// is written into RunSettings the moment it is made; O.K. says so to the main
+// window (which refreshes its status text) and leaves.
 
 #include <QDialog>
+#include <memory>
 
 #include "app/Module1.h"
+#include "platform/Dialogs.h"
+#include "platform/Drives.h"
+#include "platform/Preferences.h"
+#include "platform/SerialPort.h"
 
-class KCR1;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -22,8 +26,16 @@ class FolderList;
 class Comset : public QDialog {
     Q_OBJECT
 public:
+    /// What the window works with besides the settings it edits.
+    struct Context {
+        platform::Dialogs& dialogs;                          // the unreadable-drive message
+        platform::DriveLister drives;                        // the drives offered
+        platform::PortResolver resolver;                     // the COM buttons' tooltips
+        QString homeFolder;                                  // drive C:
+        std::shared_ptr<platform::Preferences> preferences;  // the axes
+    };
     /// Builds and loads the window (its first opening).
-    Comset(Module1& module, KCR1& main);
+    Comset(RunSettingsRecord& settings, Context context, QWidget* parent);
 
     /// The help text on display, lines joined by a carriage return.
     QString helpText() const { return m_help; }
@@ -49,6 +61,10 @@ public slots:
     /// Escape and the close control leave the way O.K. does.
     void reject() override;
 
+signals:
+    /// O.K.: the settings in force are the ones to show.
+    void settingsAccepted();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -60,8 +76,8 @@ private:
     void fillDrives();
     void describePorts();
 
-    Module1& m_module;
-    KCR1& m_main;
+    RunSettingsRecord& m_settings;
+    Context m_context;
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
