@@ -1,6 +1,7 @@
 // The main window's small file commands: Browse, Clear, Edit File, Settings, About,
 // Exit and the output name proposed when the observation field is left.
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QTimer>
@@ -106,6 +107,8 @@ void KCR1::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // The view goes with the window: that is no choice of the user's to keep.
+    disconnect(m_incomingDock->toggleViewAction(), nullptr, this, nullptr);
     endProgram();
 }
 

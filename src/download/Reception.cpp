@@ -15,6 +15,8 @@ namespace {
 constexpr char kStx = 2;
 constexpr char kEtx = 3;
 constexpr int kWaitSeconds = 20;
+constexpr int kRefreshMs = 250;    // panel 3: a few times a second, whatever the data rate
+constexpr qint64 kQuietMs = 3000;  // longer without a byte: say since when
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -51,15 +53,30 @@ Reception::Reception(Module1& module, platform::SerialPort& port, platform::Dial
       m_port(port),
       m_dialogs(dialogs),
       m_home(std::move(homeFolder)),
-      m_timer(new QTimer(this)) {
+      m_timer(new QTimer(this)),
+      m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("Reception"));
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &Reception::tick);
+    m_refresh->setInterval(kRefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &Reception::refresh);
 }
 
 Reception::~Reception() {
     closeEverything();
+}
+
+QString Reception::garbledWarning(const SerialSettings& s) {
+    const QString parity = s.Parity == QLatin1String("E")   ? QStringLiteral("even parity")
+                           : s.Parity == QLatin1String("O") ? QStringLiteral("odd parity")
+                                                            : QStringLiteral("no parity");
+    return QStringLiteral(
+               "The data looks garbled: check the baud rate, parity and word length in "
+               "Settings (now %1 baud, %2, %3 data bits).")
+        .arg(s.BaudRate)
+        .arg(parity)
+        .arg(s.DataBits);
 }
 
 void Reception::click() {
@@ -108,6 +125,13 @@ void Reception::start() {
     setStage(Stage::Ready);
     // Every reception waits its full time, whatever the last one counted.
     setWaited(0);
+    m_bytes = m_lines = 0;
+    m_check = {};
+    m_sinceFirst.invalidate();
+    m_sinceLast.invalidate();
+    emit started();
+    emit progressChanged(progressText());
+    m_refresh->start();
 }
 
 void Reception::portEvent(int kind) {
@@ -129,6 +153,15 @@ void Reception::portEvent(int kind) {
         fail(fileProblem(QStringLiteral("The capture file could not be written!"),
                          m_capture->error()));
         return;
+    }
+    if (!chunk.isEmpty()) {
+        if (!m_sinceFirst.isValid()) m_sinceFirst.start();
+        m_sinceLast.start();
+        m_bytes += static_cast<quint64>(chunk.size());
+        m_lines += static_cast<quint64>(chunk.count('\r'));
+        emit dataArrived(chunk);
+        if (m_check.feed(std::string_view(chunk.constData(), std::size_t(chunk.size()))))
+            emit garbled(garbledWarning(m_module.RunSettings));
     }
     for (const char c : chunk) {
         if (c == kStx) {
@@ -192,6 +225,11 @@ void Reception::closeEverything() {
         m_capture->close();
         m_capture.reset();
     }
+    // Whatever ended it, the counts stand as they were last shown.
+    if (m_refresh->isActive()) {
+        m_refresh->stop();
+        emit progressChanged(progressText());
+    }
 }
 
 void Reception::stopTimer() {
@@ -230,4 +268,20 @@ void Reception::setStage(Stage stage) {
 void Reception::setWaited(int seconds) {
     m_waited = seconds;
     emit waitedChanged(seconds);
+}
+
+QString Reception::progressText() const {
+    std::optional<std::int64_t> quiet;
+    const bool running = m_state == State::Waiting || m_state == State::Receiving;
+    if (running && m_sinceLast.isValid() && m_sinceLast.elapsed() > kQuietMs)
+        quiet = m_sinceLast.elapsed() / 1000;
+    const qint64 elapsed = !m_sinceFirst.isValid() ? 0
+                           : running               ? m_sinceFirst.elapsed()
+                                                   : m_sinceFirst.elapsed() - m_sinceLast.elapsed();
+    return QString::fromStdString(quorvel::progressText(m_bytes, m_lines, elapsed, quiet));
+}
+
+void Reception::refresh() {
+    // Cheap enough a few times a second; the stall note needs the clock even without data.
+    emit progressChanged(progressText());
 }

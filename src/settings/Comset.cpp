@@ -1,6 +1,7 @@
 #include "settings/Comset.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileSystemModel>
@@ -17,6 +18,7 @@
 
 #include "platform/FolderList.h"
 #include "platform/Platform.h"
+#include "settings/Remembered.h"
 
 namespace {
 
@@ -186,6 +188,10 @@ void Comset::buildLayout() {
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdOK->setDefault(true);
     CmdOK->setMinimumWidth(90);
+    chkRemember = new QCheckBox(QStringLiteral("Remember these settings"), this);
+    chkRemember->setObjectName(QStringLiteral("chkRemember"));
+    chkRemember->setToolTip(
+        QStringLiteral("Start with these settings next time (kept when you press O.K.)"));
 
     // Reserve the room of the longest help text so the window never jumps.
     const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 60;
@@ -208,6 +214,7 @@ void Comset::buildLayout() {
     columns->addLayout(left);
     columns->addLayout(right, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(chkRemember);
     buttons->addStretch(1);
     buttons->addWidget(CmdOK);
     auto* page = new QVBoxLayout(this);
@@ -247,6 +254,19 @@ void Comset::describePorts() {
 void Comset::Form_Load() {
     RunSettingsRecord& rs = m_settings;
     const QString home = m_context.homeFolder;
+    if (remembered::enabled(*m_context.preferences)) {
+        // The settings kept from the last run stay in force, and the window shows them.
+        chkRemember->setChecked(true);
+        showChoices();
+        const int homeDrive = Drive1->findData(home);
+        if (homeDrive >= 0) Drive1->setCurrentIndex(homeDrive);
+        const QString folder = rs.DefaultPath;
+        Dir1->setDrive(home);
+        Dir1->setPath(folder);
+        edDefPath->setText(folder);
+        setHelp(helpFor(rs.OutputFormat - 1));
+        return;
+    }
     // Drive C: is the home folder; its top folder carries the closing separator.
     const QChar separator = platform::separator();
     rs.DefaultPath = home.endsWith(separator) ? home : home + separator;
@@ -260,6 +280,22 @@ void Comset::Form_Load() {
     Dir1->setPath(home);
     rs.resetChoices();
     setHelp(helpFor(0));
+}
+
+void Comset::showChoices() {
+    const RunSettingsRecord& rs = m_settings;
+    const auto select = [](QButtonGroup* group, int id) {
+        if (QAbstractButton* b = group->button(id)) b->setChecked(true);
+    };
+    static const std::int32_t rates[] = {1200, 9600, 19200, 38400};
+    select(cbBaud, int(std::find(std::begin(rates), std::end(rates), rs.BaudRate) - rates));
+    select(cbParity,
+           int(QStringList({QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("O")})
+                   .indexOf(rs.Parity)));
+    select(cbWord, rs.DataBits - 7);
+    select(cbStop, rs.StopBits - 1);
+    select(Port, rs.PortName.mid(3).toInt() - 1);
+    select(cbOut, rs.OutputFormat - 1);
 }
 
 void Comset::setHelp(const QString& text) {
@@ -343,6 +379,7 @@ void Comset::edDefPath_Change(const QString& text) {
 
 void Comset::CmdOK_Click() {
     m_settings.DefaultPath = edDefPath->text();
+    remembered::save(*m_context.preferences, m_settings, chkRemember->isChecked());
     hide();
     emit settingsAccepted();
 }

@@ -13,6 +13,7 @@
 #include "platform/SerialPort.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -32,7 +33,7 @@ public:
         platform::DriveLister drives;                        // the drives offered
         platform::PortResolver resolver;                     // the COM buttons' tooltips
         QString homeFolder;                                  // drive C:
-        std::shared_ptr<platform::Preferences> preferences;  // the axes
+        std::shared_ptr<platform::Preferences> preferences;  // axes, remembered settings
     };
     /// Builds and loads the window (its first opening).
     Comset(RunSettingsRecord& settings, Context context, QWidget* parent);
@@ -75,6 +76,8 @@ private:
     void setHelp(const QString& text);
     void fillDrives();
     void describePorts();
+    /// Selects the buttons of the settings in force.
+    void showChoices();
 
     RunSettingsRecord& m_settings;
     Context m_context;
@@ -101,6 +104,7 @@ private:
     QComboBox* Drive1 = nullptr;
     platform::FolderList* Dir1 = nullptr;
     QPushButton* CmdOK = nullptr;
+    QCheckBox* chkRemember = nullptr;
 
     QString m_help;
     // The drive in force, restored when another one cannot be read.
