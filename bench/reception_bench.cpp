@@ -54,9 +54,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments().mid(1);
     const bool view = !args.contains(QStringLiteral("--no-view"));
-    const qint64 megabytes = args.isEmpty() || args[0].startsWith(QLatin1Char('-'))
-                                 ? 16
-                                 : args[0].toLongLong();
+    const qint64 megabytes =
+        args.isEmpty() || args[0].startsWith(QLatin1Char('-')) ? 16 : args[0].toLongLong();
     const qint64 size = qMax<qint64>(1, megabytes) * 1024 * 1024;
 
     QTemporaryDir dir;
@@ -89,8 +88,8 @@ int main(int argc, char** argv) {
     auto preferences = std::make_shared<platform::MemoryPreferences>();
     preferences->setValue(QStringLiteral("incomingView"),
                           view ? QStringLiteral("shown") : QStringLiteral("hidden"));
-    KCR1 window(module, {dialogs, port, editor, resolver, dir.path(), platform::listDrives,
-                         [] {}, preferences});
+    KCR1 window(module, {dialogs, port, editor, resolver, dir.path(), platform::listDrives, [] {},
+                         preferences});
     window.show();
     int panelUpdates = 0;
     QObject::connect(&window.reception(), &Reception::progressChanged, [&] { ++panelUpdates; });
@@ -136,8 +135,8 @@ int main(int argc, char** argv) {
                 double(expected) / 1e6 / seconds, seconds);
     std::printf("longest event-loop stall %.1f ms (limit 50 ms)\n", double(longestStall) / 1e6);
     std::printf("status panel 3 (%d updates): %s\n", panelUpdates, qPrintable(window.panel(3)));
-    std::printf("incoming view %s: %lld lines, %lld characters kept\n",
-                view ? "shown" : "hidden", static_cast<long long>(shown.count(QLatin1Char('\n'))),
+    std::printf("incoming view %s: %lld lines, %lld characters kept\n", view ? "shown" : "hidden",
+                static_cast<long long>(shown.count(QLatin1Char('\n'))),
                 static_cast<long long>(shown.size()));
     return exact && longestStall < 50'000'000 ? 0 : 1;
 }

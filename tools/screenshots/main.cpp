@@ -18,8 +18,8 @@
 
 #include "app/KCR1.h"
 #include "app/Module1.h"
-#include "platform/FolderList.h"
 #include "download/IncomingView.h"
+#include "platform/FolderList.h"
 #include "platform/QtSerialPort.h"
 #include "settings/Comset.h"
 
