@@ -1,9 +1,10 @@
 // A reception at full speed: quorvel-station-sim sends a large file through a
 // pseudo-terminal into the real main window and serial port (offscreen). Prints the
 // throughput, checks that the capture holds exactly the bytes sent, and measures
-// the longest stall of the event loop with a 10 ms timer.
+// the longest stall of the event loop with a 10 ms timer, with the status panel's
+// counts and the incoming-data view drawing as they do for the user.
 //
-//   build/bench/reception_bench [megabytes]      (default 16)
+//   build/bench/reception_bench [megabytes] [--no-view]     (default 16, view shown)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <cstdio>
 
 #include "app/KCR1.h"
+#include "download/IncomingView.h"
+#include "download/Reception.h"
 #include "platform/QtSerialPort.h"
 
 namespace {
@@ -49,7 +52,10 @@ public:
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const qint64 megabytes = argc > 1 ? QString::fromLocal8Bit(argv[1]).toLongLong() : 16;
+    const QStringList args = QApplication::arguments().mid(1);
+    const bool view = !args.contains(QStringLiteral("--no-view"));
+    const qint64 megabytes =
+        args.isEmpty() || args[0].startsWith(QLatin1Char('-')) ? 16 : args[0].toLongLong();
     const qint64 size = qMax<qint64>(1, megabytes) * 1024 * 1024;
 
     QTemporaryDir dir;
@@ -79,8 +85,14 @@ int main(int argc, char** argv) {
     platform::PortResolver resolver = [device](const QString&) { return device; };
     platform::QtSerialPort port(resolver);
     NoEditor editor;
-    KCR1 window(module, {dialogs, port, editor, resolver, dir.path()});
+    auto preferences = std::make_shared<platform::MemoryPreferences>();
+    preferences->setValue(QStringLiteral("incomingView"),
+                          view ? QStringLiteral("shown") : QStringLiteral("hidden"));
+    KCR1 window(module, {dialogs, port, editor, resolver, dir.path(), platform::listDrives, [] {},
+                         preferences});
     window.show();
+    int panelUpdates = 0;
+    QObject::connect(&window.reception(), &Reception::progressChanged, [&] { ++panelUpdates; });
 
     const QString capture = dir.path() + QStringLiteral("/$R55.tmp");
     const qint64 expected = size + 1;  // the STX first
@@ -107,6 +119,8 @@ int main(int argc, char** argv) {
     app.exec();
     window.findChild<QPushButton*>(QStringLiteral("cmdReceive"))->click();  // Stop
     sim.waitForFinished(5000);
+    window.incomingView().flush();
+    const QString shown = window.incomingView().text();
 
     QFile f(capture);
     const QByteArray got = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -120,5 +134,9 @@ int main(int argc, char** argv) {
     std::printf("throughput %.1f MB/s (%.3f s from first to last chunk)\n",
                 double(expected) / 1e6 / seconds, seconds);
     std::printf("longest event-loop stall %.1f ms (limit 50 ms)\n", double(longestStall) / 1e6);
+    std::printf("status panel 3 (%d updates): %s\n", panelUpdates, qPrintable(window.panel(3)));
+    std::printf("incoming view %s: %lld lines, %lld characters kept\n", view ? "shown" : "hidden",
+                static_cast<long long>(shown.count(QLatin1Char('\n'))),
+                static_cast<long long>(shown.size()));
     return exact && longestStall < 50'000'000 ? 0 : 1;
 }

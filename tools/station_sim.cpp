@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -41,6 +42,8 @@ const char* const kUsage =
     "  --chunk N           bytes per write (default 64)\n"
     "  --no-etx            stop before the ETX, as a transfer that breaks off\n"
     "  --close-after N     close the line after N bytes (STX counted), as a pulled cable\n"
+    "  --wrong-baud N      the station sends at N baud while the line is read at --baud:\n"
+    "                      send the bytes a receiver at --baud makes of it (garbage)\n"
     "  --linger SECONDS    with --pty, keep the line at most this long after sending for\n"
     "                      the other side to read and close it (default: until it does)\n"
     "  --help              show this help and exit\n"
@@ -57,6 +60,7 @@ struct Options {
     bool etx = true;
     std::optional<unsigned long long> closeAfter;
     std::optional<double> linger;
+    std::optional<long> wrongBaud;
 };
 
 [[noreturn]] void usageError(const std::string& what) {
@@ -120,6 +124,8 @@ Options parse(int argc, char** argv) {
             o.etx = false;
         } else if (a == "--close-after") {
             o.closeAfter = number(a, value(), 0);
+        } else if (a == "--wrong-baud") {
+            o.wrongBaud = static_cast<long>(number(a, value(), 1));
         } else if (a == "--linger") {
             o.linger = seconds(a, value());
         } else if (a.size() > 1 && a[0] == '-') {
@@ -270,6 +276,35 @@ private:
     bool m_failed = false;
 };
 
+/// What a receiver at `readBaud` (8N1) makes of `sent` transmitted at `sendBaud` (8N1,
+/// back to back): it waits for a start bit, samples each bit in its own middle, and
+/// delivers whatever it got, framing errors included, as a UART does.
+std::vector<char> misread(const std::vector<char>& sent, long sendBaud, long readBaud) {
+    const double sendBit = 1.0 / double(sendBaud), readBit = 1.0 / double(readBaud);
+    const double end = double(sent.size()) * 10 * sendBit;
+    auto level = [&](double t) {
+        const auto k = static_cast<std::size_t>(t / sendBit);
+        if (t < 0 || k / 10 >= sent.size()) return 1;  // the idle line
+        const std::size_t pos = k % 10;
+        if (pos == 0) return 0;  // start bit
+        if (pos == 9) return 1;  // stop bit
+        return (static_cast<unsigned char>(sent[k / 10]) >> (pos - 1)) & 1;
+    };
+    std::vector<char> got;
+    for (double t = 0; t < end;) {
+        if (level(t) != 0) {
+            t += readBit / 16;  // looking for the falling edge
+            continue;
+        }
+        unsigned char byte = 0;
+        for (int i = 0; i < 8; ++i)
+            byte = static_cast<unsigned char>(byte | (level(t + (1.5 + i) * readBit) << i));
+        got.push_back(static_cast<char>(byte));
+        t += 9.5 * readBit;  // the middle of the stop bit
+    }
+    return got;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -301,11 +336,26 @@ int main(int argc, char** argv) {
     unsigned long long sent = 0;
     Download download(in, o.etx);
     std::vector<char> buf(o.chunk);
+    // At the wrong speed the whole download is misread first, then sent as it came out.
+    std::vector<char> garbage;
+    std::size_t garbageAt = 0;
+    if (o.wrongBaud) {
+        for (std::size_t n; (n = download.fill(buf.data(), buf.size())) > 0;)
+            garbage.insert(garbage.end(), buf.data(), buf.data() + n);
+        garbage = misread(garbage, *o.wrongBaud, o.baud);
+    }
     const auto start = Clock::now();
     while (sent < limit) {
-        const std::size_t n = download.fill(
-            buf.data(),
-            static_cast<std::size_t>(std::min<unsigned long long>(buf.size(), limit - sent)));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<unsigned long long>(buf.size(), limit - sent));
+        std::size_t n = 0;
+        if (o.wrongBaud) {
+            n = std::min(want, garbage.size() - garbageAt);
+            std::copy_n(garbage.data() + garbageAt, n, buf.data());
+            garbageAt += n;
+        } else {
+            n = download.fill(buf.data(), want);
+        }
         if (n == 0) break;
         writeAll(fd, buf.data(), n);
         sent += n;

@@ -1,6 +1,7 @@
 // The main window's small file commands: Browse, Clear, Edit File, Settings, About,
 // Exit and the output name proposed when the observation field is left.
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include "app/KCR1.h"
 #include "app/frmAbout.h"
 #include "core/output_name.h"
+#include "download/Reception.h"
 #include "settings/Comset.h"
 
 void KCR1::CmdBrowse1_Click() {
@@ -55,7 +57,19 @@ void KCR1::cmdEdit_Click() {
 }
 
 void KCR1::cmdSettings_Click() {
-    if (m_comset == nullptr) m_comset = new Comset(m_module, *this);
+    if (m_comset == nullptr) {
+        m_comset = new Comset(m_module.RunSettings,
+                              {m_services.dialogs, m_services.drives, m_services.resolver,
+                               m_services.homeFolder, m_services.preferences},
+                              this);
+        connect(m_comset, &Comset::outputFormatChanged, this, &KCR1::outputFormatChanged);
+        connect(m_comset, &Comset::settingsAccepted, this, [this] {
+            setPanel(2, Comset::statusText(m_module.RunSettings));
+            show();
+            raise();
+            activateWindow();
+        });
+    }
     m_comset->show();
     m_comset->raise();
     m_comset->activateWindow();
@@ -104,6 +118,8 @@ void KCR1::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // The view goes with the window: that is no choice of the user's to keep.
+    disconnect(m_incomingDock->toggleViewAction(), nullptr, this, nullptr);
     endProgram();
 }
 
@@ -120,7 +136,7 @@ bool KCR1::confirmQuit() {
                                    platform::Buttons::OkCancel, QStringLiteral("Quit?"));
     if (answer != platform::Answer::Ok) return false;
     m_quitting = true;
-    Timer1->stop();
+    m_reception->stopTimer();
     closeEverything();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,11 +13,15 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/Logos.h"
 #include "app/frmAbout.h"
+#include "download/IncomingView.h"
+#include "download/Reception.h"
 #include "settings/Comset.h"
+#include "settings/Remembered.h"
 
 namespace {
 
@@ -48,7 +53,11 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     setObjectName(QStringLiteral("KCR1"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(logos::draw(logos::Kind::Station, 64)));
+    m_reception =
+        new Reception(m_module, m_services.port, m_services.dialogs, m_services.homeFolder, this);
     buildLayout();
+    buildIncomingDock();
+    connectReception();
 
     connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
     connect(cmdReceive, &QPushButton::clicked, this, &KCR1::cmdReceive_Click);
@@ -58,7 +67,6 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     connect(cmdSettings, &QPushButton::clicked, this, &KCR1::cmdSettings_Click);
     connect(Command1, &QPushButton::clicked, this, &KCR1::Command1_Click);
     connect(CmdExit, &QPushButton::clicked, this, &KCR1::CmdExit_Click);
-    connect(Timer1, &QTimer::timeout, this, &KCR1::Timer1_Timer);
     connect(&m_services.port, &platform::SerialPort::commEvent, this, &KCR1::MSComm1_OnComm);
     connect(&m_services.port, &platform::SerialPort::lineLost, this, &KCR1::MSComm1_LineLost);
     EdObs->installEventFilter(this);
@@ -67,6 +75,8 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
 }
 
 KCR1::~KCR1() {
+    // Closing the window hides the view with it: that is no choice of the user's.
+    disconnect(m_incomingDock->toggleViewAction(), nullptr, this, nullptr);
     closeEverything();
 }
 
@@ -193,15 +203,17 @@ void KCR1::buildLayout() {
     m_panel2->setObjectName(QStringLiteral("Panel2"));
     m_panel1->setFrameShape(QFrame::StyledPanel);
     m_panel2->setFrameShape(QFrame::StyledPanel);
+    // The download's counts, shown from a reception's start on.
+    m_panel3 = new QLabel(SB1);
+    m_panel3->setObjectName(QStringLiteral("Panel3"));
+    m_panel3->setFrameShape(QFrame::StyledPanel);
+    m_panel3->setTextFormat(Qt::PlainText);
+    m_panel3->hide();
     SB1->addWidget(m_panel1, 1);
+    SB1->addPermanentWidget(m_panel3);
     SB1->addPermanentWidget(m_panel2);
     m_panel2->setMinimumWidth(180);
     setStatusBar(SB1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    Timer1->setSingleShot(false);
 
     setTabOrder(EdObs, CmdBrowse1);
     setTabOrder(CmdBrowse1, cmdReceive);
@@ -209,24 +221,100 @@ void KCR1::buildLayout() {
     setTabOrder(EdOut, CmdCon);
 }
 
+void KCR1::buildIncomingDock() {
+    m_incoming = new IncomingView(this);
+    m_incomingDock = new QDockWidget(QStringLiteral("Incoming data"), this);
+    m_incomingDock->setObjectName(QStringLiteral("IncomingDock"));
+    m_incomingDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                                QDockWidget::DockWidgetFloatable);
+    m_incomingDock->setWidget(m_incoming);
+    addDockWidget(Qt::BottomDockWidgetArea, m_incomingDock);
+    // Shown or hidden as the user left it last time.
+    const QString key = QStringLiteral("incomingView");
+    m_incomingDock->setVisible(m_services.preferences->value(key) != QLatin1String("hidden"));
+    QAction* toggle = m_incomingDock->toggleViewAction();
+    toggle->setToolTip(QStringLiteral("Show or hide the data as it arrives"));
+    connect(toggle, &QAction::toggled, this, [this, key](bool on) {
+        m_services.preferences->setValue(key,
+                                         on ? QStringLiteral("shown") : QStringLiteral("hidden"));
+    });
+    auto* button = new QToolButton(SB1);
+    button->setObjectName(QStringLiteral("cmdIncoming"));
+    button->setDefaultAction(toggle);
+    button->setAutoRaise(true);
+    SB1->addPermanentWidget(button);
+}
+
+void KCR1::connectReception() {
+    Reception* r = m_reception;
+    connect(r, &Reception::captionChanged, cmdReceive, &QPushButton::setText);
+    connect(r, &Reception::activityChanged, this, [this](const QString& t) { setPanel(1, t); });
+    connect(r, &Reception::stageChanged, lblStat, &QLabel::setText);
+    connect(r, &Reception::waitedChanged, this,
+            [this](int seconds) { lblTime->setText(QString::number(seconds)); });
+    connect(r, &Reception::stopped, this, &KCR1::setObservationName);
+    connect(r, &Reception::endOfText, this, &KCR1::readdump);
+    connect(r, &Reception::started, this, [this] {
+        m_garbled.clear();
+        m_panel3->setStyleSheet(QString());
+        m_panel3->setToolTip(QString());
+        m_panel3->show();
+        m_incoming->clear();
+    });
+    connect(r, &Reception::dataArrived, m_incoming, &IncomingView::append);
+    connect(r, &Reception::progressChanged, this, &KCR1::showProgress);
+    connect(r, &Reception::garbled, this, [this](const QString& warning) {
+        m_garbled = warning;
+        m_incoming->showWarning(warning);
+        m_panel3->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
+        m_panel3->setToolTip(warning);
+        showProgress(m_reception->progressText());
+    });
+}
+
+void KCR1::showProgress(const QString& counts) {
+    m_panel3->setText(m_garbled.isEmpty() ? counts
+                                          : QStringLiteral("Data looks garbled \u00b7 ") + counts);
+}
+
+bool KCR1::captureOpen() const {
+    return m_reception->captureOpen();
+}
+
 QString KCR1::panel(int index) const {
-    return (index == 1 ? m_panel1 : m_panel2)->text();
+    return (index == 1 ? m_panel1 : index == 2 ? m_panel2 : m_panel3)->text();
 }
 
 void KCR1::setPanel(int index, const QString& text) {
-    (index == 1 ? m_panel1 : m_panel2)->setText(text);
+    (index == 1 ? m_panel1 : index == 2 ? m_panel2 : m_panel3)->setText(text);
+}
+
+void KCR1::cmdReceive_Click() {
+    m_reception->click();
+}
+
+void KCR1::MSComm1_OnComm(int kind) {
+    m_reception->portEvent(kind);
+}
+
+void KCR1::MSComm1_LineLost(const QString& reason) {
+    m_reception->lineLost(reason);
+}
+
+void KCR1::Timer1_Timer() {
+    m_reception->tick();
+}
+
+void KCR1::showProblem(const QString& text) {
+    m_services.dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
+                               QStringLiteral("Problem"));
 }
 
 void KCR1::Form_Load() {
     setPanel(1, QStringLiteral("Ready"));
     setPanel(2, QStringLiteral("COM1 38400 8 1 N"));
     RunSettingsRecord& rs = m_module.RunSettings;
-    rs.PortName = QStringLiteral("COM1");
-    rs.BaudRate = 38400;
-    rs.DataBits = 8;
-    rs.StopBits = 1;
-    rs.OutputFormat = 1;
-    rs.Parity = QStringLiteral("N");
+    rs.resetChoices();
     // Drive C: is the user's home folder here.
     rs.DefaultPath = m_services.homeFolder;
     rs.DownloadIdle = true;
@@ -234,15 +322,18 @@ void KCR1::Form_Load() {
     rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
                        ? quorvel::Axes::XNorthYEast
                        : quorvel::Axes::XEastYNorth;
-    Timer1->stop();
+    m_reception->stopTimer();
+    // The settings of the last run, when the user asked to keep them.
+    if (const auto kept = remembered::load(*m_services.preferences, rs, m_services.homeFolder)) {
+        setPanel(2, Comset::statusText(rs));
+        if (!kept->missingFolder.isEmpty())
+            setPanel(1, QStringLiteral("The download folder %1 is gone: downloads go to %2")
+                            .arg(kept->missingFolder, rs.DefaultPath));
+    }
 }
 
 void KCR1::closeEverything() {
-    if (m_services.port.isOpen()) m_services.port.close();
-    if (m_captureFile) {
-        m_captureFile->close();
-        m_captureFile.reset();
-    }
+    m_reception->closeEverything();
 }
 
 bool KCR1::eventFilter(QObject* watched, QEvent* event) {

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 
 class QButtonGroup;
+class QDockWidget;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +20,8 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 class Comset;
+class IncomingView;
+class Reception;
 class frmAbout;
 
 class KCR1 : public QMainWindow {
@@ -27,7 +30,7 @@ public:
     KCR1(Module1& module, platform::Services services, QWidget* parent = nullptr);
     ~KCR1() override;
 
-    /// Text of panel 1 or 2 of the status bar.
+    /// Text of panel 1, 2 or 3 (the download's counts) of the status bar.
     QString panel(int index) const;
     void setPanel(int index, const QString& text);
 
@@ -42,7 +45,9 @@ public:
     /// it follows the new format's extension; a name of the user's own stays.
     void outputFormatChanged(int previous);
     /// Whether the capture file of a reception is open.
-    bool captureOpen() const { return m_captureFile != nullptr; }
+    bool captureOpen() const;
+    Reception& reception() { return *m_reception; }
+    IncomingView& incomingView() { return *m_incoming; }
 
 public slots:
     void Form_Load();
@@ -75,12 +80,10 @@ private:
     /// Asks "Really want to quit?"; on OK stops the timer and closes the port and files.
     bool confirmQuit();
     void endProgram();
-    // Reception helpers
     void showProblem(const QString& text);
-    void endReceptionWithProblem(const QString& text);
-    void startReception();
-    void stopReception();
-    void endReception();
+    void connectReception();
+    void buildIncomingDock();
+    void showProgress(const QString& counts);
     // readdump helpers
     enum class DumpFailure { NotFound, Cancelled, Other };
     std::optional<DumpFailure> writeRawDataFile();
@@ -116,16 +119,18 @@ private:
     QStatusBar* SB1 = nullptr;
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel2 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLabel* m_panel3 = nullptr;
+    QDockWidget* m_incomingDock = nullptr;
+    IncomingView* m_incoming = nullptr;
 
     // Windows created at their first opening, then only hidden and shown.
     Comset* m_comset = nullptr;
     frmAbout* m_about = nullptr;
 
-    // The capture file, open from a reception's start to its end.
-    std::unique_ptr<quorvel::OutFile> m_captureFile;
-    // The time-out message is on screen: ticks meanwhile must not show it again.
-    bool m_timeoutShowing = false;
+    // The download: port use, capture file, Timer1, counts and state.
+    Reception* m_reception = nullptr;
+    // The reception's data looked garbled: panel 3 says so until the next one.
+    QString m_garbled;
     // The user confirmed the end of the program; closing the window asks no more.
     bool m_quitting = false;
     bool m_quitRequested = false;

@@ -1,27 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial reception: Receive/Stop, the port's events and the waiting count.
+#include "download/Reception.h"
+
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
-#include "app/KCR1.h"
+#include "core/fileio.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/SerialPort.h"
 
 namespace {
 
-const QString kReceive = QStringLiteral("Receive");
-const QString kStop = QStringLiteral("Stop");
-const QString kReady = QStringLiteral("Ready");
-const QString kEnd = QStringLiteral("end");
 constexpr char kStx = 2;
 constexpr char kEtx = 3;
 constexpr int kWaitSeconds = 20;
-
-int portNumber(const QString& name) {
-    for (int n = 1; n <= 4; ++n)
-        if (name == QStringLiteral("COM%1").arg(n)) return n;
-    return 0;
-}
+constexpr int kRefreshMs = 250;    // panel 3: a few times a second, whatever the data rate
+constexpr qint64 kQuietMs = 3000;  // longer without a byte: say since when
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -33,149 +28,260 @@ QString fileProblem(const QString& what, const quorvel::FileError& error) {
              QString::fromStdString(error.reason()));
 }
 
-}  // namespace
-
-void KCR1::cmdReceive_Click() {
-    Timer1->start();
-    m_module.RunSettings.DownloadIdle = false;
-    if (m_services.port.isOpen() || cmdReceive->text() == kStop)
-        stopReception();
-    else
-        startReception();
+/// The typed line of the settings; a port name other than COM1..COM4 keeps `port`.
+platform::LineSettings lineOf(const SerialSettings& s, int port) {
+    platform::LineSettings line;
+    for (int n = 1; n <= 4; ++n)
+        if (s.PortName == QStringLiteral("COM%1").arg(n)) port = n;
+    line.port = port;
+    line.baudRate = s.BaudRate;
+    const QString parity = s.Parity.trimmed();
+    line.parity = parity == QLatin1String("E")   ? platform::Parity::Even
+                  : parity == QLatin1String("O") ? platform::Parity::Odd
+                                                 : platform::Parity::None;
+    line.dataBits = s.DataBits;
+    line.stopBits = s.StopBits;
+    return line;
 }
 
-void KCR1::stopReception() {
-    m_module.RunSettings.DownloadIdle = true;
-    lblTime->setText(QStringLiteral("0"));
-    m_services.port.close();
-    cmdReceive->setText(kReceive);
-    setPanel(1, kReady);
-    // The file really written, even if the folder setting changed meanwhile.
-    setObservationName(m_module.CaptureFilePath);
+}  // namespace
+
+Reception::Reception(Module1& module, platform::SerialPort& port, platform::Dialogs& dialogs,
+                     QString homeFolder, QObject* parent)
+    : QObject(parent),
+      m_module(module),
+      m_port(port),
+      m_dialogs(dialogs),
+      m_home(std::move(homeFolder)),
+      m_timer(new QTimer(this)),
+      m_refresh(new QTimer(this)) {
+    setObjectName(QStringLiteral("Reception"));
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &Reception::tick);
+    m_refresh->setInterval(kRefreshMs);
+    connect(m_refresh, &QTimer::timeout, this, &Reception::refresh);
+}
+
+Reception::~Reception() {
     closeEverything();
 }
 
-void KCR1::startReception() {
+QString Reception::garbledWarning(const SerialSettings& s) {
+    const QString parity = s.Parity == QLatin1String("E")   ? QStringLiteral("even parity")
+                           : s.Parity == QLatin1String("O") ? QStringLiteral("odd parity")
+                                                            : QStringLiteral("no parity");
+    return QStringLiteral(
+               "The data looks garbled: check the baud rate, parity and word length in "
+               "Settings (now %1 baud, %2, %3 data bits).")
+        .arg(s.BaudRate)
+        .arg(parity)
+        .arg(s.DataBits);
+}
+
+void Reception::click() {
+    m_timer->start();
+    m_module.RunSettings.DownloadIdle = false;
+    if (m_port.isOpen() || m_state != State::Idle)
+        stop();
+    else
+        start();
+}
+
+void Reception::stop() {
+    m_module.RunSettings.DownloadIdle = true;
+    setWaited(0);
+    m_port.close();
+    setState(State::Idle);
+    emit activityChanged(QStringLiteral("Ready"));
+    // The file really written, even if the folder setting changed meanwhile.
+    emit stopped(m_module.CaptureFilePath);
+    closeEverything();
+}
+
+void Reception::start() {
     RunSettingsRecord& rs = m_module.RunSettings;
-    platform::SerialPort& port = m_services.port;
-    cmdReceive->setText(kStop);
-    if (const int n = portNumber(rs.PortName); n != 0) port.setCommPort(n);
-    port.setSettings(QStringLiteral("%1,%2,%3,%4")
-                         .arg(rs.BaudRate)
-                         .arg(rs.Parity.trimmed())
-                         .arg(rs.DataBits)
-                         .arg(rs.StopBits));
-    if (!port.open()) {
-        endReceptionWithProblem(
-            QStringLiteral("The serial port could not be opened!\r%1").arg(port.errorString()));
+    setState(State::Waiting);
+    m_port.setLine(lineOf(rs.serial(), m_port.line().port));
+    if (!m_port.open()) {
+        fail(QStringLiteral("The serial port could not be opened!\r%1").arg(m_port.errorString()));
         return;
     }
 
     const QChar sep = platform::separator();
-    if (rs.DefaultPath == QLatin1String(" ")) rs.DefaultPath = m_services.homeFolder + sep;
+    if (rs.DefaultPath == QLatin1String(" ")) rs.DefaultPath = m_home + sep;
     if (!rs.DefaultPath.endsWith(sep)) rs.DefaultPath += sep;
     m_module.CaptureFilePath = rs.DefaultPath + QStringLiteral("$R55.tmp");
 
     auto capture = std::make_unique<quorvel::OutFile>();
     // A link put in the capture's place could lead to any file: never write through it.
     if (!capture->createNotThroughLink(localPath(m_module.CaptureFilePath))) {
-        endReceptionWithProblem(fileProblem(
-            QStringLiteral("The capture file could not be created!"), capture->error()));
+        fail(fileProblem(QStringLiteral("The capture file could not be created!"),
+                         capture->error()));
         return;
     }
-    m_captureFile = std::move(capture);
-    setPanel(1, QStringLiteral("Waiting for ..."));
-    lblStat->setText(kReady);
+    m_capture = std::move(capture);
+    emit activityChanged(QStringLiteral("Waiting for ..."));
+    setStage(Stage::Ready);
     // Every reception waits its full time, whatever the last one counted.
-    lblTime->setText(QStringLiteral("0"));
+    setWaited(0);
+    m_bytes = m_lines = 0;
+    m_check = {};
+    m_sinceFirst.invalidate();
+    m_sinceLast.invalidate();
+    emit started();
+    emit progressChanged(progressText());
+    m_refresh->start();
 }
 
-void KCR1::MSComm1_OnComm(int kind) {
-    Timer1->stop();
+void Reception::portEvent(int kind) {
+    m_timer->stop();
     m_module.RunSettings.DownloadIdle = true;
-    if (lblStat->text() == kEnd) return;
+    if (m_stage == Stage::End) return;
     if (kind != platform::ComEvReceive) {
         ++m_module.LineCount;
+        if (m_state == State::Waiting) setState(State::Receiving);
         return;
     }
-    const QByteArray chunk = m_services.port.input();
-    if (!m_captureFile) return;  // no reception runs: nothing to keep it in
-    setPanel(1, QStringLiteral("Receiving... "));
+    const QByteArray chunk = m_port.input();
+    if (!m_capture) return;  // no reception runs: nothing to keep it in
+    if (m_state == State::Waiting) setState(State::Receiving);
+    emit activityChanged(QStringLiteral("Receiving... "));
     // Straight to disk: whatever happens next, what arrived is kept.
-    if (!m_captureFile->write(chunk.constData(), static_cast<std::size_t>(chunk.size())) ||
-        !m_captureFile->flush()) {
-        endReceptionWithProblem(fileProblem(
-            QStringLiteral("The capture file could not be written!"), m_captureFile->error()));
+    if (!m_capture->write(chunk.constData(), static_cast<std::size_t>(chunk.size())) ||
+        !m_capture->flush()) {
+        fail(fileProblem(QStringLiteral("The capture file could not be written!"),
+                         m_capture->error()));
         return;
+    }
+    if (!chunk.isEmpty()) {
+        if (!m_sinceFirst.isValid()) m_sinceFirst.start();
+        m_sinceLast.start();
+        m_bytes += static_cast<quint64>(chunk.size());
+        m_lines += static_cast<quint64>(chunk.count('\r'));
+        emit dataArrived(chunk);
+        if (m_check.feed(std::string_view(chunk.constData(), std::size_t(chunk.size()))))
+            emit garbled(garbledWarning(m_module.RunSettings));
     }
     for (const char c : chunk) {
         if (c == kStx) {
-            lblStat->setText(QStringLiteral("Start"));
-            setPanel(1, QStringLiteral("Start receieve ..."));
+            setStage(Stage::Start);
+            emit activityChanged(QStringLiteral("Start receieve ..."));
         } else if (c == kEtx) {
-            endReception();
+            end();
             return;
         }
     }
     ++m_module.LineCount;
 }
 
-void KCR1::endReception() {
-    m_services.port.close();
-    const bool written = m_captureFile ? m_captureFile->close() : true;
-    const quorvel::FileError error = m_captureFile ? m_captureFile->error() : quorvel::FileError{};
+void Reception::end() {
+    m_port.close();
+    const bool written = m_capture ? m_capture->close() : true;
+    const quorvel::FileError error = m_capture ? m_capture->error() : quorvel::FileError{};
     closeEverything();
     if (!written) {
-        endReceptionWithProblem(
-            fileProblem(QStringLiteral("The capture file could not be written!"), error));
+        fail(fileProblem(QStringLiteral("The capture file could not be written!"), error));
         return;
     }
-    lblStat->setText(kEnd);
-    setPanel(1, QStringLiteral("Converting ..."));
-    readdump();
-    cmdReceive->setText(kReceive);
+    setStage(Stage::End);
+    emit activityChanged(QStringLiteral("Converting ..."));
+    setState(State::Writing);
+    emit endOfText();
+    setState(State::Idle);
 }
 
-void KCR1::MSComm1_LineLost(const QString& reason) {
+void Reception::lineLost(const QString& reason) {
     // Only a running reception has a line to lose; it ends as Stop ends it.
-    if (!m_captureFile) return;
-    stopReception();
+    if (!m_capture) return;
+    stop();
     showProblem(QStringLiteral("The connection to the total station was lost!\r%1").arg(reason));
 }
 
-void KCR1::Timer1_Timer() {
+void Reception::tick() {
     RunSettingsRecord& rs = m_module.RunSettings;
     if (rs.DownloadIdle || m_timeoutShowing) return;
-    const int count = lblTime->text().toInt() + 1;
-    lblTime->setText(QString::number(count));
-    setPanel(1, QStringLiteral("Waiting for ... ( %1)").arg(count));
-    if (count <= kWaitSeconds) return;
+    setWaited(m_waited + 1);
+    emit activityChanged(QStringLiteral("Waiting for ... ( %1)").arg(m_waited));
+    if (m_waited <= kWaitSeconds) return;
 
     m_timeoutShowing = true;
-    m_services.dialogs.message(QStringLiteral("No Data is received from Total Station!\r"
-                                              "Please Check cable and settings!\r"
-                                              "No connection was established ! "),
-                               platform::Icon::Critical, platform::Buttons::Ok,
-                               QStringLiteral("Problem"));
+    showProblem(
+        QStringLiteral("No Data is received from Total Station!\r"
+                       "Please Check cable and settings!\r"
+                       "No connection was established ! "));
     m_timeoutShowing = false;
-    setPanel(1, kReady);
-    m_services.port.close();
-    cmdReceive->setText(kReceive);
-    lblTime->setText(QStringLiteral("0"));
+    emit activityChanged(QStringLiteral("Ready"));
+    m_port.close();
+    setState(State::Idle);
+    setWaited(0);
     closeEverything();
     rs.DownloadIdle = true;
 }
 
-void KCR1::showProblem(const QString& text) {
-    m_services.dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
-                               QStringLiteral("Problem"));
+void Reception::closeEverything() {
+    if (m_port.isOpen()) m_port.close();
+    if (m_capture) {
+        m_capture->close();
+        m_capture.reset();
+    }
+    // Whatever ended it, the counts stand as they were last shown.
+    if (m_refresh->isActive()) {
+        m_refresh->stop();
+        emit progressChanged(progressText());
+    }
 }
 
-void KCR1::endReceptionWithProblem(const QString& text) {
+void Reception::stopTimer() {
+    m_timer->stop();
+}
+
+void Reception::showProblem(const QString& text) {
+    m_dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
+                      QStringLiteral("Problem"));
+}
+
+void Reception::fail(const QString& text) {
     // Back to Idle first, so the port is closed while the message is on screen.
     closeEverything();
     m_module.RunSettings.DownloadIdle = true;
-    cmdReceive->setText(kReceive);
-    setPanel(1, kReady);
+    setState(State::Idle);
+    emit activityChanged(QStringLiteral("Ready"));
     showProblem(text);
+}
+
+void Reception::setState(State state) {
+    const bool wasIdle = m_state == State::Idle;
+    m_state = state;
+    if (wasIdle != (state == State::Idle))
+        emit captionChanged(state == State::Idle ? QStringLiteral("Receive")
+                                                 : QStringLiteral("Stop"));
+}
+
+void Reception::setStage(Stage stage) {
+    m_stage = stage;
+    static const QString words[] = {QString(), QStringLiteral("Ready"), QStringLiteral("Start"),
+                                    QStringLiteral("end")};
+    emit stageChanged(words[int(stage)]);
+}
+
+void Reception::setWaited(int seconds) {
+    m_waited = seconds;
+    emit waitedChanged(seconds);
+}
+
+QString Reception::progressText() const {
+    std::optional<std::int64_t> quiet;
+    const bool running = m_state == State::Waiting || m_state == State::Receiving;
+    if (running && m_sinceLast.isValid() && m_sinceLast.elapsed() > kQuietMs)
+        quiet = m_sinceLast.elapsed() / 1000;
+    const qint64 elapsed = !m_sinceFirst.isValid() ? 0
+                           : running               ? m_sinceFirst.elapsed()
+                                                   : m_sinceFirst.elapsed() - m_sinceLast.elapsed();
+    return QString::fromStdString(quorvel::progressText(m_bytes, m_lines, elapsed, quiet));
+}
+
+void Reception::refresh() {
+    // Cheap enough a few times a second; the stall note needs the clock even without data.
+    emit progressChanged(progressText());
 }

@@ -7,6 +7,7 @@
 
 #include "app/KCR1.h"
 #include "core/capture.h"
+#include "core/incoming.h"
 #include "core/safe_output.h"
 #include "platform/Platform.h"
 
@@ -80,6 +81,11 @@ std::optional<KCR1::DumpFailure> KCR1::writeRawDataFile() {
     });
     in.close();
     if (!copied.ok() || !raw.commit()) return DumpFailure::Other;
+    setPanel(3,
+             QStringLiteral("Job %1 \u00b7 %2 %3")
+                 .arg(shownPath(*job),
+                      QString::fromStdString(quorvel::groupedNumber(copied.linesWritten)),
+                      copied.linesWritten == 1 ? QStringLiteral("line") : QStringLiteral("lines")));
 
     if (m_services.port.isOpen()) m_services.port.close();
     PB1->setVisible(false);

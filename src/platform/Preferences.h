@@ -1,5 +1,6 @@
 #pragma once
-// The few choices the program keeps from one run to the next (the axis setting).
+// The few choices the program keeps from one run to the next (the axis setting, the
+// incoming-data view, and the settings when the user asks to remember them).
 // The windows read and write them through this interface; tests keep them in memory.
 
 #include <QHash>
@@ -30,6 +31,8 @@ private:
 class QtPreferences final : public Preferences {
 public:
     QtPreferences() : m_settings(QStringLiteral("Quorvel"), QStringLiteral("Quorvel")) {}
+    /// Kept in the file `path` instead (tests).
+    explicit QtPreferences(const QString& path) : m_settings(path, QSettings::IniFormat) {}
     QString value(const QString& key) const override { return m_settings.value(key).toString(); }
     void setValue(const QString& key, const QString& value) override {
         m_settings.setValue(key, value);

@@ -34,29 +34,27 @@ QtSerialPort::~QtSerialPort() {
 }
 
 QString QtSerialPort::device() const {
-    return m_resolver(QStringLiteral("COM%1").arg(m_commPort));
+    return m_resolver(QStringLiteral("COM%1").arg(m_line.port));
 }
 
-bool QtSerialPort::applySettings(QSerialPort& port, const QString& settings) {
-    const QStringList parts = settings.split(QLatin1Char(','));
-    if (parts.size() != 4) return false;
-    bool okBaud = false, okData = false, okStop = false;
-    const qint32 baud = parts[0].trimmed().toInt(&okBaud);
-    const int data = parts[2].trimmed().toInt(&okData);
-    const int stop = parts[3].trimmed().toInt(&okStop);
-    const QString parity = parts[1].trimmed().toUpper();
-    if (!okBaud || !okData || !okStop) return false;
-    QSerialPort::Parity p = QSerialPort::NoParity;
-    if (parity == QLatin1String("E"))
-        p = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("O"))
-        p = QSerialPort::OddParity;
-    else if (parity != QLatin1String("N"))
+QString LineSettings::text() const {
+    const char letter = parity == Parity::Even ? 'E' : parity == Parity::Odd ? 'O' : 'N';
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baudRate)
+        .arg(QLatin1Char(letter))
+        .arg(dataBits)
+        .arg(stopBits);
+}
+
+bool QtSerialPort::applySettings(QSerialPort& port, const LineSettings& line) {
+    const QSerialPort::Parity parity = line.parity == Parity::Even  ? QSerialPort::EvenParity
+                                       : line.parity == Parity::Odd ? QSerialPort::OddParity
+                                                                    : QSerialPort::NoParity;
+    if (line.dataBits < 5 || line.dataBits > 8 || (line.stopBits != 1 && line.stopBits != 2))
         return false;
-    if (data < 5 || data > 8 || (stop != 1 && stop != 2)) return false;
-    return port.setBaudRate(baud) && port.setParity(p) &&
-           port.setDataBits(static_cast<QSerialPort::DataBits>(data)) &&
-           port.setStopBits(stop == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    return port.setBaudRate(line.baudRate) && port.setParity(parity) &&
+           port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits)) &&
+           port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
 }
 
 bool QtSerialPort::open() {
@@ -94,9 +92,9 @@ bool QtSerialPort::open() {
         }
         return false;
     }
-    if (!applySettings(m_port, m_settings)) {
+    if (!applySettings(m_port, m_line)) {
         m_error = QStringLiteral("%1: the line settings %2 cannot be used (%3).")
-                      .arg(dev, m_settings, m_port.errorString());
+                      .arg(dev, m_line.text(), m_port.errorString());
         m_port.close();
         return false;
     }

@@ -13,10 +13,8 @@ public:
     explicit QtSerialPort(PortResolver resolver = resolveComPort, QObject* parent = nullptr);
     ~QtSerialPort() override;
 
-    void setCommPort(int n) override { m_commPort = n; }
-    int commPort() const override { return m_commPort; }
-    void setSettings(const QString& settings) override { m_settings = settings; }
-    QString settings() const override { return m_settings; }
+    void setLine(const LineSettings& line) override { m_line = line; }
+    LineSettings line() const override { return m_line; }
     bool open() override;
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
@@ -24,8 +22,8 @@ public:
     QString device() const override;
     QString errorString() const override { return m_error; }
 
-    /// Applies "baud,parity,data,stop" to a port; false on a text it cannot use.
-    static bool applySettings(QSerialPort& port, const QString& settings);
+    /// Applies the line settings to an open port; false on one it refuses.
+    static bool applySettings(QSerialPort& port, const LineSettings& line);
 
 private:
     void onError(QSerialPort::SerialPortError error);
@@ -34,8 +32,7 @@ private:
     PortResolver m_resolver;
     QSerialPort m_port;
     QTimer m_signalPoll;
-    int m_commPort = 1;
-    QString m_settings = QStringLiteral("9600,N,8,1");
+    LineSettings m_line;
     QString m_error;
     QString m_openDevice;  // the device of the last open, for messages
     QSerialPort::PinoutSignals m_lastSignals;

@@ -18,6 +18,20 @@ enum CommEventKind : int {
     ComEvRing = 6,     // ring indicator
 };
 
+enum class Parity { None, Even, Odd };
+
+/// The line a reception opens: port number 1..4 ("COM1".."COM4") and line settings.
+struct LineSettings {
+    int port = 1;
+    qint32 baudRate = 38400;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    int stopBits = 1;
+    bool operator==(const LineSettings&) const = default;
+    /// As the communications control writes it: "38400,N,8,1".
+    QString text() const;
+};
+
 /// Resolves a port name "COM1".."COM4" to the device to open.
 using PortResolver = std::function<QString(const QString& comName)>;
 
@@ -31,12 +45,9 @@ public:
     using QObject::QObject;
     ~SerialPort() override = default;
 
-    /// Port number 1..4 ("COM1".."COM4").
-    virtual void setCommPort(int n) = 0;
-    virtual int commPort() const = 0;
-    /// Line settings text such as "38400,N,8,1".
-    virtual void setSettings(const QString& settings) = 0;
-    virtual QString settings() const = 0;
+    /// The port and line settings the next open() uses.
+    virtual void setLine(const LineSettings& line) = 0;
+    virtual LineSettings line() const = 0;
     /// Opens the port; false with errorString() when it cannot be opened.
     virtual bool open() = 0;
     virtual void close() = 0;

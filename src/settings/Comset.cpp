@@ -1,6 +1,7 @@
 #include "settings/Comset.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFileSystemModel>
@@ -15,9 +16,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/KCR1.h"
 #include "platform/FolderList.h"
 #include "platform/Platform.h"
+#include "settings/Remembered.h"
 
 namespace {
 
@@ -51,7 +52,8 @@ QString signedNumber(long long n) {
 
 }  // namespace
 
-Comset::Comset(Module1& module, KCR1& main) : QDialog(&main), m_module(module), m_main(main) {
+Comset::Comset(RunSettingsRecord& settings, Context context, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_context(std::move(context)) {
     setObjectName(QStringLiteral("Comset"));
     setWindowTitle(QStringLiteral("Settings"));
     // The main window takes no input while the settings are open.
@@ -170,7 +172,7 @@ void Comset::buildLayout() {
     Frame9 = makeFrame(this, "Frame9", QStringLiteral("Axes"));
     cbAxes = makeGroup(Frame9, "cbAxes",
                        {QStringLiteral("X east, Y north"), QStringLiteral("X north, Y east")},
-                       m_module.RunSettings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
+                       m_settings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
     cbAxes->button(0)->setToolTip(QStringLiteral("As CAD programs read coordinate files"));
     cbAxes->button(1)->setToolTip(QStringLiteral("The geodetic convention"));
 
@@ -199,6 +201,10 @@ void Comset::buildLayout() {
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdOK->setDefault(true);
     CmdOK->setMinimumWidth(90);
+    chkRemember = new QCheckBox(QStringLiteral("Remember these settings"), this);
+    chkRemember->setObjectName(QStringLiteral("chkRemember"));
+    chkRemember->setToolTip(
+        QStringLiteral("Start with these settings next time (kept when you press O.K.)"));
 
     // Reserve the room of the longest help text so the window never jumps.
     const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 60;
@@ -221,6 +227,7 @@ void Comset::buildLayout() {
     columns->addLayout(left);
     columns->addLayout(right, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(chkRemember);
     buttons->addStretch(1);
     buttons->addWidget(CmdOK);
     auto* page = new QVBoxLayout(this);
@@ -232,9 +239,8 @@ void Comset::fillDrives() {
     const QString current = Drive1->currentData().toString();
     const QSignalBlocker quiet(Drive1);
     Drive1->clear();
-    const platform::Services& services = m_main.services();
     QList<platform::Drive> drives =
-        services.drives ? services.drives(services.homeFolder) : QList<platform::Drive>{};
+        m_context.drives ? m_context.drives(m_context.homeFolder) : QList<platform::Drive>{};
     // A drive in force that has gone away stays listed: nothing changes behind the user.
     if (!current.isEmpty() &&
         std::none_of(drives.cbegin(), drives.cend(),
@@ -251,7 +257,7 @@ void Comset::fillDrives() {
 }
 
 void Comset::describePorts() {
-    const platform::PortResolver& resolve = m_main.services().resolver;
+    const platform::PortResolver& resolve = m_context.resolver;
     for (QAbstractButton* button : Port->buttons()) {
         const QString device = resolve ? resolve(button->text()) : button->text();
         button->setToolTip(QStringLiteral("%1 is %2 on this computer").arg(button->text(), device));
@@ -259,9 +265,22 @@ void Comset::describePorts() {
 }
 
 void Comset::Form_Load() {
-    RunSettingsRecord& rs = m_module.RunSettings;
+    RunSettingsRecord& rs = m_settings;
+    const QString home = m_context.homeFolder;
+    if (remembered::enabled(*m_context.preferences)) {
+        // The settings kept from the last run stay in force, and the window shows them.
+        chkRemember->setChecked(true);
+        showChoices();
+        const int homeDrive = Drive1->findData(home);
+        if (homeDrive >= 0) Drive1->setCurrentIndex(homeDrive);
+        const QString folder = rs.DefaultPath;
+        Dir1->setDrive(home);
+        Dir1->setPath(folder);
+        edDefPath->setText(folder);
+        setHelp(helpFor(rs.OutputFormat - 1));
+        return;
+    }
     // Drive C: is the home folder; its top folder carries the closing separator.
-    const QString home = m_main.services().homeFolder;
     const QChar separator = platform::separator();
     rs.DefaultPath = home.endsWith(separator) ? home : home + separator;
     const int homeDrive = Drive1->findData(home);
@@ -272,13 +291,24 @@ void Comset::Form_Load() {
     // reports nothing, and then the path field keeps what it holds.
     Dir1->setDrive(home);
     Dir1->setPath(home);
-    rs.PortName = QStringLiteral("COM1");
-    rs.BaudRate = 38400;
-    rs.DataBits = 8;
-    rs.StopBits = 1;
-    rs.Parity = QStringLiteral("N");
-    rs.OutputFormat = 1;
+    rs.resetChoices();
     setHelp(helpFor(0));
+}
+
+void Comset::showChoices() {
+    const RunSettingsRecord& rs = m_settings;
+    const auto select = [](QButtonGroup* group, int id) {
+        if (QAbstractButton* b = group->button(id)) b->setChecked(true);
+    };
+    static const std::int32_t rates[] = {1200, 9600, 19200, 38400};
+    select(cbBaud, int(std::find(std::begin(rates), std::end(rates), rs.BaudRate) - rates));
+    select(cbParity,
+           int(QStringList({QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("O")})
+                   .indexOf(rs.Parity)));
+    select(cbWord, rs.DataBits - 7);
+    select(cbStop, rs.StopBits - 1);
+    select(Port, rs.PortName.mid(3).toInt() - 1);
+    select(cbOut, rs.OutputFormat - 1);
 }
 
 void Comset::setHelp(const QString& text) {
@@ -289,40 +319,38 @@ void Comset::setHelp(const QString& text) {
 
 void Comset::cbBaud_Click(int index) {
     static const std::int32_t rates[] = {1200, 9600, 19200, 38400};
-    if (index >= 0 && index < 4) m_module.RunSettings.BaudRate = rates[index];
+    if (index >= 0 && index < 4) m_settings.BaudRate = rates[index];
 }
 
 void Comset::cbParity_Click(int index) {
     static const char* const parities[] = {"N", "E", "O"};
-    if (index >= 0 && index < 3) m_module.RunSettings.Parity = QLatin1String(parities[index]);
+    if (index >= 0 && index < 3) m_settings.Parity = QLatin1String(parities[index]);
 }
 
 void Comset::cbWord_Click(int index) {
-    if (index >= 0 && index < 2) m_module.RunSettings.DataBits = std::int16_t(7 + index);
+    if (index >= 0 && index < 2) m_settings.DataBits = std::int16_t(7 + index);
 }
 
 void Comset::cbStop_Click(int index) {
-    if (index >= 0 && index < 2) m_module.RunSettings.StopBits = std::int16_t(1 + index);
+    if (index >= 0 && index < 2) m_settings.StopBits = std::int16_t(1 + index);
 }
 
 void Comset::Port_Click(int index) {
-    if (index >= 0 && index < 4)
-        m_module.RunSettings.PortName = QStringLiteral("COM%1").arg(index + 1);
+    if (index >= 0 && index < 4) m_settings.PortName = QStringLiteral("COM%1").arg(index + 1);
 }
 
 void Comset::cbOut_Click(int index) {
     if (index < 0 || index >= 6) return;
-    const int previous = m_module.RunSettings.OutputFormat;
-    m_module.RunSettings.OutputFormat = std::int16_t(index + 1);
-    m_main.outputFormatChanged(previous);
+    const int previous = m_settings.OutputFormat;
+    m_settings.OutputFormat = std::int16_t(index + 1);
+    emit outputFormatChanged(previous);
 }
 
 void Comset::cbAxes_Click(int index) {
     if (index < 0 || index > 1) return;
-    m_module.RunSettings.AxisOrder =
-        index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
-    m_main.services().preferences->setValue(QStringLiteral("axes"),
-                                            QLatin1String(index == 0 ? "xeast" : "xnorth"));
+    m_settings.AxisOrder = index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
+    m_context.preferences->setValue(QStringLiteral("axes"),
+                                    QLatin1String(index == 0 ? "xeast" : "xnorth"));
 }
 
 void Comset::cbOut_MouseMove(int index) {
@@ -346,10 +374,10 @@ void Comset::Drive1_Change(int index) {
             const QSignalBlocker quiet(Drive1);
             Drive1->setCurrentIndex(m_drive);
         }
-        m_main.services().dialogs.message(
-            QStringLiteral("The drive %1 cannot be read!").arg(drive) + QLatin1Char('\r') +
-                QStringLiteral("Please select again! "),
-            platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+        m_context.dialogs.message(QStringLiteral("The drive %1 cannot be read!").arg(drive) +
+                                      QLatin1Char('\r') + QStringLiteral("Please select again! "),
+                                  platform::Icon::Critical, platform::Buttons::Ok,
+                                  QStringLiteral("Problem"));
         return;
     }
     m_drive = index;
@@ -362,16 +390,14 @@ void Comset::Dir1_Change(const QString& path) {
 }
 
 void Comset::edDefPath_Change(const QString& text) {
-    m_module.RunSettings.DefaultPath = text;
+    m_settings.DefaultPath = text;
 }
 
 void Comset::CmdOK_Click() {
-    m_main.setPanel(2, statusText(m_module.RunSettings));
-    m_module.RunSettings.DefaultPath = edDefPath->text();
+    m_settings.DefaultPath = edDefPath->text();
+    remembered::save(*m_context.preferences, m_settings, chkRemember->isChecked());
     hide();
-    m_main.show();
-    m_main.raise();
-    m_main.activateWindow();
+    emit settingsAccepted();
 }
 
 void Comset::reject() {

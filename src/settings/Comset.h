@@ -1,14 +1,19 @@
 #pragma once
 // The settings window: serial line, output layout and default folder. Every choice
-// is written into RunSettings the moment it is made; O.K. refreshes the main
-// window's status text and leaves.
+// is written into RunSettings the moment it is made; O.K. says so to the main
+// window (which refreshes its status text) and leaves.
 
 #include <QDialog>
+#include <memory>
 
 #include "app/Module1.h"
+#include "platform/Dialogs.h"
+#include "platform/Drives.h"
+#include "platform/Preferences.h"
+#include "platform/SerialPort.h"
 
-class KCR1;
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -22,8 +27,16 @@ class FolderList;
 class Comset : public QDialog {
     Q_OBJECT
 public:
+    /// What the window works with besides the settings it edits.
+    struct Context {
+        platform::Dialogs& dialogs;                          // the unreadable-drive message
+        platform::DriveLister drives;                        // the drives offered
+        platform::PortResolver resolver;                     // the COM buttons' tooltips
+        QString homeFolder;                                  // drive C:
+        std::shared_ptr<platform::Preferences> preferences;  // axes, remembered settings
+    };
     /// Builds and loads the window (its first opening).
-    Comset(Module1& module, KCR1& main);
+    Comset(RunSettingsRecord& settings, Context context, QWidget* parent);
 
     /// The help text on display, lines joined by a carriage return.
     QString helpText() const { return m_help; }
@@ -49,6 +62,12 @@ public slots:
     /// Escape and the close control leave the way O.K. does.
     void reject() override;
 
+signals:
+    /// O.K.: the settings in force are the ones to show.
+    void settingsAccepted();
+    /// The output format changed from `previous` (1..6).
+    void outputFormatChanged(int previous);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -59,9 +78,11 @@ private:
     void setHelp(const QString& text);
     void fillDrives();
     void describePorts();
+    /// Selects the buttons of the settings in force.
+    void showChoices();
 
-    Module1& m_module;
-    KCR1& m_main;
+    RunSettingsRecord& m_settings;
+    Context m_context;
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
@@ -85,6 +106,7 @@ private:
     QComboBox* Drive1 = nullptr;
     platform::FolderList* Dir1 = nullptr;
     QPushButton* CmdOK = nullptr;
+    QCheckBox* chkRemember = nullptr;
 
     QString m_help;
     // The drive in force, restored when another one cannot be read.

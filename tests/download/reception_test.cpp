@@ -53,7 +53,7 @@ private slots:
             const QString capture = normalised.replace(u'~', r.home()) + u"$R55.tmp"_s;
             QVERIFY(writeFile(capture, "left from last time"));
             r.lblTime->setText(u"17"_s);  // a count left by an earlier reception
-            r.port.setCommPort(2);
+            r.port.setLine({.port = 2});
             RunSettingsRecord& rs = r.module.RunSettings;
             const QStringList l = line.split(u',');
             std::tie(rs.PortName, rs.DefaultPath, rs.BaudRate, rs.Parity, rs.DataBits,
@@ -61,8 +61,9 @@ private slots:
                                                l[0].toInt(), l[1], l[2].toShort(), l[3].toShort());
             r.w.cmdReceive_Click();
             QCOMPARE(
-                QStringList({QString::number(r.port.commPort()), r.port.settings(), rs.DefaultPath,
-                             r.module.CaptureFilePath, readFile(capture), r.state()}),
+                QStringList({QString::number(r.port.line().port), r.port.line().text(),
+                             rs.DefaultPath, r.module.CaptureFilePath, readFile(capture),
+                             r.state()}),
                 QStringList({QString::number(number), line, normalised, capture, "", kRunning}));
         }
     }

@@ -8,6 +8,8 @@
 #include <cerrno>
 
 #include "Rig.h"
+#include "download/IncomingView.h"
+#include "download/Reception.h"
 #include "platform/QtSerialPort.h"
 
 using namespace testing_support;
@@ -90,6 +92,8 @@ private slots:
             if (b % 256 != 3) sent += char(b);
         QVERIFY(pty.send(sent.left(30)));
         QVERIFY(waitFor([&] { return r.captured() == 30; }));
+        // Counted and shown as it comes, a few times a second.
+        QTRY_VERIFY(r.w.panel(3).startsWith(u"30 bytes \u00b7 0 lines \u00b7 0:00"_s));
         r.module.RunSettings.DefaultPath = r.at(u"elsewhere"_s);  // O.K. in the settings
         QVERIFY(pty.send(sent.mid(30)));
         QVERIFY(waitFor([&] { return r.captured() == sent.size(); }));
@@ -97,6 +101,16 @@ private slots:
         QVERIFY(pty.send(last));
         sent += last;
         QVERIFY(waitFor([&] { return r.ended(); }));
+        r.w.incomingView().flush();
+        // Every byte value, as a wrong line setting gives, is told as garbled.
+        QCOMPARE(r.w.incomingView().warning().isEmpty() && !r.w.panel(3).contains(u"garbled"_s),
+                 !cancel);
+        QCOMPARE(r.w.reception().bytes(), quint64(sent.size()));
+        if (!cancel) {
+            QCOMPARE(r.w.incomingView().text(),
+                     "<STX>" + QString::fromLatin1(kRecords).replace(u"\r\n"_s, u"\n"_s) + "<ETX>");
+            QCOMPARE(r.w.panel(3), u"Job SURVEY01 \u00b7 4 lines"_s);
+        }
         const QString obs = cancel ? u"$R55.tmp"_s : u"SURVEY01.sdr"_s;
         QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
                  r.at(obs) + u" > "_s + r.at(obs.left(obs.size() - 4) + u".dat"_s));
@@ -117,6 +131,44 @@ private slots:
             readFile(r.at(u"SURVEY01.dat"_s)),
             "1,2000.000,5000.000,100.000,TRIG,1001\r\n2,2003.250,5010.500,100.000,PEG,1002\r\n");
         QCOMPARE(answer.titles, QStringList{u"Finito"_s});
+    }
+
+    // Real jobs at the right settings never look garbled; a station at another baud rate
+    // does, once, while the reception goes on. Every byte is counted.
+    void garbledDataIsToldCleanDataNever_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("options");
+        for (const QString& f : QDir(QStringLiteral(QUORVEL_SAMPLES)).entryList({"*.obs"}))
+            QTest::newRow(qPrintable(f)) << f << QStringList();
+        QTest::newRow("station at 9600")
+            << u"r4-survey.obs"_s << QStringList{"--wrong-baud", "9600"};
+    }
+    void garbledDataIsToldCleanDataNever() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, options);
+        QProcess sim;
+        sim.start(QStringLiteral(QUORVEL_STATION_SIM),
+                  options + QStringList{"--pty", "--no-pace", "--close-after", "99999999",
+                                        QDir(QStringLiteral(QUORVEL_SAMPLES)).filePath(file)});
+        QVERIFY(sim.waitForReadyRead(5000));
+        SerialRig r(false, QString::fromLocal8Bit(sim.readLine()).trimmed());
+        QStringList warnedWhile;  // the button's caption when the warning came
+        connect(&r.w.reception(), &Reception::garbled, this,
+                [&](const QString& text) { warnedWhile << r.cmdReceive->text() + u'|' + text; });
+        r.w.cmdReceive_Click();
+        QVERIFY(waitFor([&] { return sim.state() == QProcess::NotRunning; }, 15000));
+        const QByteArray said = sim.readAllStandardError();
+        QVERIFY(waitFor([&] { return r.port.isOpen() == false; }));
+        r.w.incomingView().flush();
+        QCOMPARE(QString::number(r.w.reception().bytes()) + u'=' + QString::number(r.captured()),
+                 said.split(' ').value(2) + u'=' + said.split(' ').value(2));
+        const QString warning =
+            u"The data looks garbled: check the baud rate, parity and word length in Settings "
+            "(now 38400 baud, no parity, 8 data bits)."_s;
+        QCOMPARE(warnedWhile,
+                 options.isEmpty() ? QStringList() : QStringList{u"Stop|"_s + warning});
+        QCOMPARE(r.w.incomingView().warning(), options.isEmpty() ? QString() : warning);
+        QCOMPARE(r.w.panel(3).startsWith(u"Data looks garbled"_s), !options.isEmpty());
     }
 
     // The simulated instrument pulls the cable part way: the port's error storm raises one

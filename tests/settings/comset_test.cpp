@@ -112,6 +112,70 @@ private slots:
         c->close();
         QVERIFY(!c->isVisible() && r.w.panel(2).startsWith(u"COM2"_s) && answer.unexpected == 0);
     }
+
+    // Kept across starts only when asked for, in a settings file of the test's own.
+    void rememberedAcrossStartsOnlyWhenAsked() {
+        QTemporaryDir conf;
+        QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));
+        const auto start = [&] {
+            auto r = std::make_unique<Rig<>>(
+                false, QString(), nullptr,
+                std::make_shared<platform::QtPreferences>(conf.filePath(u"q.conf"_s)));
+            return r;
+        };
+        const auto settings = [](Rig<>& r, std::initializer_list<const char*> names, bool keep) {
+            r.click("cmdSettings");
+            auto* c = r.w.findChild<Comset*>();
+            for (const char* name : names) child<QAbstractButton>(c, name)->click();
+            child<QLineEdit>(c, "edDefPath")->setText(r.module.RunSettings.DefaultPath);
+            child<QCheckBox>(c, "chkRemember")->setChecked(keep);
+            r.click("CmdOK");
+        };
+        {  // first start: off by default, and the view hidden by the user
+            auto r = start();
+            QVERIFY(!r->w.findChild<QCheckBox*>(u"chkRemember"_s));
+            r->click("cmdSettings");
+            QVERIFY(!child<QCheckBox>(r->w.findChild<Comset*>(), "chkRemember")->isChecked());
+            r->click("CmdOK");
+            r->module.RunSettings.DefaultPath = conf.filePath(u"jobs"_s);
+            settings(*r, {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1", "cbOut_1"},
+                     true);
+            child<QDockWidget>(&r->w, "IncomingDock")->toggleViewAction()->trigger();
+        }
+        for (int run = 0; run < 3; ++run) {
+            if (run == 2) QVERIFY(QDir(conf.filePath(u"jobs"_s)).removeRecursively());
+            auto r = start();
+            RunSettingsRecord& rs = r->module.RunSettings;
+            const QString seen =
+                QStringList{lineOf(rs), rs.DefaultPath, r->w.panel(1), r->w.panel(2)}.join(u'|');
+            QVERIFY(child<QDockWidget>(&r->w, "IncomingDock")->isHidden());
+            if (run == 0) {
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s +
+                                   conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
+                // The window shows them and keeps them at its first opening.
+                r->click("cmdSettings");
+                auto* c = r->w.findChild<Comset*>();
+                for (const char* name : {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1",
+                                         "cbOut_1", "chkRemember"})
+                    QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
+                QCOMPARE(lineOf(rs) + rs.DefaultPath,
+                         u"COM3 9600 O 7 2 layout 2 axes xeast"_s + conf.filePath(u"jobs"_s));
+                r->click("CmdOK");
+            } else if (run == 1) {
+                settings(*r, {}, true);  // the same once more
+            } else {
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s + r->home() +
+                                   u"|The download folder "_s + conf.filePath(u"jobs"_s) +
+                                   u" is gone: downloads go to "_s + r->home() +
+                                   u"|COM3 9600  7  2 O   "_s);
+                settings(*r, {}, false);
+            }
+        }
+        auto r = start();  // off again: the start as ever
+        QCOMPARE(QStringList({lineOf(r->module.RunSettings), r->w.panel(1), r->w.panel(2)}),
+                 QStringList({u"COM1 38400 N 8 1 layout 1 axes xeast"_s, u"Ready"_s,
+                              u"COM1 38400 8 1 N"_s}));
+    }
 };
 
 QTEST_MAIN(ComsetTest)

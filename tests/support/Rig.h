@@ -128,7 +128,8 @@ inline void chooseFile(QWidget* fileDialog, const QString& path) {
 template <class Port = ScriptedSerialPort>
 struct Rig {
     explicit Rig(bool realDialogs = false, const QString& device = {},
-                 platform::EditorLauncher* launcher = nullptr)
+                 platform::EditorLauncher* launcher = nullptr,
+                 std::shared_ptr<platform::Preferences> kept = {})
         : resolver([this, device](const QString& com) {
               return device.isEmpty() ? devices.value(com, com) : device;
           }),
@@ -140,7 +141,8 @@ struct Rig {
                      [this] {
                          ++quits;
                          if (onQuit) onQuit();
-                     }}) {
+                     },
+                     kept ? kept : std::make_shared<platform::MemoryPreferences>()}) {
         qtDialogs.setParent(&w);
         w.show();
         w.activateWindow();

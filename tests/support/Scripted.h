@@ -43,15 +43,13 @@ struct ScriptedDialogs final : platform::Dialogs {
 class ScriptedSerialPort final : public platform::SerialPort {
     Q_OBJECT
 public:
-    void setCommPort(int n) override { m_commPort = n; }
-    int commPort() const override { return m_commPort; }
-    void setSettings(const QString& s) override { m_settings = s; }
-    QString settings() const override { return m_settings; }
+    void setLine(const platform::LineSettings& line) override { m_line = line; }
+    platform::LineSettings line() const override { return m_line; }
     bool open() override;
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
     QByteArray input() override { return std::exchange(m_pending, {}); }
-    QString device() const override { return QStringLiteral("COM%1").arg(m_commPort); }
+    QString device() const override { return QStringLiteral("COM%1").arg(m_line.port); }
     QString errorString() const override { return openError; }
     /// Data arrives: a received-data event.
     void receive(const QByteArray& data);
@@ -64,8 +62,7 @@ public:
     QString openError = QStringLiteral("COM1: no such device.");
 
 private:
-    int m_commPort = 1;
-    QString m_settings;
+    platform::LineSettings m_line;
     bool m_open = false;
     QByteArray m_pending;
 };

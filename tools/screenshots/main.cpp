@@ -3,6 +3,10 @@
 // and a USB stick), so the pictures never show the machine they were made on.
 //
 //   build/tools/quorvel-screenshots docs/
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,6 +18,7 @@
 
 #include "app/KCR1.h"
 #include "app/Module1.h"
+#include "download/IncomingView.h"
 #include "platform/FolderList.h"
 #include "platform/QtSerialPort.h"
 #include "settings/Comset.h"
@@ -92,9 +97,16 @@ int main(int argc, char* argv[]) {
 
     Module1 module;
     platform::QtDialogs dialogs;
-    platform::QtSerialPort port;
     platform::QtEditorLauncher editor;
-    auto resolver = [](const QString& com) {
+    // A pseudo-terminal plays the instrument for the pictures of a download.
+    const int instrument = posix_openpt(O_RDWR | O_NOCTTY);
+    if (instrument < 0 || grantpt(instrument) != 0 || unlockpt(instrument) != 0) return 1;
+    termios raw{};
+    if (tcgetattr(instrument, &raw) == 0) cfmakeraw(&raw), tcsetattr(instrument, TCSANOW, &raw);
+    const QString line = QString::fromLocal8Bit(ptsname(instrument));
+    bool downloading = false;
+    auto resolver = [&](const QString& com) {
+        if (downloading) return line;
         return com == QLatin1String("COM1")
                    ? QStringLiteral("/dev/ttyUSB0")
                    : QStringLiteral("/dev/ttyS%1").arg(com.mid(3).toInt() - 1);
@@ -105,6 +117,7 @@ int main(int argc, char* argv[]) {
             {QStringLiteral("File system"), QStringLiteral("/")},
             {QStringLiteral("SURVEY-USB"), QStringLiteral("/media/surveyor/SURVEY-USB")}};
     };
+    platform::QtSerialPort port(resolver);
     KCR1 window(module, {dialogs, port, editor, resolver, home, drives, [] {}});
     dialogs.setParent(&window);
     window.findChild<QLineEdit*>(QStringLiteral("EdObs"))
@@ -133,5 +146,47 @@ int main(int argc, char* argv[]) {
     auto* about = window.findChild<QWidget*>(QStringLiteral("frmAbout"));
     settle(200);
     ok = save(*about, QDir(outDir).filePath(QStringLiteral("about.png"))) && ok;
+    about->hide();
+
+    // A download part way: the first records of a job, then a pause of the instrument.
+    downloading = true;
+    const auto send = [&](const QByteArray& bytes) {
+        return ::write(instrument, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    };
+    const QByteArray job =
+        "\x02"
+        "00NMSDR33 V04-04.02     06-Dec-26 09:12 211111\r\n"
+        "10NMBRIDGE01        121111\r\n"
+        "02TP            10005000.000        2000.000        100.000         1.500           "
+        "TRIG\r\n"
+        "09F1            1000            100112.345          90.1234         45.6789         "
+        "PEG\r\n"
+        "08KI            10015008.7325       2008.7294       99.861          PEG\r\n"
+        "08KI            10025012.1180       2011.0412       99.874          KERB\r\n";
+    const QString folder = QDir(home).filePath(QStringLiteral("Jobs"));
+    module.RunSettings.DefaultPath = folder;
+    window.findChild<QLineEdit*>(QStringLiteral("EdObs"))->clear();
+    window.findChild<QLineEdit*>(QStringLiteral("EdOut"))->clear();
+    window.cmdReceive_Click();
+    settle(300);
+    ok = send(job) && ok;
+    settle(4400);  // the counts a few seconds on, the instrument quiet meanwhile
+    window.incomingView().flush();
+    ok = save(window, QDir(outDir).filePath(QStringLiteral("download.png"))) && ok;
+    window.cmdReceive_Click();  // Stop
+
+    // The same job at the wrong speed: what a 38400-baud line makes of a 9600-baud station.
+    window.cmdReceive_Click();
+    settle(300);
+    QByteArray garbage;
+    for (int i = 0; i < 40; ++i)
+        garbage += QByteArray::fromHex("8000f0c0001e0ff878e08078000e3ce08080781e00f880fe");
+    ok = send(garbage) && ok;
+    settle(600);
+    window.incomingView().flush();
+    ok = save(window, QDir(outDir).filePath(QStringLiteral("garbled.png"))) && ok;
+    window.cmdReceive_Click();
+    QFile::remove(QDir(folder).filePath(QStringLiteral("$R55.tmp")));
+    ::close(instrument);
     return ok ? 0 : 1;
 }

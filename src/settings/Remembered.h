@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The settings kept for the next start when the user asks for it ("Remember these
+// settings"): port, line, output layout and download folder. Off, nothing of them
+// is read or kept, and every start begins from the defaults.
+
+#include <QString>
+#include <optional>
+
+#include "app/Module1.h"
+#include "platform/Preferences.h"
+
+namespace remembered {
+
+/// Whether the user asked for the settings to be kept.
+bool enabled(const platform::Preferences& store);
+/// O.K. in the settings window: keeps `settings` when `on`, else only that it is off.
+void save(platform::Preferences& store, const RunSettingsRecord& settings, bool on);
+
+struct Loaded {
+    QString missingFolder;  // the kept folder, gone since: downloads go to the home folder
+};
+/// At start: puts the kept settings into `settings` (a value out of range keeps its
+/// default). Nothing when the user did not ask for them.
+std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord& settings,
+                           const QString& homeFolder);
+
+}  // namespace remembered
