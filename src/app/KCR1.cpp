@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -31,10 +32,12 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
     return label;
 }
 
+// `caption` marks its Alt key with '&'; a screen reader reads it without.
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& tip = {}) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(QString(caption).remove(u'&'));
     if (!tip.isEmpty()) button->setToolTip(tip);
     button->setAutoDefault(false);
     return button;
@@ -125,8 +128,8 @@ void KCR1::buildLayout() {
     EdObs->setObjectName(QStringLiteral("EdObs"));
     EdObs->setToolTip(QStringLiteral("Main file containing the raw data"));
     Label1->setBuddy(EdObs);
-    CmdBrowse1 = makeButton(Frame1, "CmdBrowse1", QStringLiteral("Browse"));
-    cmdReceive = makeButton(Frame1, "cmdReceive", QStringLiteral("Receive"));
+    CmdBrowse1 = makeButton(Frame1, "CmdBrowse1", QStringLiteral("&Browse"));
+    cmdReceive = makeButton(Frame1, "cmdReceive", QStringLiteral("&Receive"));
     auto* input = new QHBoxLayout(Frame1);
     input->addWidget(Label1);
     input->addWidget(EdObs, 1);
@@ -151,18 +154,23 @@ void KCR1::buildLayout() {
     Label1->setMinimumWidth(captionWidth);
     Label3->setMinimumWidth(captionWidth);
 
-    CmdCon = makeButton(central, "CmdCon", QStringLiteral("Convert"),
+    CmdCon = makeButton(central, "CmdCon", QStringLiteral("&Convert"),
                         QStringLiteral("Start to create the file"));
-    CmdClear = makeButton(central, "CmdClear", QStringLiteral("Clear"),
+    CmdClear = makeButton(central, "CmdClear", QStringLiteral("C&lear"),
                           QStringLiteral("Click to clear the fields"));
-    cmdEdit = makeButton(central, "cmdEdit", QStringLiteral("Edit File"));
-    cmdSettings = makeButton(central, "cmdSettings", QStringLiteral("Settings"));
-    Command1 = makeButton(central, "Command1", QStringLiteral("About"));
-    CmdExit = makeButton(central, "CmdExit", QStringLiteral("Exit"),
+    cmdEdit = makeButton(central, "cmdEdit", QStringLiteral("&Edit File"));
+    cmdSettings = makeButton(central, "cmdSettings", QStringLiteral("&Settings"));
+    Command1 = makeButton(central, "Command1", QStringLiteral("&About"));
+    CmdExit = makeButton(central, "CmdExit", QStringLiteral("E&xit"),
                          QStringLiteral("Terminate Program?"));
     auto* commands = new QHBoxLayout;
     for (QPushButton* b : {CmdCon, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
         commands->addWidget(b);
+    // The desktop's usual keys beside the Alt keys: Ctrl+O opens, F1 tells about the program.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated,
+            CmdBrowse1, &QPushButton::click);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, Command1,
+            &QPushButton::click);
 
     lblTime = makeLabel(central, "lblTime", QStringLiteral("0"));
     lblTime->setFont(QFont(QStringLiteral("Arial"), 36, QFont::Bold));
@@ -247,7 +255,13 @@ void KCR1::buildIncomingDock() {
 
 void KCR1::connectReception() {
     Reception* r = m_reception;
-    connect(r, &Reception::captionChanged, cmdReceive, &QPushButton::setText);
+    // Alt+R receives and stops alike, though "Stop" has no R to underline.
+    connect(r, &Reception::captionChanged, this, [this](const QString& caption) {
+        const bool receive = caption == QLatin1String("Receive");
+        cmdReceive->setText(receive ? QStringLiteral("&Receive") : caption);
+        cmdReceive->setAccessibleName(caption);
+        cmdReceive->setShortcut(QKeySequence(Qt::ALT | Qt::Key_R));
+    });
     connect(r, &Reception::activityChanged, this, [this](const QString& t) { setPanel(1, t); });
     connect(r, &Reception::stageChanged, lblStat, &QLabel::setText);
     connect(r, &Reception::waitedChanged, this,

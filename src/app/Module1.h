@@ -18,8 +18,9 @@ struct SerialSettings {
 
 struct RunSettingsRecord : SerialSettings {
     static constexpr std::int16_t kDefaultOutputFormat = 1;
-    std::int16_t OutputFormat = kDefaultOutputFormat;  // 1..3: "Autocogo 1".."Autocogo 3"; 4..6 CSV, DXF, LandXML
-    QString DefaultPath;                               // folder for downloads
+    std::int16_t OutputFormat =
+        kDefaultOutputFormat;  // 1..3: "Autocogo 1".."Autocogo 3"; 4..6 CSV, DXF, LandXML
+    QString DefaultPath;       // folder for downloads
     bool DownloadIdle = true;  // false while a reception waits for the instrument
     // X and Y of northings and eastings; remembered between runs.
     quorvel::Axes AxisOrder = quorvel::Axes::XEastYNorth;

@@ -26,11 +26,10 @@ int main(int argc, char* argv[]) {
     parser.parse(args);
     if (parser.isSet(help) || parser.isSet(version)) {
         // Without an application object the parser knows no program name.
-        const QString text =
-            parser.isSet(help)
-                ? parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                            QStringLiteral("quorvel"))
-                : QString::fromStdString(quorvel::versionText("quorvel"));
+        const QString text = parser.isSet(help)
+                                 ? parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                             QStringLiteral("quorvel"))
+                                 : QString::fromStdString(quorvel::versionText("quorvel"));
         std::fputs(text.toLocal8Bit().constData(), stdout);
         return 0;
     }

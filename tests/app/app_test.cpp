@@ -1,9 +1,11 @@
 // The main window and the about window on real modal dialogs: the start-up load, what they
 // show, the small file commands, the modeless about window, and the end of the program.
 #include <QPointer>
+#include <QSignalSpy>
 
 #include "Rig.h"
 #include "app/frmAbout.h"
+#include "settings/Comset.h"
 
 using namespace testing_support;
 
@@ -51,7 +53,7 @@ private slots:
               "cmdEdit",    "cmdSettings", "Command1",  "CmdExit", "lblTime", "lblStat",
               "lblTitle",   "lblVersion",  "lblLicence"}) {
             const QWidget* c = child(&r.w, name);  // a group box has a title, the rest a text
-            texts << c->property("title").toString() + c->property("text").toString() +
+            texts << c->property("title").toString() + c->property("text").toString().remove(u'&') +
                          (c->toolTip().isEmpty() ? QString() : u" | "_s + c->toolTip());
         }
         QCOMPARE(texts.join(u'\n'),
@@ -84,6 +86,47 @@ private slots:
                  "Could not found Notepad on this computer!\nPlease Contact Varnel HK! |"
                  "Really want to quit?|Really want to quit?"_s);
         QVERIFY(answer.unexpected + answer.pending() == 0 && r.quits == 1);
+    }
+
+    // Each key reaches its button, also while the reception's button reads "Stop"; Escape
+    // closes the settings and about windows.
+    void keysReachTheirButtons() {
+        Rig r;
+        QVERIFY(QTest::qWaitForWindowActive(&r.w));
+        const std::pair<QKeySequence, const char*> keys[] = {
+            {Qt::ALT | Qt::Key_B, "CmdBrowse1"},
+            {Qt::CTRL | Qt::Key_O, "CmdBrowse1"},
+            {Qt::ALT | Qt::Key_R, "cmdReceive"},
+            {Qt::ALT | Qt::Key_R, "cmdReceive"},
+            {Qt::ALT | Qt::Key_C, "CmdCon"},
+            {Qt::ALT | Qt::Key_L, "CmdClear"},
+            {Qt::ALT | Qt::Key_E, "cmdEdit"},
+            {Qt::ALT | Qt::Key_A, "Command1"},
+            {Qt::Key_F1, "Command1"},
+            {Qt::ALT | Qt::Key_X, "CmdExit"},
+            {Qt::ALT | Qt::Key_S, "cmdSettings"}};  // last: the settings window takes over
+        QStringList pressed;
+        for (const auto& [key, name] : keys) {
+            QSignalSpy clicked(child<QPushButton>(&r.w, name), &QPushButton::clicked);
+            r.w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&r.w));
+            QTest::keySequence(&r.w, key);
+            if (clicked.isEmpty()) clicked.wait(1000);  // an Alt key clicks as if by hand
+            pressed << key.toString() + u' ' + r.cmdReceive->accessibleName() + u' ' +
+                           QString::number(clicked.count());
+        }
+        QCOMPARE(pressed.join(u", "_s),
+                 u"Alt+B Receive 1, Ctrl+O Receive 1, Alt+R Stop 1, Alt+R Receive 1, "
+                 "Alt+C Receive 1, Alt+L Receive 1, Alt+E Receive 1, Alt+A Receive 1, "
+                 "F1 Receive 1, Alt+X Receive 1, Alt+S Receive 1"_s);
+        for (QWidget* window : {static_cast<QWidget*>(r.w.findChild<Comset*>()),
+                                static_cast<QWidget*>(r.w.findChild<frmAbout*>())}) {
+            QVERIFY(window->isVisible());  // opened by its key above
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window, Qt::Key_Escape);
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
     }
 };
 

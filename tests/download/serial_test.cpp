@@ -153,8 +153,9 @@ private slots:
         QVERIFY(sim.waitForReadyRead(5000));
         SerialRig r(false, QString::fromLocal8Bit(sim.readLine()).trimmed());
         QStringList warnedWhile;  // the button's caption when the warning came
-        connect(&r.w.reception(), &Reception::garbled, this,
-                [&](const QString& text) { warnedWhile << r.cmdReceive->text() + u'|' + text; });
+        connect(&r.w.reception(), &Reception::garbled, this, [&](const QString& text) {
+            warnedWhile << r.cmdReceive->accessibleName() + u'|' + text;
+        });
         r.w.cmdReceive_Click();
         QVERIFY(waitFor([&] { return sim.state() == QProcess::NotRunning; }, 15000));
         const QByteArray said = sim.readAllStandardError();

@@ -159,8 +159,8 @@ struct Rig {
     /// port (open), capture (open), idle and timer (running) that hold.
     QString state() const {
         QString s =
-            QStringList{cmdReceive->text(), w.panel(1), lblStat->text(), lblTime->text()}.join(
-                u" | "_s) +
+            QStringList{cmdReceive->accessibleName(), w.panel(1), lblStat->text(), lblTime->text()}
+                .join(u" | "_s) +
             u" |"_s;
         for (const auto& [on, name] : {std::pair{port.isOpen(), "port"},
                                        {w.captureOpen(), "capture"},
