@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion pass in memory, without files: the core's own speed.
 #include <benchmark/benchmark.h>
 

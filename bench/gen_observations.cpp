@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a large observation file for the benchmark: every record type (R4, R5,
 // M5, fixed columns without a type), coordinate lines and the lines around them,
 // with CR LF, LF and CR line ends. With "long", one line of SIZE_MB digits and one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a command and reports its wall time and peak resident memory.
 //   quorvel-bench-measure [-n RUNS] BYTES COMMAND ARGS...
 // prints: seconds MB/s peak-RSS-MiB (BYTES is the input size the rate counts).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture-to-raw-data work of a download on large captures: job record search,
 // then the copy, file to file as the main window does it. Prints MB/s and the
 // process's peak memory after each size; the peak must not grow with the size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reception at full speed: quorvel-station-sim sends a large file through a
 // pseudo-terminal into the real main window and serial port (offscreen). Prints the
 // throughput, checks that the capture holds exactly the bytes sent, and measures

@@ -1,5 +1,7 @@
-# Run as a test: the core stays standard C++, and the windows reach dialogs, the
-# serial port and other programs only through the platform layer.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Run as a test: the core stays standard C++, the windows reach dialogs, the
+# serial port and other programs only through the platform layer, and every C++
+# source names its licence.
 file(GLOB_RECURSE core_files ${SOURCE_DIR}/src/core/*.h ${SOURCE_DIR}/src/core/*.cpp)
 file(GLOB_RECURSE window_files
      ${SOURCE_DIR}/src/app/*.h ${SOURCE_DIR}/src/app/*.cpp
@@ -21,6 +23,16 @@ foreach(f ${window_files})
   file(STRINGS ${f} hits REGEX "[.>]exec\\(\\)")
   if(hits)
     string(APPEND problems "${f}: no modal exec() outside the platform layer: ${hits}\n")
+  endif()
+endforeach()
+# Every C++ source states its licence on its first line.
+file(GLOB_RECURSE sources ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/tools/*.cpp
+     ${SOURCE_DIR}/tests/*.cpp ${SOURCE_DIR}/tests/*.h ${SOURCE_DIR}/bench/*.cpp
+     ${SOURCE_DIR}/fuzz/*.cpp)
+foreach(f ${sources})
+  file(STRINGS ${f} first LIMIT_COUNT 1)
+  if(NOT first STREQUAL "// SPDX-License-Identifier: GPL-3.0-or-later")
+    string(APPEND problems "${f}: the first line is not the licence's SPDX line\n")
   endif()
 endforeach()
 if(problems)

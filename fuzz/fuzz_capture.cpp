@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture to raw data file: the streamed copy and job-record search must agree with
 // a plain whole-buffer reading of the same bytes, whatever the reads' sizes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole pass over an input: the first byte picks the layout and the reader's
 // buffer size; the rest is the observation file. Lines cut at the shortest line
 // limit convert exactly as lines held whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One line of an observation file: classified, cut, and written in every layout.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package. Run-time dependencies come from the libraries the programs
 # link (dpkg-shlibdeps): the Qt 6 libraries and the C and C++ runtimes.
 set(CPACK_GENERATOR DEB)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-convert: converts observation files into coordinate files from the
 // command line, with the same core and the same output bytes as the window.
 #include <CLI/CLI.hpp>

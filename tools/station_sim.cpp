@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-station-sim: plays a file to a serial device the way a total station sends
 // a download (STX, the file's bytes, ETX), so Quorvel can be tried and tested
 // without an instrument. With --pty it makes the serial line itself.

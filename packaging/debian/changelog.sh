@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the package's changelog (Debian's format) from CHANGELOG.md: one entry per
 # released version, newest first, items wrapped to 78 columns; the Unreleased section
 # is left out.

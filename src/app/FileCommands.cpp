@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's small file commands: Browse, Clear, Edit File, Settings, About,
 // Exit and the output name proposed when the observation field is left.
 #include <QCloseEvent>

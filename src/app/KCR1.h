@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the two file fields, the download and the commands around them.
 // Handlers carry the names of the control and event they answer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide variables of one run. main() makes the one instance and every
 // window works on it by reference; tests make their own.

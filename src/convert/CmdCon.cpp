@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Convert command: checks, the replace question, the conversion, the closing
 // message. It opens and closes only its own two files.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A reception's capture file and the raw data file made from it. The capture holds
 // the bytes the instrument sent, framed by STX/ETX; the raw data file keeps its text

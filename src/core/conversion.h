@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The conversion of an observation file into a coordinate file: the pass over the
 // lines, and the job around it that the window and the command-line tool share.

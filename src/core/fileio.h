@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files for the core's commands, on the C library alone so that the command-line
 // tools need no toolkit. Failures keep the path and the system's reason.

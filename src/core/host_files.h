@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What differs between the systems the core runs on, kept in one place: names that
 // stand for devices and streams, replacing a file, and permission bits.

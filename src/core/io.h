@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte streams that the parsers read from and the writers write to. They keep the
 // core free of any file or toolkit type, so tests and fuzzers feed it from memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three layouts of the coordinate file, one point per line ending in CR LF.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Coordinates are decimal text and stay decimal text: they are read and rounded
 // digit by digit, never through binary floating point, so 1.0005 becomes 1.001.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One line of an observation file: its record type picks a column table, and a line
 // whose marker column holds X or Y carries a coordinate.

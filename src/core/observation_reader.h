@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lines of an observation file. CR, CR LF and a lone LF each end a line (files
 // copied through other systems often have LF-only ends); the last line needs no end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "safe_output.h"
 
 #include "host_files.h"

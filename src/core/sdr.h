@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SDR raw data files, as the instruments download them: one record per line, named
 // by its first four characters (two digits for the record type, two characters for

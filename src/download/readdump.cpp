@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw data file made from a reception's capture.
 #include <QFile>
 #include <QLineEdit>

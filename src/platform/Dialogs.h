@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Message boxes and the file-open dialog. The windows ask through this interface so
 // that tests can answer in their place; QtDialogs shows the real ones.

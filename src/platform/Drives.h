@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drives a user can pick a default folder on. Drive C: of the Windows desktop is
 // the home folder here; "/" and removable media follow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder list of the settings window: the folders of one drive as a tree, the
 // current folder highlighted and opened. A double-click (or Return) opens a folder

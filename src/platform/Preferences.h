@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few choices the program keeps from one run to the next (the axis setting, the
 // incoming-data view, and the settings when the user asks to remember them).

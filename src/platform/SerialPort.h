@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial line the instrument sends on. The main window drives it through this
 // interface; QtSerialPort is the real port, tests put a scripted one in its place.

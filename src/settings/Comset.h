@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings window: serial line, output layout and default folder. Every choice
 // is written into RunSettings the moment it is made; O.K. says so to the main

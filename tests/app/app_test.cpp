@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window and the about window on real modal dialogs: the start-up load, what they
 // show, the small file commands, the modeless about window, and the end of the program.
 #include <QPointer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-convert as a user runs it: exit codes, messages, and where the data goes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

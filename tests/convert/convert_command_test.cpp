@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Convert command in the real main window: once with the real message boxes
 // answered like a user, then one case for each way it can end.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion and its parts: numbers, records, layouts, the pass, the job, the samples.
 #include <dl_creationadapter.h>
 #include <dl_dxf.h>

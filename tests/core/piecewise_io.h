@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // For tests and fuzzers: a reader handing out small pieces (line ends fall across reads) that
 // may fail midway, and a writer that runs out of room.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A download on a scripted port and scripted dialogs: the reception's states, counts
 // and time-out; the raw data file's names, overwrite question, save dialog and
 // progress bar; the failures that end either.

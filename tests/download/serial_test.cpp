@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloads through a real serial port: a pseudo-terminal pair, the real port
 // class and the real main window.
 #include <fcntl.h>

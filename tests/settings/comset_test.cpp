@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window driven through its controls with the real message box: the first opening,
 // the help under the mouse, folders and drives, the option groups, O.K., the second opening.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window shown offscreen on scripted services (or the real message boxes and
 // a real serial port), a temporary folder as drive C:, lookups of controls by name,

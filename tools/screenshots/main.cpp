@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window, the settings window and the about window into PNG files
 // for the README, with fixed demo content (a made-up surveyor's home folder, ports
 // and a USB stick), so the pictures never show the machine they were made on.
