@@ -1,25 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // DXF R12 (AC1009), the version every CAD program opens, written by dxflib. The
-// layer table comes before the entities, so the points are gathered first.
+// layer table comes before the entities, so the entities go to an unnamed
+// temporary file as the points come, and follow the tables at the end: memory
+// stays the same whatever the size of the file.
 #include <dl_dxf.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <map>
-#include <vector>
+#include <memory>
 
+#include "fileio.h"
 #include "formats.h"
 
 namespace quorvel {
 
 namespace {
 
-constexpr double kTextHeight = 0.2;  // metres in the drawing
+constexpr double kTextHeight = 0.2;             // metres in the drawing
+constexpr std::size_t kBufferSize = 64 * 1024;  // written out when a buffer reaches it
 
 // Text for a DXF string: ASCII as it is, other characters as \U+XXXX.
 std::string dxfText(std::string_view text) {
-    const std::string clean = cleanText(text);
+    std::string clean = cleanText(text);
+    if (std::all_of(clean.begin(), clean.end(), [](char c) { return c >= 0; })) return clean;
     std::string out;
     for (std::size_t i = 0; i < clean.size();) {
         const auto c = static_cast<unsigned char>(clean[i]);
@@ -39,37 +45,95 @@ std::string dxfText(std::string_view text) {
     return out;
 }
 
+// Writes `value` with the fewest decimals that read back as the same double, the
+// text std::to_chars gives, but several times faster for the few decimals of survey
+// values. With value * 10^k below 2^40 a double's spacing there is under 2^-12, so
+// the integer nearest to it is the only one that can read back as `value` with k
+// decimals, and trying k = 0, 1, ... finds the shortest. Returns nullptr for other
+// values (huge, tiny, many digits, not finite).
+char* writeShortFixed(char* p, double value) {
+    if (std::signbit(value)) {
+        *p++ = '-';
+        value = -value;
+    }
+    double scale = 1;  // 10^k, exact
+    for (int k = 0; k <= 15; ++k, scale *= 10) {
+        const double scaled = value * scale;
+        if (!(scaled < 0x1p40)) return nullptr;  // NaN too
+        const auto n = static_cast<std::uint64_t>(scaled + 0.5);
+        if (static_cast<double>(n) / scale != value) continue;
+        char digits[24];  // backwards, at least k + 1 of them
+        int count = 0;
+        for (std::uint64_t u = n; u > 0 || count <= k; u /= 10)
+            digits[count++] = static_cast<char>('0' + u % 10);
+        while (count > k) *p++ = digits[--count];
+        *p++ = '.';
+        if (k == 0) *p++ = '0';
+        while (count > 0) *p++ = digits[--count];
+        return p;
+    }
+    return nullptr;
+}
+
+// The group code line of each code below 1000, right-aligned in three columns:
+// dxflib formats them one by one.
+struct GroupCodes {
+    char text[1000][4];
+    constexpr GroupCodes() : text() {
+        for (int gc = 0; gc < 1000; ++gc) {
+            text[gc][0] = gc < 100 ? ' ' : static_cast<char>('0' + gc / 100);
+            text[gc][1] = gc < 10 ? ' ' : static_cast<char>('0' + gc / 10 % 10);
+            text[gc][2] = static_cast<char>('0' + gc % 10);
+            text[gc][3] = '\n';
+        }
+    }
+};
+constexpr GroupCodes kGroupCodes;
+
 // dxflib's ASCII writer formats each value and hands it to dxfString(); this one
 // gathers the lines and writes them in large pieces, where the file writer flushes
 // a file after each value (five times slower).
 class BufferedDxfWriter final : public DL_WriterA {
 public:
-    BufferedDxfWriter(std::string& out, ByteWriter& sink, DL_Codes::version version)
-        : DL_WriterA("", version), m_out(out), m_sink(sink) {}
+    BufferedDxfWriter(std::string& out, ByteWriter& sink)
+        : DL_WriterA("", DL_Codes::AC1009), m_out(out), m_sink(sink) {
+        m_out.reserve(kBufferSize + 1024);
+    }
     bool failed() const { return m_failed; }
     // The shortest text that reads back as the same value: 23.926 where the library
-    // writes 23.9259999999999984, and three times faster.
+    // writes 23.9259999999999984.
     void dxfReal(int gc, double value) const override {
         char text[512];
-        const auto r = std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
-        char* end = r.ec == std::errc() ? r.ptr : text;
-        if (std::find(text, end, '.') == end) end = std::copy_n(".0", 2, end);
-        *end = '\0';
-        dxfString(gc, text);
+        char* end = writeShortFixed(text, value);
+        if (end == nullptr) {
+            const auto r =
+                std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
+            end = r.ec == std::errc() ? r.ptr : text;
+            if (std::find(text, end, '.') == end) end = std::copy_n(".0", 2, end);
+        }
+        put(gc, {text, static_cast<std::size_t>(end - text)});
     }
-    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
-    void dxfString(int gc, const std::string& value) const override {
-        dxfString(gc, value.c_str());
+    void dxfInt(int gc, int value) const override {
+        char text[16];
+        put(gc, {text, static_cast<std::size_t>(std::to_chars(text, text + 16, value).ptr - text)});
     }
-    void dxfString(int gc, const char* value) const override {
-        m_out.append(gc < 10 ? "  " : gc < 100 ? " " : "");
-        m_out.append(std::to_string(gc)).append("\n").append(value ? value : "").append("\n");
-        if (m_out.size() < 64 * 1024) return;
+    void dxfString(int gc, const std::string& value) const override { put(gc, value); }
+    void dxfString(int gc, const char* value) const override { put(gc, value ? value : ""); }
+
+private:
+    void put(int gc, std::string_view value) const {
+        if (gc >= 0 && gc < 1000) {
+            m_out.append(kGroupCodes.text[gc], 4);
+        } else {
+            m_out.append(gc < 10 ? "  " : gc < 100 ? " " : "");
+            m_out.append(std::to_string(gc)) += '\n';
+        }
+        m_out.append(value) += '\n';
+        if (m_out.size() < kBufferSize) return;
         m_failed = m_failed || !m_sink.write(m_out);
         m_out.clear();
     }
 
-private:
     std::string& m_out;
     ByteWriter& m_sink;
     mutable bool m_failed = false;
@@ -81,105 +145,146 @@ public:
     std::string_view nameLine() const override { return "Output Format: DXF"; }
 
     bool append(std::string&, const CoordinateLine& line, std::int64_t number) override {
-        Point p;
         double x = 0, y = 0;
+        DL_PointData p;
         if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, p.z)) return false;
-        p.east = m_axes == Axes::XEastYNorth ? x : y;
-        p.north = m_axes == Axes::XEastYNorth ? y : x;
-        const std::string point = dxfText(line.Point);
-        p.label = point.empty() ? std::to_string(number) : point;
-        p.zText = dxfText(line.Z);
-        auto [it, added] = m_layers.try_emplace(std::string(line.Code));
-        if (added) it->second = dxfLayerName(line.Code);
-        p.layer = &it->second;
-        m_points.push_back(std::move(p));
+        p.x = m_axes == Axes::XEastYNorth ? x : y;
+        p.y = m_axes == Axes::XEastYNorth ? y : x;
+        if (!m_entities) start(p);
+        m_low = {std::min(m_low.x, p.x), std::min(m_low.y, p.y), std::min(m_low.z, p.z)};
+        m_high = {std::max(m_high.x, p.x), std::max(m_high.y, p.y), std::max(m_high.z, p.z)};
+
+        auto it = m_layers.find(line.Code);
+        if (it == m_layers.end()) it = m_layers.emplace(line.Code, dxfLayerName(line.Code)).first;
+        const Layer& layer = it->second;
+        m_dxf.writePoint(*m_entities, p, layer.point);
+        // The number up and right of the point, its Z below the number.
+        m_text.ipx = p.x + kTextHeight;
+        m_text.ipy = p.y + kTextHeight / 2;
+        m_text.ipz = p.z;
+        m_text.text = dxfText(line.Point);
+        if (m_text.text.empty()) m_text.text = std::to_string(number);
+        m_dxf.writeText(*m_entities, m_text, layer.number);
+        m_text.ipy -= 1.5 * kTextHeight;
+        m_text.text = dxfText(line.Z);
+        m_dxf.writeText(*m_entities, m_text, layer.z);
         return true;
     }
 
     bool finish(std::string& out, ByteWriter& sink) override {
-        return m_points.empty() || write(out, sink);
+        return !m_entities || write(out, sink);
     }
 
 private:
-    struct Point {
-        double east = 0, north = 0, z = 0;
-        std::string label, zText;
-        const std::string* layer = nullptr;
+    // A code's layer and the attributes of what goes on it and its _NO and _Z layers.
+    struct Layer {
+        explicit Layer(const std::string& name)
+            : name(name),
+              point(name, 256, 0, "BYLAYER", 1.0),
+              number(name + "_NO", 256, 0, "BYLAYER", 1.0),
+              z(name + "_Z", 256, 0, "BYLAYER", 1.0) {}
+        std::string name;
+        DL_Attributes point, number, z;
     };
+
+    // At the first point: the temporary file, and the extents start at the point.
+    void start(const DL_PointData& first) {
+        // out() opens no file without a name, but sets the version the entities follow.
+        delete m_dxf.out("", DL_Codes::AC1009);
+        m_temp.reset(std::tmpfile());
+        if (m_temp) m_tempOut.adopt(m_temp.get(), "temporary file");
+        m_entities = std::make_unique<BufferedDxfWriter>(m_buffer, m_tempOut);
+        m_low = m_high = first;
+    }
 
     bool write(std::string& out, ByteWriter& sink) {
         // Every layer a point or text is on, each once.
         std::map<std::string, int> layers{{"0", 0}};
-        for (const auto& [code, name] : m_layers)
-            for (const char* suffix : {"", "_NO", "_Z"}) layers.emplace(name + suffix, 0);
+        for (const auto& [code, layer] : m_layers)
+            for (const char* suffix : {"", "_NO", "_Z"}) layers.emplace(layer.name + suffix, 0);
 
         DL_Dxf dxf;
-        // out() opens no file without a name, but sets the version the entities follow.
         delete dxf.out("", DL_Codes::AC1009);
-        const auto dw = std::make_unique<BufferedDxfWriter>(out, sink, DL_Codes::AC1009);
-        dxf.writeHeader(*dw);
+        BufferedDxfWriter dw(out, sink);
+        dxf.writeHeader(dw);
         // The extents, so that a drawing opens on its points.
-        DL_PointData low = {m_points[0].east, m_points[0].north, m_points[0].z}, high = low;
-        for (const Point& p : m_points) {
-            low = {std::min(low.x, p.east), std::min(low.y, p.north), std::min(low.z, p.z)};
-            high = {std::max(high.x, p.east), std::max(high.y, p.north), std::max(high.z, p.z)};
+        for (const auto& [name, corner] : {std::pair{"$EXTMIN", m_low}, {"$EXTMAX", m_high}}) {
+            dw.dxfString(9, name);
+            dw.dxfReal(10, corner.x);
+            dw.dxfReal(20, corner.y);
+            dw.dxfReal(30, corner.z);
         }
-        for (const auto& [name, corner] : {std::pair{"$EXTMIN", low}, {"$EXTMAX", high}}) {
-            dw->dxfString(9, name);
-            dw->dxfReal(10, corner.x);
-            dw->dxfReal(20, corner.y);
-            dw->dxfReal(30, corner.z);
-        }
-        dw->sectionEnd();
-        dw->sectionTables();
-        dxf.writeVPort(*dw);
-        dw->tableLinetypes(1);
-        dxf.writeLinetype(*dw, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
-        dw->tableEnd();
-        dw->tableLayers(static_cast<int>(layers.size()));
+        dw.sectionEnd();
+        dw.sectionTables();
+        dxf.writeVPort(dw);
+        dw.tableLinetypes(1);
+        dxf.writeLinetype(dw, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
+        dw.tableEnd();
+        dw.tableLayers(static_cast<int>(layers.size()));
         for (const auto& [name, unused] : layers)
-            dxf.writeLayer(*dw, DL_LayerData(name, 0),
+            dxf.writeLayer(dw, DL_LayerData(name, 0),
                            DL_Attributes("",
                                          name.ends_with("_NO")  ? DL_Codes::yellow
                                          : name.ends_with("_Z") ? DL_Codes::cyan
                                                                 : DL_Codes::white,
                                          0, "CONTINUOUS", 1.0));
-        dw->tableEnd();
-        dw->tableStyle(1);
-        dxf.writeStyle(*dw, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, kTextHeight, "txt", ""));
-        dw->tableEnd();
-        dxf.writeView(*dw);
-        dxf.writeUcs(*dw);
-        dw->tableAppid(1);
-        dxf.writeAppid(*dw, "ACAD");
-        dw->tableEnd();
-        dw->sectionEnd();
-        dw->sectionBlocks();
-        dw->sectionEnd();
-        dw->sectionEntities();
-        for (const Point& p : m_points) {
-            const std::string& layer = *p.layer;
-            dxf.writePoint(*dw, DL_PointData(p.east, p.north, p.z),
-                           DL_Attributes(layer, 256, 0, "BYLAYER", 1.0));
-            // The number up and right of the point, its Z below the number.
-            const double x = p.east + kTextHeight, y = p.north + kTextHeight / 2;
-            dxf.writeText(*dw,
-                          DL_TextData(x, y, p.z, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, p.label,
-                                      "STANDARD", 0.0),
-                          DL_Attributes(layer + "_NO", 256, 0, "BYLAYER", 1.0));
-            dxf.writeText(*dw,
-                          DL_TextData(x, y - 1.5 * kTextHeight, p.z, 0, 0, 0, kTextHeight, 1.0, 0,
-                                      0, 0, p.zText, "STANDARD", 0.0),
-                          DL_Attributes(layer + "_Z", 256, 0, "BYLAYER", 1.0));
-        }
-        dw->sectionEnd();
-        dw->dxfEOF();
-        return !dw->failed();
+        dw.tableEnd();
+        dw.tableStyle(1);
+        dxf.writeStyle(dw, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, kTextHeight, "txt", ""));
+        dw.tableEnd();
+        dxf.writeView(dw);
+        dxf.writeUcs(dw);
+        dw.tableAppid(1);
+        dxf.writeAppid(dw, "ACAD");
+        dw.tableEnd();
+        dw.sectionEnd();
+        dw.sectionBlocks();
+        dw.sectionEnd();
+        dw.sectionEntities();
+        // The entities: those in the temporary file, then those still in the buffer.
+        if (dw.failed() || !copyTemporary(out, sink)) return false;
+        out += m_buffer;
+        dw.sectionEnd();
+        dw.dxfEOF();
+        return !dw.failed();
     }
 
+    // Copies the temporary file to `sink` after what `out` holds, in large blocks;
+    // false when a byte of it could not be written, read back or passed on.
+    bool copyTemporary(std::string& out, ByteWriter& sink) {
+        if (!m_temp || m_entities->failed() || !m_tempOut.flush()) return false;
+        const long size = std::ftell(m_temp.get());
+        if (size <= 0) return size == 0;
+        if (!sink.write(out)) return false;
+        out.clear();
+        std::rewind(m_temp.get());
+        InFile in;
+        in.adopt(m_temp.get(), "temporary file");
+        const auto block = std::make_unique<char[]>(kCopyBlock);
+        long copied = 0;
+        while (const std::size_t n = in.read(block.get(), kCopyBlock)) {
+            if (!sink.write(block.get(), n)) return false;
+            copied += static_cast<long>(n);
+        }
+        m_temp.reset();
+        return !in.failed() && copied == size;
+    }
+
+    static constexpr std::size_t kCopyBlock = 1024 * 1024;
+    struct CloseFile {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
     Axes m_axes;
-    std::map<std::string, std::string> m_layers;  // code -> layer
-    std::vector<Point> m_points;
+    std::map<std::string, Layer, std::less<>> m_layers;  // by code
+    DL_PointData m_low, m_high;                          // the extents so far
+    DL_Dxf m_dxf;
+    std::unique_ptr<std::FILE, CloseFile> m_temp;  // removed when closed
+    OutFile m_tempOut;
+    std::string m_buffer;
+    std::unique_ptr<BufferedDxfWriter> m_entities;  // into m_buffer, then m_tempOut
+    // Each text's attributes but its place and words.
+    DL_TextData m_text{0, 0, 0, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, "", "STANDARD", 0.0};
 };
 
 }  // namespace
