@@ -61,6 +61,10 @@ char* writeShortFixed(char* p, double value) {
         const double scaled = value * scale;
         if (!(scaled < 0x1p40)) return nullptr;  // NaN too
         const auto n = static_cast<std::uint64_t>(scaled + 0.5);
+        // Far from an integer, so no text with k decimals reads back as `value`:
+        // this spares the division for most k (the subtraction is exact).
+        const double off = scaled - static_cast<double>(n);
+        if (off > 0x1p-12 || off < -0x1p-12) continue;
         if (static_cast<double>(n) / scale != value) continue;
         char digits[24];  // backwards, at least k + 1 of them
         int count = 0;
@@ -91,15 +95,19 @@ struct GroupCodes {
 constexpr GroupCodes kGroupCodes;
 
 // dxflib's ASCII writer formats each value and hands it to dxfString(); this one
-// gathers the lines and writes them in large pieces, where the file writer flushes
-// a file after each value (five times slower).
+// gathers the lines in a buffer and writes them in large pieces, where the file
+// writer flushes a file after each value (five times slower).
 class BufferedDxfWriter final : public DL_WriterA {
 public:
-    BufferedDxfWriter(std::string& out, ByteWriter& sink)
-        : DL_WriterA("", DL_Codes::AC1009), m_out(out), m_sink(sink) {
-        m_out.reserve(kBufferSize + 1024);
-    }
+    explicit BufferedDxfWriter(ByteWriter& sink)
+        : DL_WriterA("", DL_Codes::AC1009), m_sink(sink), m_buffer(new char[kBufferSize]) {}
     bool failed() const { return m_failed; }
+    /// Writes what the buffer holds; false once any write failed.
+    bool flush() const {
+        if (m_used > 0) m_failed = m_failed || !m_sink.write(m_buffer.get(), m_used);
+        m_used = 0;
+        return !m_failed;
+    }
     // The shortest text that reads back as the same value: 23.926 where the library
     // writes 23.9259999999999984.
     void dxfReal(int gc, double value) const override {
@@ -121,21 +129,34 @@ public:
     void dxfString(int gc, const char* value) const override { put(gc, value ? value : ""); }
 
 private:
+    // The group code line, then the value line.
     void put(int gc, std::string_view value) const {
+        char other[16];
+        std::string_view code;
         if (gc >= 0 && gc < 1000) {
-            m_out.append(kGroupCodes.text[gc], 4);
+            code = {kGroupCodes.text[gc], 4};
         } else {
-            m_out.append(gc < 10 ? "  " : gc < 100 ? " " : "");
-            m_out.append(std::to_string(gc)) += '\n';
+            char* end = std::copy_n("  ", gc < 10 ? 2 : gc < 100 ? 1 : 0, other);
+            end = std::to_chars(end, other + sizeof other - 1, gc).ptr;
+            *end++ = '\n';
+            code = {other, static_cast<std::size_t>(end - other)};
         }
-        m_out.append(value) += '\n';
-        if (m_out.size() < kBufferSize) return;
-        m_failed = m_failed || !m_sink.write(m_out);
-        m_out.clear();
+        const std::size_t size = code.size() + value.size() + 1;
+        if (m_used + size > kBufferSize) flush();
+        if (size > kBufferSize) {  // a text longer than the buffer goes straight through
+            m_failed =
+                m_failed || !m_sink.write(code) || !m_sink.write(value) || !m_sink.write("\n", 1);
+            return;
+        }
+        char* p = std::copy(code.begin(), code.end(), m_buffer.get() + m_used);
+        p = std::copy(value.begin(), value.end(), p);
+        *p++ = '\n';
+        m_used = static_cast<std::size_t>(p - m_buffer.get());
     }
 
-    std::string& m_out;
     ByteWriter& m_sink;
+    std::unique_ptr<char[]> m_buffer;
+    mutable std::size_t m_used = 0;
     mutable bool m_failed = false;
 };
 
@@ -193,7 +214,7 @@ private:
         delete m_dxf.out("", DL_Codes::AC1009);
         m_temp.reset(std::tmpfile());
         if (m_temp) m_tempOut.adopt(m_temp.get(), "temporary file");
-        m_entities = std::make_unique<BufferedDxfWriter>(m_buffer, m_tempOut);
+        m_entities = std::make_unique<BufferedDxfWriter>(m_tempOut);
         m_low = m_high = first;
     }
 
@@ -203,9 +224,11 @@ private:
         for (const auto& [code, layer] : m_layers)
             for (const char* suffix : {"", "_NO", "_Z"}) layers.emplace(layer.name + suffix, 0);
 
+        if (!out.empty() && !sink.write(out)) return false;
+        out.clear();
         DL_Dxf dxf;
         delete dxf.out("", DL_Codes::AC1009);
-        BufferedDxfWriter dw(out, sink);
+        BufferedDxfWriter dw(sink);
         dxf.writeHeader(dw);
         // The extents, so that a drawing opens on its points.
         for (const auto& [name, corner] : {std::pair{"$EXTMIN", m_low}, {"$EXTMAX", m_high}}) {
@@ -241,22 +264,18 @@ private:
         dw.sectionBlocks();
         dw.sectionEnd();
         dw.sectionEntities();
-        // The entities: those in the temporary file, then those still in the buffer.
-        if (dw.failed() || !copyTemporary(out, sink)) return false;
-        out += m_buffer;
+        if (!dw.flush() || !copyTemporary(sink)) return false;
         dw.sectionEnd();
         dw.dxfEOF();
-        return !dw.failed();
+        return dw.flush();
     }
 
-    // Copies the temporary file to `sink` after what `out` holds, in large blocks;
-    // false when a byte of it could not be written, read back or passed on.
-    bool copyTemporary(std::string& out, ByteWriter& sink) {
-        if (!m_temp || m_entities->failed() || !m_tempOut.flush()) return false;
+    // Copies the entities from the temporary file to `sink` in large blocks; false
+    // when a byte of them could not be written, read back or passed on.
+    bool copyTemporary(ByteWriter& sink) {
+        if (!m_temp || !m_entities->flush() || !m_tempOut.flush()) return false;
         const long size = std::ftell(m_temp.get());
         if (size <= 0) return size == 0;
-        if (!sink.write(out)) return false;
-        out.clear();
         std::rewind(m_temp.get());
         InFile in;
         in.adopt(m_temp.get(), "temporary file");
@@ -266,8 +285,11 @@ private:
             if (!sink.write(block.get(), n)) return false;
             copied += static_cast<long>(n);
         }
-        m_temp.reset();
-        return !in.failed() && copied == size;
+        const bool whole = !in.failed() && copied == size;
+        in.close();
+        m_tempOut.close();
+        m_temp.reset();  // frees its space now
+        return whole;
     }
 
     static constexpr std::size_t kCopyBlock = 1024 * 1024;
@@ -281,8 +303,7 @@ private:
     DL_Dxf m_dxf;
     std::unique_ptr<std::FILE, CloseFile> m_temp;  // removed when closed
     OutFile m_tempOut;
-    std::string m_buffer;
-    std::unique_ptr<BufferedDxfWriter> m_entities;  // into m_buffer, then m_tempOut
+    std::unique_ptr<BufferedDxfWriter> m_entities;  // into m_tempOut
     // Each text's attributes but its place and words.
     DL_TextData m_text{0, 0, 0, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, "", "STANDARD", 0.0};
 };
