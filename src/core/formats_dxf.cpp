@@ -6,9 +6,11 @@
 #include <dl_dxf.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -47,25 +49,26 @@ std::string dxfText(std::string_view text) {
 
 // Writes `value` with the fewest decimals that read back as the same double, the
 // text std::to_chars gives, but several times faster for the few decimals of survey
-// values. With value * 10^k below 2^40 a double's spacing there is under 2^-12, so
-// the integer nearest to it is the only one that can read back as `value` with k
-// decimals, and trying k = 0, 1, ... finds the shortest. Returns nullptr for other
-// values (huge, tiny, many digits, not finite).
+// values; returns nullptr for the others (up to 17 digits, huge, not finite).
+// With value * 10^k below 2^40 a double's spacing there is under 2^-12, so only the
+// integer nearest to it can read back as `value` with k decimals; the first k that
+// works, from 3 up (millimetres, the usual case), has the shortest text followed by
+// zeros. An integer that is that near but does not read back also rules out the
+// next three k: their nearest integers are it times 10, 100, 1000.
 char* writeShortFixed(char* p, double value) {
     if (std::signbit(value)) {
         *p++ = '-';
         value = -value;
     }
-    double scale = 1;  // 10^k, exact
-    for (int k = 0; k <= 15; ++k, scale *= 10) {
+    double scale = 1000;  // 10^k, exact
+    for (int k = 3; k <= 6; ++k, scale *= 10) {
         const double scaled = value * scale;
         if (!(scaled < 0x1p40)) return nullptr;  // NaN too
-        const auto n = static_cast<std::uint64_t>(scaled + 0.5);
-        // Far from an integer, so no text with k decimals reads back as `value`:
-        // this spares the division for most k (the subtraction is exact).
-        const double off = scaled - static_cast<double>(n);
+        auto n = static_cast<std::uint64_t>(scaled + 0.5);
+        const double off = scaled - static_cast<double>(n);  // exact
         if (off > 0x1p-12 || off < -0x1p-12) continue;
-        if (static_cast<double>(n) / scale != value) continue;
+        if (static_cast<double>(n) / scale != value) return nullptr;
+        for (; k > 0 && n % 10 == 0; --k) n /= 10;
         char digits[24];  // backwards, at least k + 1 of them
         int count = 0;
         for (std::uint64_t u = n; u > 0 || count <= k; u /= 10)
@@ -100,7 +103,10 @@ constexpr GroupCodes kGroupCodes;
 class BufferedDxfWriter final : public DL_WriterA {
 public:
     explicit BufferedDxfWriter(ByteWriter& sink)
-        : DL_WriterA("", DL_Codes::AC1009), m_sink(sink), m_buffer(new char[kBufferSize]) {}
+        : DL_WriterA("", DL_Codes::AC1009),
+          m_sink(sink),
+          m_buffer(new char[kBufferSize + kSlack]),
+          m_reals(new Real[kRealCount]) {}
     bool failed() const { return m_failed; }
     /// Writes what the buffer holds; false once any write failed.
     bool flush() const {
@@ -109,38 +115,60 @@ public:
         return !m_failed;
     }
     // The shortest text that reads back as the same value: 23.926 where the library
-    // writes 23.9259999999999984.
+    // writes 23.9259999999999984. Each point's X and Z come three times and the text
+    // sizes and angles are the same for all, so recent texts are kept by value.
     void dxfReal(int gc, double value) const override {
-        char text[512];
-        char* end = writeShortFixed(text, value);
-        if (end == nullptr) {
-            const auto r =
-                std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
-            end = r.ec == std::errc() ? r.ptr : text;
-            if (std::find(text, end, '.') == end) end = std::copy_n(".0", 2, end);
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        Real& real = m_reals[(bits * 0x9E3779B97F4A7C15) >> (64 - kRealBits)];
+        if (real.size == 0 || real.bits != bits) {
+            char text[512];
+            char* end = writeShortFixed(text, value);
+            if (end == nullptr) {
+                const auto r =
+                    std::to_chars(text, text + sizeof text - 3, value, std::chars_format::fixed);
+                end = r.ec == std::errc() ? r.ptr : text;
+                if (std::find(text, end, '.') == end) end = std::copy_n(".0", 2, end);
+            }
+            const auto size = static_cast<std::size_t>(end - text);
+            if (size > sizeof real.text) return put(gc, {text, size});  // too long to keep
+            std::copy_n(text, size, real.text);
+            real.bits = bits;
+            real.size = static_cast<unsigned char>(size);
         }
-        put(gc, {text, static_cast<std::size_t>(end - text)});
+        putShort(gc, real.text, real.size);
     }
     void dxfInt(int gc, int value) const override {
-        char text[16];
-        put(gc, {text, static_cast<std::size_t>(std::to_chars(text, text + 16, value).ptr - text)});
+        char text[kShort];
+        putShort(gc, text,
+                 static_cast<std::size_t>(std::to_chars(text, text + 16, value).ptr - text));
     }
     void dxfString(int gc, const std::string& value) const override { put(gc, value); }
     void dxfString(int gc, const char* value) const override { put(gc, value ? value : ""); }
 
 private:
+    static constexpr std::size_t kShort = 32;  // a number's text at most, mostly
+    static constexpr std::size_t kSlack = 64;  // room past the buffer for copying kShort
+    static constexpr int kRealBits = 6;
+    static constexpr std::size_t kRealCount = std::size_t{1} << kRealBits;
+    struct Real {
+        std::uint64_t bits = 0;
+        unsigned char size = 0;  // 0: empty
+        char text[kShort] = {};
+    };
+
+    // The group code line of `gc`.
+    static std::string_view groupCode(int gc, char (&other)[16]) {
+        if (gc >= 0 && gc < 1000) return {kGroupCodes.text[gc], 4};
+        char* end = std::copy_n("  ", gc < 10 ? 2 : gc < 100 ? 1 : 0, other);
+        end = std::to_chars(end, other + sizeof other - 1, gc).ptr;
+        *end++ = '\n';
+        return {other, static_cast<std::size_t>(end - other)};
+    }
+
     // The group code line, then the value line.
     void put(int gc, std::string_view value) const {
         char other[16];
-        std::string_view code;
-        if (gc >= 0 && gc < 1000) {
-            code = {kGroupCodes.text[gc], 4};
-        } else {
-            char* end = std::copy_n("  ", gc < 10 ? 2 : gc < 100 ? 1 : 0, other);
-            end = std::to_chars(end, other + sizeof other - 1, gc).ptr;
-            *end++ = '\n';
-            code = {other, static_cast<std::size_t>(end - other)};
-        }
+        const std::string_view code = groupCode(gc, other);
         const std::size_t size = code.size() + value.size() + 1;
         if (m_used + size > kBufferSize) flush();
         if (size > kBufferSize) {  // a text longer than the buffer goes straight through
@@ -153,11 +181,23 @@ private:
         *p++ = '\n';
         m_used = static_cast<std::size_t>(p - m_buffer.get());
     }
+    // As put() for `size` bytes at `text` where kShort can be read: copies of a fixed
+    // size are a few moves, where a call to memcpy costs more than the copy.
+    void putShort(int gc, const char* text, std::size_t size) const {
+        if (gc < 0 || gc >= 1000 || size > kShort) return put(gc, {text, size});
+        if (m_used + 4 + size + 1 > kBufferSize) flush();
+        char* p = m_buffer.get() + m_used;
+        std::memcpy(p, kGroupCodes.text[gc], 4);
+        std::memcpy(p + 4, text, kShort);  // the buffer has kSlack bytes more
+        p[4 + size] = '\n';
+        m_used += 4 + size + 1;
+    }
 
     ByteWriter& m_sink;
     std::unique_ptr<char[]> m_buffer;
     mutable std::size_t m_used = 0;
     mutable bool m_failed = false;
+    std::unique_ptr<Real[]> m_reals;  // by a hash of the value
 };
 
 class DxfWriter final : public PointWriter {
