@@ -13,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "fileio.h"
 #include "formats.h"
@@ -200,62 +201,108 @@ private:
     std::unique_ptr<Real[]> m_reals;  // by a hash of the value
 };
 
+// Reads back the records DxfWriter keeps, in large blocks.
+class RecordReader {
+public:
+    explicit RecordReader(ByteReader& in) : m_in(in), m_block(new char[kBufferSize]) {}
+    /// No more bytes (or a failed read: the caller asks the ByteReader).
+    bool atEnd() { return m_at == m_size && !refill(); }
+    /// Copies the next `n` bytes to `to`; false when the input ends first.
+    bool take(void* to, std::size_t n) {
+        auto* p = static_cast<char*>(to);
+        while (n > 0) {
+            if (m_at == m_size && !refill()) return false;
+            const std::size_t k = std::min(n, m_size - m_at);
+            p = std::copy_n(m_block.get() + m_at, k, p);
+            m_at += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool take(std::string& text, std::size_t n) {
+        text.resize(n);
+        return take(text.data(), n);
+    }
+
+private:
+    bool refill() {
+        m_at = 0;
+        m_size = m_in.read(m_block.get(), kBufferSize);
+        return m_size > 0;
+    }
+
+    ByteReader& m_in;
+    std::unique_ptr<char[]> m_block;
+    std::size_t m_at = 0, m_size = 0;
+};
+
 class DxfWriter final : public PointWriter {
 public:
     explicit DxfWriter(Axes axes) : m_axes(axes) {}
     std::string_view nameLine() const override { return "Output Format: DXF"; }
 
+    // The layer table comes before the entities, so each point is kept as a short
+    // record, in a temporary file once there are many, and drawn at the end.
     bool append(std::string&, const CoordinateLine& line, std::int64_t number) override {
         double x = 0, y = 0;
-        DL_PointData p;
-        if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, p.z)) return false;
-        p.x = m_axes == Axes::XEastYNorth ? x : y;
-        p.y = m_axes == Axes::XEastYNorth ? y : x;
-        if (!m_entities) start(p);
-        m_low = {std::min(m_low.x, p.x), std::min(m_low.y, p.y), std::min(m_low.z, p.z)};
-        m_high = {std::max(m_high.x, p.x), std::max(m_high.y, p.y), std::max(m_high.z, p.z)};
+        Record r;
+        if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, r.z)) return false;
+        r.east = m_axes == Axes::XEastYNorth ? x : y;
+        r.north = m_axes == Axes::XEastYNorth ? y : x;
+        if (m_count++ == 0) m_low = m_high = {r.east, r.north, r.z};
+        m_low = {std::min(m_low.x, r.east), std::min(m_low.y, r.north), std::min(m_low.z, r.z)};
+        m_high = {std::max(m_high.x, r.east), std::max(m_high.y, r.north), std::max(m_high.z, r.z)};
 
         auto it = m_layers.find(line.Code);
-        if (it == m_layers.end()) it = m_layers.emplace(line.Code, dxfLayerName(line.Code)).first;
-        const Layer& layer = it->second;
-        m_dxf.writePoint(*m_entities, p, layer.point);
-        // The number up and right of the point, its Z below the number.
-        m_text.ipx = p.x + kTextHeight;
-        m_text.ipy = p.y + kTextHeight / 2;
-        m_text.ipz = p.z;
-        m_text.text = dxfText(line.Point);
-        if (m_text.text.empty()) m_text.text = std::to_string(number);
-        m_dxf.writeText(*m_entities, m_text, layer.number);
-        m_text.ipy -= 1.5 * kTextHeight;
-        m_text.text = dxfText(line.Z);
-        m_dxf.writeText(*m_entities, m_text, layer.z);
+        if (it == m_layers.end()) {
+            it = m_layers.emplace(line.Code, Layer(dxfLayerName(line.Code), m_layerOrder.size()))
+                     .first;
+            m_layerOrder.push_back(&it->second);
+        }
+        r.layer = it->second.index;
+        std::string label = dxfText(line.Point);
+        if (label.empty()) label = std::to_string(number);
+        const std::string zText = dxfText(line.Z);
+        r.labelSize = label.size();
+        r.zSize = zText.size();
+        m_records.append(reinterpret_cast<const char*>(&r), sizeof r).append(label).append(zText);
+        if (m_records.size() >= kBufferSize) spill();
         return true;
     }
 
     bool finish(std::string& out, ByteWriter& sink) override {
-        return !m_entities || write(out, sink);
+        return m_count == 0 || write(out, sink);
     }
 
 private:
     // A code's layer and the attributes of what goes on it and its _NO and _Z layers.
     struct Layer {
-        explicit Layer(const std::string& name)
+        Layer(const std::string& name, std::size_t index)
             : name(name),
+              index(index),
               point(name, 256, 0, "BYLAYER", 1.0),
               number(name + "_NO", 256, 0, "BYLAYER", 1.0),
               z(name + "_Z", 256, 0, "BYLAYER", 1.0) {}
         std::string name;
+        std::size_t index;  // in m_layerOrder
         DL_Attributes point, number, z;
     };
+    // A point as kept, followed by the texts of its number and Z.
+    struct Record {
+        double east = 0, north = 0, z = 0;
+        std::size_t layer = 0;  // in m_layerOrder
+        std::size_t labelSize = 0, zSize = 0;
+    };
 
-    // At the first point: the temporary file, and the extents start at the point.
-    void start(const DL_PointData& first) {
-        // out() opens no file without a name, but sets the version the entities follow.
-        delete m_dxf.out("", DL_Codes::AC1009);
-        m_temp.reset(std::tmpfile());
-        if (m_temp) m_tempOut.adopt(m_temp.get(), "temporary file");
-        m_entities = std::make_unique<BufferedDxfWriter>(m_tempOut);
-        m_low = m_high = first;
+    // Moves the records to the temporary file, created at the first time.
+    void spill() {
+        if (!m_temp && !m_tempFailed) {
+            m_temp.reset(std::tmpfile());
+            m_tempFailed = !m_temp;
+            if (m_temp) m_tempOut.adopt(m_temp.get(), "temporary file");
+        }
+        m_tempFailed = m_tempFailed || !m_tempOut.write(m_records);
+        m_records.clear();
     }
 
     bool write(std::string& out, ByteWriter& sink) {
@@ -267,6 +314,7 @@ private:
         if (!out.empty() && !sink.write(out)) return false;
         out.clear();
         DL_Dxf dxf;
+        // out() opens no file without a name, but sets the version the entities follow.
         delete dxf.out("", DL_Codes::AC1009);
         BufferedDxfWriter dw(sink);
         dxf.writeHeader(dw);
@@ -304,48 +352,66 @@ private:
         dw.sectionBlocks();
         dw.sectionEnd();
         dw.sectionEntities();
-        if (!dw.flush() || !copyTemporary(sink)) return false;
+        if (!writeEntities(dxf, dw)) return false;
         dw.sectionEnd();
         dw.dxfEOF();
         return dw.flush();
     }
 
-    // Copies the entities from the temporary file to `sink` in large blocks; false
-    // when a byte of them could not be written, read back or passed on.
-    bool copyTemporary(ByteWriter& sink) {
-        if (!m_temp || !m_entities->flush() || !m_tempOut.flush()) return false;
-        const long size = std::ftell(m_temp.get());
-        if (size <= 0) return size == 0;
-        std::rewind(m_temp.get());
-        InFile in;
-        in.adopt(m_temp.get(), "temporary file");
-        const auto block = std::make_unique<char[]>(kCopyBlock);
-        long copied = 0;
-        while (const std::size_t n = in.read(block.get(), kCopyBlock)) {
-            if (!sink.write(block.get(), n)) return false;
-            copied += static_cast<long>(n);
+    // The entities of the records, from memory or from the temporary file; false when
+    // a record could not be kept or read back whole.
+    bool writeEntities(DL_Dxf& dxf, BufferedDxfWriter& dw) {
+        MemoryReader memory(m_records);
+        InFile file;
+        ByteReader* in = &memory;
+        if (m_temp || m_tempFailed) {
+            spill();
+            if (m_tempFailed || !m_tempOut.flush() || std::fseek(m_temp.get(), 0, SEEK_SET) != 0)
+                return false;
+            file.adopt(m_temp.get(), "temporary file");
+            in = &file;
         }
-        const bool whole = !in.failed() && copied == size;
-        in.close();
+        RecordReader records(*in);
+        // Each text's attributes but its place and words.
+        DL_TextData text(0, 0, 0, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, "", "STANDARD", 0.0);
+        std::string zText;
+        std::int64_t count = 0;
+        Record r;
+        while (!records.atEnd()) {
+            if (!records.take(&r, sizeof r) || r.layer >= m_layerOrder.size() ||
+                !records.take(text.text, r.labelSize) || !records.take(zText, r.zSize))
+                return false;
+            const Layer& layer = *m_layerOrder[r.layer];
+            dxf.writePoint(dw, DL_PointData(r.east, r.north, r.z), layer.point);
+            // The number up and right of the point, its Z below the number.
+            text.ipx = r.east + kTextHeight;
+            text.ipy = r.north + kTextHeight / 2;
+            text.ipz = r.z;
+            dxf.writeText(dw, text, layer.number);
+            text.ipy -= 1.5 * kTextHeight;
+            text.text = zText;
+            dxf.writeText(dw, text, layer.z);
+            ++count;
+        }
+        file.close();
         m_tempOut.close();
         m_temp.reset();  // frees its space now
-        return whole;
+        return !in->failed() && count == m_count && !dw.failed();
     }
 
-    static constexpr std::size_t kCopyBlock = 1024 * 1024;
     struct CloseFile {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
     Axes m_axes;
     std::map<std::string, Layer, std::less<>> m_layers;  // by code
+    std::vector<const Layer*> m_layerOrder;              // as they came
+    std::int64_t m_count = 0;                            // of points
     DL_PointData m_low, m_high;                          // the extents so far
-    DL_Dxf m_dxf;
-    std::unique_ptr<std::FILE, CloseFile> m_temp;  // removed when closed
+    std::string m_records;                               // not yet in m_temp
+    std::unique_ptr<std::FILE, CloseFile> m_temp;        // removed when closed
     OutFile m_tempOut;
-    std::unique_ptr<BufferedDxfWriter> m_entities;  // into m_tempOut
-    // Each text's attributes but its place and words.
-    DL_TextData m_text{0, 0, 0, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, "", "STANDARD", 0.0};
+    bool m_tempFailed = false;
 };
 
 }  // namespace
