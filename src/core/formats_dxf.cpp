@@ -27,6 +27,11 @@ constexpr std::size_t kBufferSize = 64 * 1024;  // written out when a buffer rea
 
 // Text for a DXF string: ASCII as it is, other characters as \U+XXXX.
 std::string dxfText(std::string_view text) {
+    // Printable ASCII, nearly every point name and Z, is kept as it is.
+    text = text.substr(0, text.find_last_not_of(' ') + 1);
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t'; }))
+        return std::string(text);
     std::string clean = cleanText(text);
     if (std::all_of(clean.begin(), clean.end(), [](char c) { return c >= 0; })) return clean;
     std::string out;
@@ -177,10 +182,26 @@ private:
                 m_failed || !m_sink.write(code) || !m_sink.write(value) || !m_sink.write("\n", 1);
             return;
         }
-        char* p = std::copy(code.begin(), code.end(), m_buffer.get() + m_used);
-        p = std::copy(value.begin(), value.end(), p);
+        char* p = copyShort(m_buffer.get() + m_used, code);
+        p = copyShort(p, value);
         *p++ = '\n';
         m_used = static_cast<std::size_t>(p - m_buffer.get());
+    }
+    // Most values are a few bytes, where a call to memcpy costs more than the copy:
+    // two overlapping moves of 8 or 4 bytes copy 4 to 16.
+    static char* copyShort(char* to, std::string_view from) {
+        const std::size_t n = from.size();
+        if (n > 16) return std::copy(from.begin(), from.end(), to);
+        if (n >= 8) {
+            std::memcpy(to, from.data(), 8);
+            std::memcpy(to + n - 8, from.data() + n - 8, 8);
+        } else if (n >= 4) {
+            std::memcpy(to, from.data(), 4);
+            std::memcpy(to + n - 4, from.data() + n - 4, 4);
+        } else {
+            for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+        }
+        return to + n;
     }
     // As put() for `size` bytes at `text` where kShort can be read: copies of a fixed
     // size are a few moves, where a call to memcpy costs more than the copy.
