@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // DXF R12 (AC1009), the version every CAD program opens, written by dxflib. The
-// layer table comes before the entities, so the entities go to an unnamed
-// temporary file as the points come, and follow the tables at the end: memory
-// stays the same whatever the size of the file.
+// layer table comes before the entities, so the points are kept as short records,
+// in an unnamed temporary file once there are many, and drawn after the tables:
+// memory stays the same whatever the size of the file.
 #include <dl_dxf.h>
 
 #include <algorithm>
@@ -262,8 +262,6 @@ public:
     explicit DxfWriter(Axes axes) : m_axes(axes) {}
     std::string_view nameLine() const override { return "Output Format: DXF"; }
 
-    // The layer table comes before the entities, so each point is kept as a short
-    // record, in a temporary file once there are many, and drawn at the end.
     bool append(std::string&, const CoordinateLine& line, std::int64_t number) override {
         double x = 0, y = 0;
         Record r;
