@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "conversion.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "fileio.h"
@@ -178,9 +179,13 @@ ConversionOutcome convertFile(const ConversionRequest& request) {
         case PassResult::ReadFailed:
             out.discard();
             return fail(ConversionFailure::Kind::Observation, in.error());
-        case PassResult::WriteFailed:
+        case PassResult::WriteFailed: {
+            // A writer's own temporary file may fail where the output did not: still a reason.
+            FileError error = out.error();
+            if (!error) error.code = EIO;
             out.discard();
-            return fail(ConversionFailure::Kind::Output, out.error());
+            return fail(ConversionFailure::Kind::Output, error);
+        }
         case PassResult::Ok:
             break;
     }
