@@ -110,8 +110,9 @@ int main(int argc, char* argv[]) {
     std::string layout, format, axes;
     CLI::Option* layoutOption =
         app.add_option("--layout", layout)->check(CLI::IsMember({"1", "2", "3"}));
-    CLI::Option* formatOption =
-        app.add_option("--format", format)->check(CLI::IsMember({"csv", "dxf", "landxml"}));
+    std::vector<std::string> formats{"csv"};
+    if (quorvel::kLibraryFormats) formats.insert(formats.end(), {"dxf", "landxml"});
+    CLI::Option* formatOption = app.add_option("--format", format)->check(CLI::IsMember(formats));
     layoutOption->excludes(formatOption);
     app.add_option("--axes", axes)->check(CLI::IsMember({"xeast", "xnorth"}));
     app.add_flag("-f,--force", opt.force);

@@ -84,10 +84,12 @@ std::unique_ptr<PointWriter> makePointWriter(int format, Axes axes) {
     switch (format) {
         case kFormatCsv:
             return std::make_unique<CsvWriter>();
+#ifdef QUORVEL_LIBRARY_FORMATS
         case kFormatDxf:
             return makeDxfWriter(axes);
         case kFormatLandXml:
             return makeLandXmlWriter(axes);
+#endif
         default:
             return nullptr;
     }

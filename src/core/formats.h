@@ -19,6 +19,12 @@ inline constexpr int kFormatCsv = 4;
 inline constexpr int kFormatDxf = 5;
 inline constexpr int kFormatLandXml = 6;
 inline constexpr int kFormatCount = 6;
+// Whether this build writes DXF and LandXML (it needs dxflib and tinyxml2 for them).
+#ifdef QUORVEL_LIBRARY_FORMATS
+inline constexpr bool kLibraryFormats = true;
+#else
+inline constexpr bool kLibraryFormats = false;
+#endif
 
 /// "Autocogo 1".."Autocogo 3", "CSV", "DXF", "LandXML"; empty for no such format.
 std::string_view formatName(int format);
