@@ -208,8 +208,9 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
     // CSV, DXF and LandXML: the extension, if any, gives way.
     EXPECT_EQ(outputNameFor("/j.b/A1.dat", kFormatCsv) + outputNameFor("/j.b/A1", kFormatDxf) +
-                  outputNameFor("x.sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv),
-              "/j.b/A1.csv/j.b/A1.dxfx.xml");
+                  outputNameFor("x.sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv) +
+                  outputNameFor("y.sdr", kFormatCount + 1),
+              "/j.b/A1.csv/j.b/A1.dxfx.xmly.dat");
 }
 
 // Lines not written are named, five a reason (by place without a point); numbers are used up.
@@ -483,8 +484,9 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                   dxfLayerName("a b"),
                                   dxfLayerName("A.B"),
                                   dxfLayerName(std::string(29, 'K')),
-                                  dxfLayerName("Süd")};
-    EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2], "TR TR 0");
+                                  dxfLayerName("Süd"),
+                                  dxfLayerName("P$-_9")};
+    EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2] + " " + mapped[8], "TR TR 0 P$-_9");
     EXPECT_TRUE(mapped[3] == mapped[4] && mapped[3] != mapped[5] && mapped[3].starts_with("A_B$"));
     for (const std::string& name : mapped)
         EXPECT_TRUE(name.size() <= 28 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
