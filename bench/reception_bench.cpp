@@ -18,37 +18,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "BenchServices.h"
 #include "app/KCR1.h"
 #include "download/IncomingView.h"
 #include "download/Reception.h"
 #include "platform/QtSerialPort.h"
-
-namespace {
-
-/// Answers every message at once; the benchmark shows none.
-class SilentDialogs final : public platform::Dialogs {
-public:
-    platform::Answer message(const QString& text, platform::Icon, platform::Buttons, const QString&,
-                             platform::Answer) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++shown;
-        return platform::Answer::Ok;
-    }
-    std::optional<QString> showOpen(const QString&, const QString&) override { return {}; }
-    std::optional<QString> showSave(const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    int shown = 0;
-};
-
-class NoEditor final : public platform::EditorLauncher {
-public:
-    platform::LaunchResult start(const QString&) override {
-        return platform::LaunchResult::Started;
-    }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -82,10 +56,10 @@ int main(int argc, char** argv) {
     const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
     Module1 module;
-    SilentDialogs dialogs;
+    bench::AnsweringDialogs dialogs;
     platform::PortResolver resolver = [device](const QString&) { return device; };
     platform::QtSerialPort port(resolver);
-    NoEditor editor;
+    bench::NoEditor editor;
     auto preferences = std::make_shared<platform::MemoryPreferences>();
     preferences->setValue(QStringLiteral("incomingView"),
                           view ? QStringLiteral("shown") : QStringLiteral("hidden"));

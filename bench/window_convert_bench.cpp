@@ -16,36 +16,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchServices.h"
 #include "app/KCR1.h"
 #include "platform/QtSerialPort.h"
-
-namespace {
-
-class AnsweringDialogs final : public platform::Dialogs {
-public:
-    platform::Answer message(const QString& text, platform::Icon, platform::Buttons buttons,
-                             const QString& caption, platform::Answer) override {
-        if (caption == QStringLiteral("Problem") && buttons != platform::Buttons::YesNo) {
-            std::fprintf(stderr, "problem: %s\n", qPrintable(text));
-            ++problems;
-        }
-        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
-    }
-    std::optional<QString> showOpen(const QString&, const QString&) override { return {}; }
-    std::optional<QString> showSave(const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    int problems = 0;
-};
-
-class NoEditor final : public platform::EditorLauncher {
-public:
-    platform::LaunchResult start(const QString&) override {
-        return platform::LaunchResult::Started;
-    }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -61,10 +34,10 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     Module1 module;
     module.RunSettings.OutputFormat = static_cast<std::int16_t>(layout);
-    AnsweringDialogs dialogs;
+    bench::AnsweringDialogs dialogs;
     platform::PortResolver resolver = [](const QString& name) { return name; };
     platform::QtSerialPort port(resolver);
-    NoEditor editor;
+    bench::NoEditor editor;
     KCR1 window(module, {dialogs, port, editor, resolver, dir.path()});
     window.show();
     QApplication::processEvents();
