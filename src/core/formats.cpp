@@ -80,7 +80,7 @@ std::string_view formatName(int format) {
     return format >= 1 && format <= kFormatCount ? kNames[format - 1] : std::string_view{};
 }
 
-std::unique_ptr<PointWriter> makePointWriter(int format, Axes axes) {
+std::unique_ptr<PointWriter> makePointWriter(int format, [[maybe_unused]] Axes axes) {
     switch (format) {
         case kFormatCsv:
             return std::make_unique<CsvWriter>();

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/formats.h"
+
 namespace remembered {
 
 namespace {
@@ -17,7 +19,7 @@ const QString kData = QStringLiteral("line/databits");
 const QString kStop = QStringLiteral("line/stopbits");
 const QString kLayout = QStringLiteral("output/layout");
 const QString kFolder = QStringLiteral("download/folder");
-constexpr int kLayouts = 6;  // the output layouts and formats the settings window offers
+constexpr int kLayouts = quorvel::kFormatCount;  // the layouts and formats Settings offers
 
 /// The stored number if it is one of `allowed`, else `fallback`.
 int oneOf(const platform::Preferences& store, const QString& key,
