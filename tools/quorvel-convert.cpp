@@ -12,6 +12,7 @@
 #include "core/fileio.h"
 #include "core/formats.h"
 #include "core/output_name.h"
+#include "core/points.h"
 #include "core/version.h"
 
 namespace {
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
     "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] OBSERVATION...\n"
+    "       quorvel-convert --check [--layout=N | --format=F] [--axes=A] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
     "\n"
     "  --layout=N     output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
@@ -29,6 +31,10 @@ constexpr const char* kUsage =
     "                 and tells DXF and LandXML which of X and Y is the easting\n"
     "  -f, --force    replace existing output files\n"
     "  -o OUTPUT      output file for a single observation file; - for standard output\n"
+    "  --check        write nothing: list what deserves a look before the points are\n"
+    "                 used, one line \"file: warning\" each (a point number at two\n"
+    "                 positions, points at 0/0, points far from the rest, lines not\n"
+    "                 written, no coordinate lines); exit status 1 when there is any\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -48,6 +54,7 @@ struct Options {
     bool hasOutput = false;
     std::vector<std::string> observations;
     bool batch = false;  // more than one file: each message names its file
+    bool check = false;
 };
 
 int usageError(const std::string& what) {
@@ -61,6 +68,29 @@ void report(const Options& opt, const std::string& observation, const std::strin
             const std::string& reason) {
     const std::string from = opt.batch && path != observation ? observation + ": " : "";
     std::fprintf(stderr, "quorvel-convert: %s%s: %s\n", from.c_str(), path.c_str(), reason.c_str());
+}
+
+// Prints the warnings of one file; true when there are none.
+bool checkOne(const std::string& observation, const Options& opt) {
+    quorvel::InFile in;
+    if (observation == "-")
+        in.adopt(stdin, "-");
+    else if (!in.open(observation)) {
+        report(opt, observation, observation, in.error().reason());
+        return false;
+    }
+    quorvel::PointList points;
+    quorvel::ConversionOptions options;
+    options.outputFormat = opt.format;
+    options.axes = opt.axes;
+    if (quorvel::readPoints(in, options, points) != quorvel::PassResult::Ok) {
+        report(opt, observation, observation, in.error().reason());
+        return false;
+    }
+    for (const quorvel::WarningSummary& w : points.warnings)
+        std::printf("%s: %s\n", observation.c_str(), w.text.c_str());
+    std::fflush(stdout);
+    return points.warnings.empty();
 }
 
 // Converts one file; true on success.
@@ -116,6 +146,7 @@ int main(int argc, char* argv[]) {
     layoutOption->excludes(formatOption);
     app.add_option("--axes", axes)->check(CLI::IsMember({"xeast", "xnorth"}));
     app.add_flag("-f,--force", opt.force);
+    app.add_flag("--check", opt.check);
     CLI::Option* outputOption = app.add_option("-o,--output", opt.output);
     app.add_option("OBSERVATION", opt.observations);
     try {
@@ -138,6 +169,13 @@ int main(int argc, char* argv[]) {
     opt.hasOutput = outputOption->count() > 0;
     opt.batch = opt.observations.size() > 1;
     if (opt.observations.empty()) return usageError("no observation file");
+    if (opt.check && opt.hasOutput) return usageError("--check writes no output");
+    if (opt.check) {
+        bool clean = true;
+        for (const std::string& observation : opt.observations)
+            clean = checkOne(observation, opt) && clean;
+        return clean ? 0 : 1;
+    }
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");
     if (opt.hasOutput && opt.output.empty()) return usageError("empty output file name");

@@ -48,13 +48,24 @@ void noteNotWritten(ConversionCounts& counts, NotWrittenReason reason, std::stri
                                             : std::string(point));
 }
 
+// The fields of a line whose position was not read are left empty.
+void tellUnread(CoordinateObserver& observer, std::int64_t lineNumber, CoordinateLine& coordinate,
+                NotWrittenReason reason) {
+    coordinate.X.clear();
+    coordinate.Y.clear();
+    coordinate.Z.clear();
+    observer.seen(lineNumber, coordinate, reason);
+}
+
 std::int64_t notWrittenTotal(const ConversionCounts& counts) {
     std::int64_t total = 0;
     for (const NotWrittenLines& lines : counts.notWritten) total += lines.count;
     return total;
 }
 
-std::string notWrittenLine(const ConversionCounts& counts) {
+}  // namespace
+
+std::string notWrittenSummary(const ConversionCounts& counts) {
     const std::int64_t total = notWrittenTotal(counts);
     std::string text = "Not written: " + countText(total) + ":";
     const char* separator = " ";
@@ -70,7 +81,9 @@ std::string notWrittenLine(const ConversionCounts& counts) {
     return text;
 }
 
-}  // namespace
+std::string_view notWrittenText(NotWrittenReason reason) {
+    return kReasonTexts[static_cast<std::size_t>(reason)];
+}
 
 PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts) {
@@ -91,6 +104,9 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             ++counts.CoordinateCount;
             if (!sdr.read(line, options.axes, coordinate)) {
                 noteNotWritten(counts, NotWrittenReason::PositionNotNumbers, coordinate.Point);
+                if (options.observer)
+                    tellUnread(*options.observer, counts.LineCount, coordinate,
+                               NotWrittenReason::PositionNotNumbers);
                 continue;
             }
         } else {
@@ -100,6 +116,12 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
             if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
                 noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));
+                if (options.observer) {
+                    coordinate.Point.assign(pointOf(line, layout));
+                    coordinate.Code.assign(codeOf(line, layout));
+                    tellUnread(*options.observer, counts.LineCount, coordinate,
+                               NotWrittenReason::SecondNotNumber);
+                }
                 continue;
             }
         }
@@ -115,12 +137,16 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         }
         if (!name) continue;
         if (counts.nameLine.empty()) counts.nameLine = *name;  // the same for every line
+        std::optional<NotWrittenReason> reason;
         if (lacksZ(coordinate))
-            noteNotWritten(counts, NotWrittenReason::NoZ, coordinate.Point);
+            reason = NotWrittenReason::NoZ;
         else if (!placed)
-            noteNotWritten(counts, NotWrittenReason::ZNotNumber, coordinate.Point);
+            reason = NotWrittenReason::ZNotNumber;
+        if (reason)
+            noteNotWritten(counts, *reason, coordinate.Point);
         else
             ++counts.written;
+        if (options.observer) options.observer->seen(counts.LineCount, coordinate, reason);
         if (pending.size() >= kFlushSize) {
             if (!out.write(pending)) return PassResult::WriteFailed;
             pending.clear();
@@ -141,7 +167,7 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                            : "Nothing was written to " + std::string(output) + "!",
         "Lines read: " + countText(counts.LineCount),
         "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
-    if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenLine(counts));
+    if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenSummary(counts));
     if (counts.sdrWidthsAssumed)
         parts.emplace_back("SDR field widths not stated in the file: read as 16 characters");
     return parts;

@@ -24,6 +24,8 @@ enum class NotWrittenReason {
     ZNotNumber,          // DXF and LandXML only: its Z is text, not a number
 };
 inline constexpr std::size_t kNotWrittenReasons = 4;
+/// The reason as the closing message words it ("without Z").
+std::string_view notWrittenText(NotWrittenReason reason);
 
 struct NotWrittenLines {
     std::int64_t count = 0;
@@ -39,6 +41,18 @@ struct ConversionCounts {
     bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
 };
 
+struct CoordinateLine;
+
+/// Told of each coordinate line as the pass decides it.
+class CoordinateObserver {
+public:
+    virtual ~CoordinateObserver() = default;
+    /// `coordinate` holds the line's fields; when its position could not be read
+    /// (`SecondNotNumber`, `PositionNotNumbers`) only its point number and code.
+    virtual void seen(std::int64_t lineNumber, const CoordinateLine& coordinate,
+                      std::optional<NotWrittenReason> notWritten) = 0;
+};
+
 struct ConversionOptions {
     int outputFormat = 1;  // 1-3 the layouts, then the formats of formats.h
     /// How the northings and eastings of SDR records become X and Y, and which of X
@@ -46,6 +60,7 @@ struct ConversionOptions {
     Axes axes = Axes::XEastYNorth;
     /// Bytes of each line kept in memory (see ObservationLineReader).
     std::size_t lineLimit = 64 * 1024;
+    CoordinateObserver* observer = nullptr;
 };
 
 enum class PassResult { Ok, ReadFailed, WriteFailed };
@@ -67,6 +82,10 @@ inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outpu
 /// says so instead and names `output`.
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
+
+/// "Not written: " and the count, then each reason with its count and first point
+/// numbers, as the closing message words it.
+std::string notWrittenSummary(const ConversionCounts& counts);
 
 struct ConversionFailure {
     enum class Kind {

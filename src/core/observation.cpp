@@ -60,6 +60,12 @@ std::string_view pointOf(std::string_view line, const ObservationLayout& layout)
     return withoutLeadingBlanks(cut(line, layout.PointColumn, layout.PointWidth));
 }
 
+std::string_view codeOf(std::string_view line, const ObservationLayout& layout) {
+    const bool older = &layout == &kLayoutM5 && olderM5(line);
+    return withoutLeadingBlanks(older ? cut(line, 41, 8)
+                                      : cut(line, layout.CodeColumn, layout.CodeWidth));
+}
+
 std::string_view valueField(std::string_view line, int column, int width) {
     std::string_view field = cut(line, column, width);
     if (field.empty() || !digitOrPoint(field.back())) return field;
@@ -85,9 +91,7 @@ LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& l
     out.Z.clear();
     const std::string_view third = valueField(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
     if (!appendStrictNumber(third, out.Z)) out.Z.assign(third);
-    const bool older = &layout == &kLayoutM5 && olderM5(line);
-    out.Code.assign(withoutLeadingBlanks(older ? cut(line, 41, 8)
-                                               : cut(line, layout.CodeColumn, layout.CodeWidth)));
+    out.Code.assign(codeOf(line, layout));
     out.Point.assign(pointOf(line, layout));
     return LineOutcome::Complete;
 }

@@ -59,6 +59,8 @@ LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& l
 /// The point number of a coordinate line, leading blanks removed (trailing ones kept).
 std::string_view pointOf(std::string_view line, const ObservationLayout& layout);
 
+/// Its code, likewise.
+std::string_view codeOf(std::string_view line, const ObservationLayout& layout);
 /// The characters of a value field: `width` columns from `column`, cut short by the
 /// line's end. Instruments often right-align a value a column or two past the field;
 /// a field that ends in a digit or point, followed on the line by digits or points,

@@ -20,6 +20,7 @@
 #include "core/numbers.h"
 #include "core/observation_reader.h"
 #include "core/output_name.h"
+#include "core/points.h"
 #include "piecewise_io.h"
 #include "temp_dir.h"
 
@@ -250,6 +251,38 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
     EXPECT_EQ(closingMessageParts({}).back(), "");  // no SDR records, nothing said of them
 }
 
+// The warnings of a file (joined by '|'), then each coordinate line's warning bits; the
+// lines a check names are those the conversion writes or leaves out.
+TEST(PointChecks, WarningsAndTheLinesTheyName) {
+    std::string near;  // five points within a metre of 10/10
+    for (int i = 1; i <= 5; ++i)
+        near += r4("P" + std::to_string(i), "10." + std::to_string(i), "10", "1") + "\n";
+    // clang-format off
+    const std::tuple<std::string, Axes, std::string> cases[] = {
+        {near + r4("P1", "10.14", "10.01", "9"), Axes::XEastYNorth, "/000000"},  // measured again
+        {near + r4("P1", "12", "10", "1") + "\n" + r4("0", "0", "0", "0") + "\n" + r4("P2", "0", "0", ""),
+         Axes::XEastYNorth, "Point numbers used at two or more positions: 1 (P1)|Points at 0/0/0 or "
+         "with X and Y both 0: 2 (0, P2)|Not written:  1: 1 without Z (P2)/100001210"},
+        {near + r4("F", "10", "300", "1") + "\n" + r4("G", "10", "x", "1"), Axes::XNorthYEast,
+         "Points far from the rest of the job: 1 (F)|Not written:  1: 1 with a second value that is "
+         "not a number (G)/0000048"},
+        {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines/"}};
+    // clang-format on
+    for (const auto& [text, axes, expected] : cases) {
+        PointList list;
+        MemoryReader in(text);
+        ASSERT_EQ(readPoints(in, {.outputFormat = 1, .axes = axes}, list), PassResult::Ok);
+        std::string got;
+        for (const WarningSummary& w : list.warnings) got += (got.empty() ? "" : "|") + w.text;
+        got += "/";
+        for (const PointRow& row : list.rows) got += std::to_string(row.warnings);
+        EXPECT_EQ(got, expected) << text;
+        if (list.rows.empty() || !list.rows[0].placed) continue;
+        EXPECT_EQ(list.rows[0].east, axes == Axes::XEastYNorth ? 10.1 : 10) << text;
+        EXPECT_EQ(list.rows[0].line, 1);
+    }
+}
+
 // Only a long line's start is kept, and a value running on past it: the result is the same.
 TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
     const std::string digits(300000, '7'), runOn = r4("1", "1", "2", "3").substr(0, 71);
@@ -449,6 +482,18 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
                     : std::stoul(said.substr(said.find("Not written:  ") + 14));
             EXPECT_TRUE(layout < 3 || lines + named == counted) << name << said;
             EXPECT_EQ(said.find(", ...)"), std::string::npos) << name;  // every one named
+        }
+        // No number at two positions, nothing far; a point measured again 100 km off is both.
+        for (const std::string& added : {std::string(), "\n" + r4("", "99999", "99999", "1")}) {
+            PointList list;
+            const std::string edited = text + added;
+            MemoryReader in(edited);
+            ASSERT_EQ(readPoints(in, {}, list), PassResult::Ok);
+            if (!added.empty()) list.rows.back().point = list.rows[list.rows.size() / 2].point;
+            checkPoints(list);
+            std::uint8_t all = 0;
+            for (const PointRow& row : list.rows) all |= row.warnings;
+            EXPECT_EQ(all & 5, added.empty() ? 0 : 5) << name;
         }
     }
     if (files == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no samples in " << folder;

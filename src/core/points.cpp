@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "points.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "formats.h"
+#include "observation.h"
+
+namespace quorvel {
+
+namespace {
+
+// Point numbers a warning names, as the closing message names them.
+constexpr std::size_t kNamedPoints = 5;
+
+class Collector final : public CoordinateObserver {
+public:
+    Collector(std::vector<PointRow>& rows, Axes axes) : m_rows(rows), m_axes(axes) {}
+    void seen(std::int64_t lineNumber, const CoordinateLine& c,
+              std::optional<NotWrittenReason> notWritten) override {
+        PointRow& row = m_rows.emplace_back();
+        row.line = lineNumber;
+        row.point = c.Point;
+        row.code = c.Code;
+        row.x = c.X;
+        row.y = c.Y;
+        row.z = c.Z;
+        row.notWritten = notWritten;
+        double x = 0;
+        double y = 0;
+        row.placed = toDouble(trimmed(c.X), x) && toDouble(trimmed(c.Y), y);
+        if (!row.placed) return;
+        row.east = m_axes == Axes::XEastYNorth ? x : y;
+        row.north = m_axes == Axes::XEastYNorth ? y : x;
+    }
+
+private:
+    static std::string_view trimmed(std::string_view s) {
+        const std::size_t a = s.find_first_not_of(' ');
+        if (a == std::string_view::npos) return {};
+        return s.substr(a, s.find_last_not_of(' ') - a + 1);
+    }
+
+    std::vector<PointRow>& m_rows;
+    Axes m_axes;
+};
+
+class NoWriter final : public ByteWriter {
+public:
+    bool write(const char*, std::size_t) override { return true; }
+};
+
+std::string nameOf(const PointRow& row) {
+    std::string_view point = row.point;
+    point = point.substr(0, point.find_last_not_of(' ') + 1);
+    return point.empty() ? "line " + std::to_string(row.line) : std::string(point);
+}
+
+// "text: count (first, second, ...)"
+std::string listed(const std::string& text, std::int64_t count,
+                   const std::vector<std::string>& names) {
+    std::string s = text + ": " + std::to_string(count) + " (";
+    for (std::size_t i = 0; i < names.size() && i < kNamedPoints; ++i)
+        s += (i == 0 ? "" : ", ") + names[i];
+    return s + (names.size() > kNamedPoints ? ", ...)" : ")");
+}
+
+void warn(PointList& list, PointWarning kind, const std::string& text) {
+    std::int64_t count = 0;
+    std::vector<std::string> names;
+    for (PointRow& row : list.rows) {
+        if (!(row.warnings & static_cast<std::uint8_t>(kind))) continue;
+        ++count;
+        if (names.size() <= kNamedPoints) names.push_back(nameOf(row));
+    }
+    if (count > 0) list.warnings.push_back({kind, count, listed(text, count, names)});
+}
+
+// Placeholders at 0/0 have their own warning and give no position to measure by.
+bool measured(const PointRow& row) {
+    return row.placed && !(row.warnings & static_cast<std::uint8_t>(PointWarning::AtOrigin));
+}
+
+void markDuplicates(PointList& list) {
+    // Point number -> the rows of it that have a position. Placeholders at 0/0 have a
+    // warning of their own: a number they share with a measured point is not told twice.
+    std::map<std::string, std::vector<PointRow*>> byNumber;
+    for (PointRow& row : list.rows) {
+        if (!measured(row) || row.point.find_first_not_of(' ') == std::string::npos) continue;
+        byNumber[nameOf(row)].push_back(&row);
+    }
+    std::int64_t numbers = 0;
+    std::vector<std::string> names;
+    for (auto& [name, rows] : byNumber) {
+        const PointRow* first = rows.front();
+        const bool moved = std::any_of(rows.begin() + 1, rows.end(), [&](const PointRow* r) {
+            return std::hypot(r->east - first->east, r->north - first->north) > kSamePosition;
+        });
+        if (!moved) continue;
+        ++numbers;
+        if (names.size() <= kNamedPoints) names.push_back(name);
+        for (PointRow* r : rows) r->warnings |= static_cast<std::uint8_t>(PointWarning::Duplicate);
+    }
+    if (numbers > 0)
+        list.warnings.push_back(
+            {PointWarning::Duplicate, numbers,
+             listed("Point numbers used at two or more positions", numbers, names)});
+}
+
+double median(std::vector<double>& values) {
+    const auto mid = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), mid, values.end());
+    if (values.size() % 2 == 1) return *mid;
+    return (*mid + *std::max_element(values.begin(), mid)) / 2;
+}
+
+void markFar(PointList& list) {
+    std::vector<double> east;
+    std::vector<double> north;
+    for (const PointRow& row : list.rows) {
+        if (!measured(row)) continue;
+        east.push_back(row.east);
+        north.push_back(row.north);
+    }
+    if (east.size() < 3) return;
+    const double e = median(east);
+    const double n = median(north);
+    std::vector<double> distances;
+    for (const PointRow& row : list.rows)
+        if (measured(row)) distances.push_back(std::hypot(row.east - e, row.north - n));
+    // Half the points or more at one spot give no scale to judge the others by.
+    const double limit = kFarFactor * median(distances);
+    if (!(limit > 0)) return;
+    for (PointRow& row : list.rows)
+        if (measured(row) && std::hypot(row.east - e, row.north - n) > limit)
+            row.warnings |= static_cast<std::uint8_t>(PointWarning::Far);
+}
+
+}  // namespace
+
+PassResult readPoints(ByteReader& in, const ConversionOptions& options, PointList& list) {
+    list = PointList{};
+    Collector collector(list.rows, options.axes);
+    ConversionOptions withObserver = options;
+    withObserver.observer = &collector;
+    NoWriter none;
+    const PassResult result = convertObservations(in, none, withObserver, list.counts);
+    if (result == PassResult::Ok) checkPoints(list);
+    return result;
+}
+
+void checkPoints(PointList& list) {
+    list.warnings.clear();
+    for (PointRow& row : list.rows) {
+        row.warnings = 0;
+        if (row.placed && row.east == 0 && row.north == 0)
+            row.warnings |= static_cast<std::uint8_t>(PointWarning::AtOrigin);
+        if (row.notWritten) row.warnings |= static_cast<std::uint8_t>(PointWarning::NotWritten);
+    }
+    markDuplicates(list);
+    warn(list, PointWarning::AtOrigin, "Points at 0/0/0 or with X and Y both 0");
+    markFar(list);
+    warn(list, PointWarning::Far, "Points far from the rest of the job");
+    std::int64_t notWritten = 0;
+    for (const PointRow& row : list.rows) notWritten += row.notWritten ? 1 : 0;
+    if (notWritten > 0)
+        list.warnings.push_back(
+            {PointWarning::NotWritten, notWritten, notWrittenSummary(list.counts)});
+    if (list.rows.empty())
+        list.warnings.push_back({PointWarning::Nothing, 0, "The file holds no coordinate lines"});
+}
+
+double scaleBarLength(double most) {
+    if (!(most > 0) || !std::isfinite(most)) return 0;
+    const double power = std::pow(10.0, std::floor(std::log10(most)));
+    for (double step : {5.0, 2.0, 1.0})
+        if (step * power <= most) return step * power;
+    return power;
+}
+
+}  // namespace quorvel
