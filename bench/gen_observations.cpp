@@ -52,10 +52,10 @@ int main(int argc, char* argv[]) {
         for (long n = 1; n <= std::atol(argv[1]); ++n) {
             const long x = 20000 + (n * 7919) % 900000, y = -50000 + (n * 104729) % 800000,
                        z = 11000 + (n * 31) % 5000;
-            const std::string line = "For M5|Adr " + pad(std::to_string(n % 100000), 5) +
-                                     "|PI1                       " + pad(std::to_string(n), 5) +
-                                     "|Y" + pad(value(y), 16) + " m   |X" + pad(value(x), 16) +
-                                     " m   |Z" + pad(value(z), 16) + " m   | \r\n";
+            const std::string line = "For M5|Adr " + pad(std::to_string(n % 100000), 5) + "|PI1" +
+                                     pad(std::to_string(n), 28) + "|Y" + pad(value(y), 16) +
+                                     " m   |X" + pad(value(x), 16) + " m   |Z" + pad(value(z), 16) +
+                                     " m   | \r\n";
             if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) {
                 std::perror(argv[2]);
                 return 1;

@@ -7,7 +7,9 @@ file(GLOB_RECURSE window_files
      ${SOURCE_DIR}/src/app/*.h ${SOURCE_DIR}/src/app/*.cpp
      ${SOURCE_DIR}/src/settings/*.h ${SOURCE_DIR}/src/settings/*.cpp
      ${SOURCE_DIR}/src/download/*.h ${SOURCE_DIR}/src/download/*.cpp
-     ${SOURCE_DIR}/src/convert/*.h ${SOURCE_DIR}/src/convert/*.cpp)
+     ${SOURCE_DIR}/src/convert/*.h ${SOURCE_DIR}/src/convert/*.cpp
+     ${SOURCE_DIR}/src/points/*.h ${SOURCE_DIR}/src/points/*.cpp
+     ${SOURCE_DIR}/src/plan/*.h ${SOURCE_DIR}/src/plan/*.cpp)
 set(problems "")
 foreach(f ${core_files})
   file(STRINGS ${f} hits REGEX "#include [<\"](Q|qt)")

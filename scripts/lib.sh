@@ -17,7 +17,7 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-serialport-dev
+BUILD_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-serialport-dev qt6-svg-dev
     libdxflib-dev libtinyxml2-dev libcli11-dev dpkg-dev file)
 
 # configure_and_build <build dir> [cmake options...]

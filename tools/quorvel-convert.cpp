@@ -14,12 +14,18 @@
 #include "core/output_name.h"
 #include "core/points.h"
 #include "core/version.h"
+#ifdef QUORVEL_PLOT
+#include <QGuiApplication>
+
+#include "plan/Plan.h"
+#endif
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
-    "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] OBSERVATION...\n"
+    "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
+    "                       OBSERVATION...\n"
     "       quorvel-convert --check [--layout=N | --format=F] [--axes=A] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
     "\n"
@@ -31,6 +37,7 @@ constexpr const char* kUsage =
     "                 and tells DXF and LandXML which of X and Y is the easting\n"
     "  -f, --force    replace existing output files\n"
     "  -o OUTPUT      output file for a single observation file; - for standard output\n"
+    "  --plot PLAN    also draw the plan of the points (one observation file) as SVG\n"
     "  --check        write nothing: list what deserves a look before the points are\n"
     "                 used, one line \"file: warning\" each (a point number at two\n"
     "                 positions, points at 0/0, points far from the rest, lines not\n"
@@ -55,6 +62,7 @@ struct Options {
     std::vector<std::string> observations;
     bool batch = false;  // more than one file: each message names its file
     bool check = false;
+    std::string plot;
 };
 
 int usageError(const std::string& what) {
@@ -92,6 +100,39 @@ bool checkOne(const std::string& observation, const Options& opt) {
     std::fflush(stdout);
     return points.warnings.empty();
 }
+
+#ifdef QUORVEL_PLOT
+// Draws the plan of `observation` into `path`; true on success.
+bool plotOne(const std::string& observation, const std::string& path, const Options& opt) {
+    quorvel::InFile in;
+    quorvel::PointList points;
+    quorvel::ConversionOptions options;
+    options.outputFormat = opt.format;
+    options.axes = opt.axes;
+    if (!in.open(observation) ||
+        quorvel::readPoints(in, options, points) != quorvel::PassResult::Ok) {
+        report(opt, observation, observation, in.error().reason());
+        return false;
+    }
+    // The drawing needs the toolkit's fonts, not a screen; its notes on the set-up
+    // (a missing runtime folder) are no concern of the user's.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "quorvel-convert: %s\n", qPrintable(text));
+    });
+    int argc = 1;
+    char name[] = "quorvel-convert";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication application(argc, argv);
+    QString error;
+    if (plan::writeSvg(plan::Plan::from(points, opt.axes), QString::fromLocal8Bit(path),
+                       QSize(1200, 900), &error))
+        return true;
+    report(opt, observation, path, error.toStdString());
+    return false;
+}
+#endif
 
 // Converts one file; true on success.
 bool convertOne(const std::string& observation, const std::string& output, const Options& opt) {
@@ -147,6 +188,9 @@ int main(int argc, char* argv[]) {
     app.add_option("--axes", axes)->check(CLI::IsMember({"xeast", "xnorth"}));
     app.add_flag("-f,--force", opt.force);
     app.add_flag("--check", opt.check);
+#ifdef QUORVEL_PLOT
+    app.add_option("--plot", opt.plot);
+#endif
     CLI::Option* outputOption = app.add_option("-o,--output", opt.output);
     app.add_option("OBSERVATION", opt.observations);
     try {
@@ -169,12 +213,25 @@ int main(int argc, char* argv[]) {
     opt.hasOutput = outputOption->count() > 0;
     opt.batch = opt.observations.size() > 1;
     if (opt.observations.empty()) return usageError("no observation file");
-    if (opt.check && opt.hasOutput) return usageError("--check writes no output");
+    if (opt.check && (opt.hasOutput || !opt.plot.empty()))
+        return usageError("--check writes no output");
     if (opt.check) {
         bool clean = true;
         for (const std::string& observation : opt.observations)
             clean = checkOne(observation, opt) && clean;
         return clean ? 0 : 1;
+    }
+    if (!opt.plot.empty() && (opt.observations.size() != 1 || opt.observations[0] == "-"))
+        return usageError("--plot takes exactly one observation file, not standard input");
+    if (!opt.plot.empty() &&
+        (quorvel::sameFile(opt.observations[0], opt.plot) ||
+         (opt.hasOutput && quorvel::sameFile(opt.output, opt.plot)) || opt.plot == opt.output)) {
+        report(opt, opt.observations[0], opt.plot, "is the observation or output file");
+        return 1;
+    }
+    if (!opt.plot.empty() && !opt.force && quorvel::regularFileExists(opt.plot)) {
+        report(opt, opt.observations[0], opt.plot, "File Exists! use --force to replace it");
+        return 1;
     }
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");
@@ -191,6 +248,9 @@ int main(int argc, char* argv[]) {
             continue;
         }
         ok = convertOne(observation, output, opt) && ok;
+#ifdef QUORVEL_PLOT
+        if (ok && !opt.plot.empty()) ok = plotOne(observation, opt.plot, opt);
+#endif
     }
     return ok ? 0 : 1;
 }

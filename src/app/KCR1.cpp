@@ -64,6 +64,7 @@ KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
     connectReception();
 
     connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
+    connect(cmdViewPoints, &QPushButton::clicked, this, &KCR1::cmdViewPoints_Click);
     connect(cmdReceive, &QPushButton::clicked, this, &KCR1::cmdReceive_Click);
     connect(CmdBrowse1, &QPushButton::clicked, this, &KCR1::CmdBrowse1_Click);
     connect(CmdClear, &QPushButton::clicked, this, &KCR1::CmdClear_Click);
@@ -157,6 +158,8 @@ void KCR1::buildLayout() {
 
     CmdCon = makeButton(central, "CmdCon", QStringLiteral("&Convert"),
                         QStringLiteral("Start to create the file"));
+    cmdViewPoints = makeButton(central, "cmdViewPoints", QStringLiteral("&View Points"),
+                               QStringLiteral("Look at the points of the observation file"));
     CmdClear = makeButton(central, "CmdClear", QStringLiteral("C&lear"),
                           QStringLiteral("Click to clear the fields"));
     cmdEdit = makeButton(central, "cmdEdit", QStringLiteral("&Edit File"));
@@ -165,7 +168,8 @@ void KCR1::buildLayout() {
     CmdExit = makeButton(central, "CmdExit", QStringLiteral("E&xit"),
                          QStringLiteral("Terminate Program?"));
     auto* commands = new QHBoxLayout;
-    for (QPushButton* b : {CmdCon, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
+    for (QPushButton* b :
+         {CmdCon, cmdViewPoints, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
         commands->addWidget(b);
     // The desktop's usual keys beside the Alt keys: Ctrl+O opens, F1 tells about the program.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated,
@@ -337,6 +341,8 @@ void KCR1::Form_Load() {
     rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
                        ? quorvel::Axes::XNorthYEast
                        : quorvel::Axes::XEastYNorth;
+    m_pointsAfterConvert =
+        m_services.preferences->value(QStringLiteral("pointsAfterConvert")) == QLatin1String("on");
     m_reception->stopTimer();
     // The settings of the last run, when the user asked to keep them.
     if (const auto kept = remembered::load(*m_services.preferences, rs, m_services.homeFolder)) {

@@ -24,6 +24,7 @@ class Comset;
 class IncomingView;
 class Reception;
 class frmAbout;
+class frmPoints;
 
 class KCR1 : public QMainWindow {
     Q_OBJECT
@@ -55,6 +56,7 @@ public slots:
 
     // Conversion
     void CmdCon_Click();
+    void cmdViewPoints_Click();
 
     // Download
     void cmdReceive_Click();
@@ -82,6 +84,8 @@ private:
     bool confirmQuit();
     void endProgram();
     void showProblem(const QString& text);
+    /// Reads `observation` as Convert would and shows its points.
+    void viewPoints(const QString& observation);
     void connectReception();
     void buildIncomingDock();
     void showProgress(const QString& counts);
@@ -109,6 +113,7 @@ private:
     QLabel* Label3 = nullptr;
     QLineEdit* EdOut = nullptr;
     QPushButton* CmdCon = nullptr;
+    QPushButton* cmdViewPoints = nullptr;
     QPushButton* CmdClear = nullptr;
     QPushButton* cmdEdit = nullptr;
     QPushButton* cmdSettings = nullptr;
@@ -127,6 +132,9 @@ private:
     // Windows created at their first opening, then only hidden and shown.
     Comset* m_comset = nullptr;
     frmAbout* m_about = nullptr;
+    frmPoints* m_points = nullptr;
+    // "Show the points after converting", remembered between runs.
+    bool m_pointsAfterConvert = false;
 
     // The download: port use, capture file, Timer1, counts and state.
     Reception* m_reception = nullptr;

@@ -7,6 +7,8 @@
 
 #include "app/KCR1.h"
 #include "core/conversion.h"
+#include "core/points.h"
+#include "points/frmPoints.h"
 
 namespace {
 
@@ -89,4 +91,43 @@ void KCR1::CmdCon_Click() {
     else
         dialogs.message(parts.join(QLatin1Char('\r')), Icon::None, Buttons::Ok,
                         QStringLiteral("Finito"));
+    if (!nothing && m_pointsAfterConvert) viewPoints(EdObs->text());
+}
+
+void KCR1::cmdViewPoints_Click() {
+    if (EdObs->text().isEmpty()) {
+        showProblem(QStringLiteral("Empty field of Observation File"));
+        EdObs->setFocus();
+        return;
+    }
+    viewPoints(EdObs->text());
+}
+
+void KCR1::viewPoints(const QString& observation) {
+    using Kind = quorvel::ConversionFailure::Kind;
+    const std::string path = QFile::encodeName(observation).toStdString();
+    quorvel::InFile in;
+    quorvel::PointList list;
+    const quorvel::ConversionOptions options{m_module.RunSettings.OutputFormat,
+                                             m_module.RunSettings.AxisOrder};
+    if (!in.open(path)) {
+        showProblem(
+            failureText({in.error().notFound() ? Kind::ObservationNotFound : Kind::Observation,
+                         path, in.error().reason()}));
+        return;
+    }
+    if (quorvel::readPoints(in, options, list) != quorvel::PassResult::Ok) {
+        showProblem(failureText({Kind::Observation, path, in.error().reason()}));
+        return;
+    }
+    if (!m_points) {
+        m_points = new frmPoints(m_services.dialogs, this);
+        m_points->setShowAfterConvert(m_pointsAfterConvert);
+        connect(m_points, &frmPoints::showAfterConvertChanged, this, [this](bool on) {
+            m_pointsAfterConvert = on;
+            m_services.preferences->setValue(QStringLiteral("pointsAfterConvert"),
+                                             on ? QStringLiteral("on") : QStringLiteral("off"));
+        });
+    }
+    m_points->showPoints(observation, std::move(list), options.axes);
 }

@@ -3,6 +3,7 @@
 // answered like a user, then one case for each way it can end.
 
 #include "Rig.h"
+#include "points/PlanView.h"
 
 using namespace testing_support;
 using platform::Answer;
@@ -59,6 +60,55 @@ private slots:
         QCOMPARE(readFile(r.at(u"JOB1.dat"_s)).count("\r\n"), 11);  // all but 105
         QVERIFY(r.module.LineCount == 13 && r.module.CoordinateCount == 12 && r.port.isOpen() &&
                 answerer.unexpected == 0);
+    }
+
+    // View Points with the real save dialogs: rows, warnings and their links, the table
+    // and the plan selecting each other, the copy, both exports; then Convert opens it.
+    void pointsWindow() {
+        Rig r(true);
+        QByteArray text = observations();  // and 101 again, 78 m off
+        text.insert(text.size() - 3,
+                    "    R4    TR 101  X       99.259              59.620    "
+                    "          11.256\r\n");
+        QVERIFY(writeFile(r.at(u"JOB1.sdr"_s), text));
+        r.module.RunSettings.OutputFormat = 2;
+        r.w.setObservationName(r.at(u"JOB1.sdr"_s));
+        r.click("cmdViewPoints");
+        auto* points = r.w.findChild<QWidget*>(u"frmPoints"_s);
+        QVERIFY(points && points->isVisible());
+        auto* table = child<QTableView>(points, "tblPoints");
+        auto* label = child<QLabel>(points, "lblWarnings");
+        auto* plan = child<PlanView>(points, "picPlan");
+        QCOMPARE(table->model()->rowCount(), 13);
+        QVERIFY(label->text().contains(u"positions: 1 (101)"_s) &&
+                label->text().contains(u"Not written:  1: 1 without Z (105)"_s));
+        emit label->linkActivated(u"1"_s);  // "show" the number at two positions
+        QCOMPARE(table->model()->rowCount(), 2);
+        table->selectRow(1);
+        QCOMPARE(plan->selectedRow(), 12);
+        plan->centerOn(99.259, -59.620);  // east, minus north: the second 101
+        QTest::mouseClick(plan->viewport(), Qt::LeftButton, {}, plan->viewport()->rect().center());
+        QCOMPARE(table->currentIndex().siblingAtColumn(3).data().toString(), u"99.259"_s);
+        QTest::mouseClick(child<QPushButton>(points, "cmdCopy"), Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 u"Line\tPoint\tCode\tX\tY\tZ\tStatus\n13\t101 \tTR \t99.259\t59.620\t11.256\t"
+                 "written; number used at another position\n"_s);
+        ModalAnswerer answerer;
+        for (const char* name : {"plan.png", "plan.svg"}) {
+            answerer.handleNext([&](QWidget* m) { return chooseFile(m, r.at(name)), true; });
+            QTest::mouseClick(child<QPushButton>(points, "cmdExport"), Qt::LeftButton);
+        }
+        QCOMPARE(QImage(r.at(u"plan.png"_s)).size(), QSize(1600, 1200));
+        const QByteArray svg = readFile(r.at(u"plan.svg"_s));
+        QVERIFY(svg.startsWith("<?xml") && svg.contains(">101<") && svg.contains(">N<"));
+        // Ticked, a successful Convert shows the window again.
+        child<QCheckBox>(points, "chkShowAfter")->setChecked(true);
+        points->hide();
+        r.EdOut->setText(r.at(u"JOB1.dat"_s));
+        answerer.pressButton(u"OK"_s);
+        r.click("CmdCon");
+        QVERIFY(points->isVisible() && answerer.unexpected == 0);
+        QCOMPARE(r.w.services().preferences->value(u"pointsAfterConvert"_s), u"on"_s);
     }
 
     void everyWayItEnds_data() {

@@ -3,7 +3,9 @@
 // for the README, with fixed demo content (a made-up surveyor's home folder, ports
 // and a USB stick), so the pictures never show the machine they were made on.
 //
-//   build/tools/quorvel-screenshots docs/
+//   build/tools/quorvel-screenshots docs/ [SAMPLE.obs]
+//
+// With an observation file, the points window shows its points too.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QTableView>
 #include <cstdio>
 
 #include "app/KCR1.h"
@@ -22,6 +25,7 @@
 #include "download/IncomingView.h"
 #include "platform/FolderList.h"
 #include "platform/QtSerialPort.h"
+#include "points/frmPoints.h"
 #include "settings/Comset.h"
 
 namespace {
@@ -148,6 +152,20 @@ int main(int argc, char* argv[]) {
     settle(200);
     ok = save(*about, QDir(outDir).filePath(QStringLiteral("about.png"))) && ok;
     about->hide();
+
+    // The points of a real survey, one of them picked in the table.
+    if (argc > 2) {
+        module.RunSettings.OutputFormat = 1;
+        window.setObservationName(QString::fromLocal8Bit(argv[2]));
+        window.cmdViewPoints_Click();
+        auto* points = window.findChild<frmPoints*>();
+        auto* table = points->findChild<QTableView*>(QStringLiteral("tblPoints"));
+        settle(300);
+        table->selectRow(40);
+        settle(300);
+        ok = save(*points, QDir(outDir).filePath(QStringLiteral("points.png"))) && ok;
+        points->hide();
+    }
 
     // A download part way: the first records of a job, then a pause of the instrument.
     downloading = true;

@@ -1,0 +1,272 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "plan/Plan.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSaveFile>
+#include <QSet>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace plan {
+
+namespace {
+
+// Point numbers are drawn only when no more than this many points are in view:
+// beyond it they hide each other and slow every repaint.
+constexpr int kMostLabels = 1500;
+constexpr int kLegendRows = 12;
+constexpr double kCross = 3.5;  // half the cross, in pixels
+constexpr double kMargin = 24;
+
+QString trimmedRight(const std::string& s) {
+    QString text = QString::fromUtf8(s);
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+}
+
+void framedBox(QPainter& painter, const QRectF& box) {
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.setBrush(QColor(255, 255, 255, 225));
+    painter.drawRect(box);
+}
+
+void drawLegend(QPainter& painter, const Plan& plan, const QRectF& area) {
+    const QFontMetricsF fm(painter.font());
+    const int shown = std::min<int>(static_cast<int>(plan.legend.size()), kLegendRows);
+    const QString more = plan.legend.size() > kLegendRows
+                             ? QStringLiteral("and %1 more").arg(plan.legend.size() - kLegendRows)
+                             : QString();
+    const double rowHeight = fm.height() + 2;
+    double width = fm.horizontalAdvance(more);
+    for (int i = 0; i < shown; ++i) width = std::max(width, fm.horizontalAdvance(plan.legend[i]));
+    const int rows = shown + (more.isEmpty() ? 0 : 1);
+    if (rows == 0) return;
+    const QRectF box(area.left() + 8, area.top() + 8, width + 32, rows * rowHeight + 8);
+    framedBox(painter, box);
+    for (int i = 0; i < rows; ++i) {
+        const double y = box.top() + 4 + i * rowHeight;
+        if (i < shown) {
+            const QPointF c(box.left() + 12, y + rowHeight / 2);
+            painter.setPen(QPen(codeColour(i), 1.5));
+            painter.drawLine(c - QPointF(kCross, 0), c + QPointF(kCross, 0));
+            painter.drawLine(c - QPointF(0, kCross), c + QPointF(0, kCross));
+        }
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(box.left() + 24, y, width + 4, rowHeight), Qt::AlignVCenter,
+                         i < shown ? plan.legend[i] : more);
+    }
+}
+
+void drawScaleBar(QPainter& painter, const QRectF& area, double unitsPerPixel) {
+    const double length = quorvel::scaleBarLength(area.width() / 4 * unitsPerPixel);
+    if (!(length > 0)) return;
+    const double pixels = length / unitsPerPixel;
+    const QFontMetricsF fm(painter.font());
+    const QString text = QString::number(length, 'g', 8);
+    const QRectF box(area.left() + 8, area.bottom() - fm.height() - 24,
+                     std::max(pixels, fm.horizontalAdvance(text)) + 16, fm.height() + 16);
+    framedBox(painter, box);
+    const double y = box.bottom() - 6;
+    const QPointF a(box.left() + 8, y);
+    const QPointF b(a.x() + pixels, y);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(a, b);
+    painter.drawLine(a, a - QPointF(0, 5));
+    painter.drawLine(b, b - QPointF(0, 5));
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(a.x(), box.top() + 2, pixels, fm.height()), Qt::AlignHCenter, text);
+}
+
+void drawNorthArrow(QPainter& painter, const Plan& plan, const QRectF& area) {
+    const QFontMetricsF fm(painter.font());
+    const QString axis = plan.northAxis;
+    const QRectF box(area.right() - 44, area.top() + 8, 36, 2 * fm.height() + 36);
+    framedBox(painter, box);
+    const double x = box.center().x();
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(box.left(), box.top() + 2, box.width(), fm.height()), Qt::AlignHCenter,
+                     QStringLiteral("N"));
+    QPainterPath arrow;
+    const double top = box.top() + fm.height() + 4;
+    arrow.moveTo(x, top);
+    arrow.lineTo(x + 7, top + 14);
+    arrow.lineTo(x, top + 10);
+    arrow.lineTo(x - 7, top + 14);
+    arrow.closeSubpath();
+    painter.setBrush(Qt::black);
+    painter.drawPath(arrow);
+    painter.drawLine(QPointF(x, top + 10), QPointF(x, top + 28));
+    painter.drawText(QRectF(box.left(), top + 28, box.width(), fm.height()), Qt::AlignHCenter,
+                     axis);
+}
+
+}  // namespace
+
+Plan Plan::from(const quorvel::PointList& list, quorvel::Axes axes) {
+    Plan plan;
+    plan.northAxis = axes == quorvel::Axes::XEastYNorth ? QStringLiteral("Y") : QStringLiteral("X");
+    std::map<QString, int> codes;
+    std::vector<QString> codeOf;
+    for (std::size_t r = 0; r < list.rows.size(); ++r) {
+        const quorvel::PointRow& row = list.rows[r];
+        if (!row.placed) continue;
+        QString code = trimmedRight(row.code);
+        if (code.isEmpty()) code = QStringLiteral("(no code)");
+        codes.emplace(code, 0);
+        codeOf.push_back(code);
+        plan.positions.emplace_back(row.east, row.north);
+        plan.rows.push_back(static_cast<int>(r));
+        plan.labels << trimmedRight(row.point);
+    }
+    for (auto& [code, index] : codes) {
+        index = static_cast<int>(plan.legend.size());
+        plan.legend << code;
+    }
+    for (const QString& code : codeOf) plan.colours.push_back(codes[code]);
+    QRectF bounds;
+    if (!plan.positions.empty()) {
+        double e0 = plan.positions[0].x(), e1 = e0, n0 = plan.positions[0].y(), n1 = n0;
+        for (const QPointF& p : plan.positions) {
+            e0 = std::min(e0, p.x());
+            e1 = std::max(e1, p.x());
+            n0 = std::min(n0, p.y());
+            n1 = std::max(n1, p.y());
+        }
+        bounds = QRectF(QPointF(e0, n0), QPointF(e1, n1));
+    }
+    // One point, or points on a line, still get an area to show them in.
+    const double side = std::max({bounds.width(), bounds.height(), 1.0});
+    plan.bounds = bounds.adjusted(-(side - bounds.width()) / 2, -(side - bounds.height()) / 2,
+                                  (side - bounds.width()) / 2, (side - bounds.height()) / 2);
+    return plan;
+}
+
+int Plan::rowNear(const QTransform& toDevice, QPointF device, double radius) const {
+    int best = -1;
+    double bestDistance = radius * radius * (1 + 1e-9);  // of points on one spot, the first
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const QPointF d = toDevice.map(positions[i]) - device;
+        const double distance = d.x() * d.x() + d.y() * d.y();
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = rows[i];
+        }
+    }
+    return best;
+}
+
+int Plan::indexOfRow(int row) const {
+    const auto it = std::lower_bound(rows.begin(), rows.end(), row);
+    return it != rows.end() && *it == row ? static_cast<int>(it - rows.begin()) : -1;
+}
+
+QColor codeColour(int index) {
+    static const QRgb colours[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b,
+                                   0xe377c2, 0x17becf, 0xbcbd22, 0x393b79, 0x637939, 0x7f7f7f};
+    return QColor::fromRgb(colours[index % std::size(colours)]);
+}
+
+QTransform fitTransform(const Plan& plan, const QRectF& area) {
+    const QRectF b = plan.bounds;
+    const double s = std::max(1e-12, std::min((area.width() - 2 * kMargin) / b.width(),
+                                              (area.height() - 2 * kMargin) / b.height()));
+    const QPointF c = area.center();
+    return QTransform(s, 0, 0, -s, c.x() - s * b.center().x(), c.y() + s * b.center().y());
+}
+
+void drawPoints(QPainter& painter, const Plan& plan, const QTransform& toDevice, const QRectF& area,
+                int selectedRow) {
+    const QRectF cull = area.adjusted(-kCross, -kCross, kCross, kCross);
+    std::vector<std::vector<QLineF>> crosses(static_cast<std::size_t>(plan.legend.size()));
+    std::vector<std::pair<QPointF, int>> inView;
+    for (std::size_t i = 0; i < plan.positions.size(); ++i) {
+        const QPointF p = toDevice.map(plan.positions[i]);
+        if (!cull.contains(p)) continue;
+        auto& lines = crosses[static_cast<std::size_t>(plan.colours[i])];
+        lines.emplace_back(p.x() - kCross, p.y(), p.x() + kCross, p.y());
+        lines.emplace_back(p.x(), p.y() - kCross, p.x(), p.y() + kCross);
+        inView.emplace_back(p, static_cast<int>(i));
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (std::size_t c = 0; c < crosses.size(); ++c) {
+        if (crosses[c].empty()) continue;
+        painter.setPen(QPen(codeColour(static_cast<int>(c)), 1.2));
+        painter.drawLines(crosses[c].data(), static_cast<int>(crosses[c].size()));
+    }
+    if (inView.size() <= static_cast<std::size_t>(kMostLabels)) {
+        // A number goes only where no other one is yet, so that those shown can be read.
+        const QFontMetricsF fm(painter.font());
+        const double cellWidth = fm.horizontalAdvance(QStringLiteral("00000"));
+        const double cellHeight = fm.height();
+        QSet<QPair<int, int>> taken;
+        painter.setPen(QColor(0x30, 0x30, 0x30));
+        for (const auto& [p, i] : inView) {
+            const QPair<int, int> cell(static_cast<int>(std::floor(p.x() / cellWidth)),
+                                       static_cast<int>(std::floor(p.y() / cellHeight)));
+            if (taken.contains(cell)) continue;
+            taken.insert(cell);
+            painter.drawText(p + QPointF(kCross + 2, -kCross - 1), plan.labels[i]);
+        }
+    }
+    const int selected = plan.indexOfRow(selectedRow);
+    if (selected >= 0) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor(0xe0, 0x10, 0x10), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(toDevice.map(plan.positions[static_cast<std::size_t>(selected)]), 8, 8);
+    }
+    painter.restore();
+}
+
+void drawFurniture(QPainter& painter, const Plan& plan, const QRectF& area, double unitsPerPixel) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    drawLegend(painter, plan, area);
+    drawScaleBar(painter, area, unitsPerPixel);
+    drawNorthArrow(painter, plan, area);
+    painter.restore();
+}
+
+void drawPlan(QPainter& painter, const Plan& plan, const QRectF& area) {
+    const QTransform toDevice = fitTransform(plan, area);
+    drawPoints(painter, plan, toDevice, area);
+    drawFurniture(painter, plan, area, 1 / toDevice.m11());
+}
+
+bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(QStringLiteral("Plan of the points"));
+        QPainter painter(&svg);
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        drawPlan(painter, plan, QRectF(QPointF(0, 0), size));
+        painter.end();
+        if (file.error() == QFileDevice::NoError && file.commit()) return true;
+    }
+    if (error) *error = file.errorString();
+    return false;
+}
+
+bool writePng(const Plan& plan, const QString& path, QSize size, QString* error) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    drawPlan(painter, plan, QRectF(QPointF(0, 0), size));
+    painter.end();
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit()) return true;
+    if (error) *error = file.errorString();
+    return false;
+}
+
+}  // namespace plan
