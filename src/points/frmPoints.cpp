@@ -107,6 +107,7 @@ void frmPoints::buildLayout() {
     tblPoints->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblPoints->verticalHeader()->hide();
     tblPoints->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblPoints->verticalHeader()->setDefaultSectionSize(tblPoints->fontMetrics().height() + 6);
     tblPoints->horizontalHeader()->setStretchLastSection(true);
     connect(new QShortcut(QKeySequence::Copy, tblPoints, nullptr, nullptr, Qt::WidgetShortcut),
             &QShortcut::activated, this, &frmPoints::cmdCopy_Click);
@@ -176,15 +177,15 @@ void frmPoints::showWarnings() {
     for (const quorvel::WarningSummary& w : m_list.warnings) {
         const QString text = QString::fromUtf8(w.text).toHtmlEscaped();
         if (w.kind == W::Nothing) {
-            html += QStringLiteral("<p>%1.</p>").arg(text);
+            html += text + QLatin1Char('.');
             continue;
         }
         const int bit = static_cast<int>(w.kind);
         cbFilter->addItem(filterName(w.kind), bit);
-        html +=
-            QStringLiteral("<p>&#9888; %1 &nbsp;<a href=\"%2\">show</a></p>").arg(text).arg(bit);
+        if (!html.isEmpty()) html += QStringLiteral("<br>");
+        html += QStringLiteral("&#9888; %1 &nbsp;<a href=\"%2\">show</a>").arg(text).arg(bit);
     }
-    if (html.isEmpty()) html = QStringLiteral("<p>No warnings.</p>");
+    if (html.isEmpty()) html = QStringLiteral("No warnings.");
     lblWarnings->setText(html);
     // A file without coordinate lines says so instead of showing an empty table.
     m_split->setVisible(!m_list.empty());

@@ -66,6 +66,13 @@ TEST(Cli, RunsOneAfterAnother) {
          "Point,X,Y,Z,Code\r\n1,5000.000,2000.000,100.000,\"CP              \"\r\n2,5024.620,"
          "2004.341,99.572,\"EDGE            \"\r\n3,5030.000,2010.100,-0.001,\"EDGE            \"\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: CSV\n"},
+        // Checks write nothing; a plan goes beside the conversion, never over its files.
+        {"--check A1.sdr '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0, "", ""},
+        {"--check '" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr'", 1, QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: "
+         "Points far from the rest of the job: 1 (101)\n" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: Not "
+         "written:  1: 1 without Z (102)\n", ""},
+        {"-f --plot A1.svg A1.sdr", 0, done + "1\n", ""},
+        {"-f --plot A1.sdr A1.sdr", 1, "", "quorvel-convert: A1.sdr: is the observation or output file\n"},
         {"--version", 0, quorvel::versionText("quorvel-convert"), ""},
         {"", 2, "", "no observation file"},
         {"--layout=4 A1.sdr", 2, "", "--layout: 4 not in {1,2,3}"},
@@ -76,6 +83,8 @@ TEST(Cli, RunsOneAfterAnother) {
         {"-o x A1.sdr A1.sdr", 2, "", "-o takes exactly one observation file"},
         {"-o x -o y A1.sdr", 2, "", "--output: At Most 1 required but received 2"},
         {"-o '' A1.sdr", 2, "", "empty output file name"},
+        {"--check -o x A1.sdr", 2, "", "--check writes no output"},
+        {"--plot x.svg A1.sdr A1.sdr", 2, "", "--plot takes exactly one observation file, not standard input"},
         {"--frobnicate A1.sdr", 2, "", "The following argument was not expected: --frobnicate"}};
     // clang-format on
     for (const auto& r : runs) {
@@ -85,5 +94,6 @@ TEST(Cli, RunsOneAfterAnother) {
         EXPECT_EQ(err, r.status == 2 ? "quorvel-convert: " + r.err + "\n" + usage : r.err)
             << r.args;
     }
-    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr ");
+    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg ");
+    EXPECT_NE(slurp(dir / "A1.svg").find(">101<"), std::string::npos);
 }
