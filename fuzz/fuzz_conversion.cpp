@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole pass over an input: the first byte picks the layout and the reader's
 // buffer size; the rest is the observation file. Lines cut at the shortest line
-// limit convert exactly as lines held whole.
+// limit convert exactly as lines held whole. The points window's reading of it
+// has a row for each coordinate line, marked as the conversion decides.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "core/conversion.h"
 #include "core/observation_reader.h"
+#include "core/points.h"
 #include "piecewise_io.h"
 
 namespace {
@@ -69,5 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // LandXML states the time it was written.
     check((format == 6 || again == out) &&
           quorvel::closingMessageParts(counts2) == quorvel::closingMessageParts(counts));
+
+    quorvel::MemoryReader in3(text);
+    quorvel::PointList points;
+    check(quorvel::readPoints(in3, {.outputFormat = format}, points) == quorvel::PassResult::Ok);
+    check(format == 7 || static_cast<std::int64_t>(points.rows.size()) == counts.CoordinateCount);
+    std::int64_t unwritten = 0;
+    for (const quorvel::PointRow& row : points.rows) unwritten += row.notWritten ? 1 : 0;
+    check(format == 7 || unwritten == notWritten);
     return 0;
 }
