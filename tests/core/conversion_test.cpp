@@ -101,6 +101,7 @@ TEST(Numbers, StrictAndLeadingReadings) {
         EXPECT_EQ(strictNumber(text).value_or(""), strict) << text.substr(0, 20);
         EXPECT_EQ(leadingNumber(text), leading.empty() ? strict : leading) << text.substr(0, 20);
     }
+    EXPECT_EQ(leadingNumber(std::string_view("7-5").substr(1)), "-5.000");  // reads only its text
 }
 
 // The record type picks the column table; a marker X or Y orders the first two values.
@@ -109,7 +110,7 @@ TEST(ObservationRecords, FieldsByTheTableOfTheRecordType) {
     for (const auto& [text, table] : {std::pair{"For r4", &kLayoutR4}, {"For R5", &kLayoutR5},
          {"xxxxm5", &kLayoutM5}, {"For R6", &kLayoutOther}, {"For R", &kLayoutOther}})
         EXPECT_EQ(&classify(text), table) << text;
-    const std::string y = line({{5, "R4"}, {19, "Y"}, {-31, "1000.0005"}, {-51, "-500.12345"}});
+    const std::string y = line({{5, "R4"}, {19, "Y"}, {-31, "1000.0005"}, {40, "-500.12345"}});
     const std::pair<std::string, std::string> cases[] = {
         {y, "Y|-500.123|1000.001|" + b(12) + "||"}, {y.substr(0, 18) + "Z" + y.substr(19), "none"},
         {"    r4" + y.substr(6, 12) + "x" + y.substr(19), "X|1000.001|-500.123|" + b(12) + "||"},
@@ -175,7 +176,7 @@ TEST(OutputLayouts, FieldsInTheirColumns) {
         {3, 100000, &C::Point, "101", "100000,1000.000,2000.000,100.500,TR,101\r\n"},
         {1, 1234567, &C::Point, "101", "1234567" + v + "TR101\r\n"},  // just fills its columns
         {2, 1, &C::Point, "12345678", "12345678\r\n" + b(7) + v + "TR\r\n"},
-        {2, 1, &C::Point, "506S" + b(7), "506S" + b(3) + v + "TR\r\n"},  // trailing blanks go
+        {2, 1, &C::Point, "506S-12" + b(7), "506S-12" + v + "TR\r\n"},  // trailing blanks go
         {1, 1, &C::Y, "12345678901.345", "1" + b(6) + "1000.000" + b(7) + "12345678901.345\r\n" +
          b(36) + "100.500" + b(6) + "TR101\r\n"},
         // Layout 1 joins code and point, and drops a point "0"; layout 2 keeps it.
@@ -189,9 +190,12 @@ TEST(OutputLayouts, FieldsInTheirColumns) {
         c.*field = value;
         std::string out;
         const auto name = appendCoordinateLine(out, format, c, number);
-        EXPECT_EQ(name.value_or(""), "Output Format: Autocogo " + std::to_string(format));
+        EXPECT_EQ(name.value_or(""), "Output Format: " + std::string(formatName(format)));
+        EXPECT_EQ(formatName(format), "Autocogo " + std::to_string(format));
         EXPECT_EQ(out, written) << format << " " << value;
     }
+    std::string csv;  // CSV and the rest are not layouts
+    EXPECT_FALSE(appendCoordinateLine(csv, kFormatCsv, {'X', "1", "2", "3", "", ""}, 1));
 }
 
 // In the file name, a dot and three characters (UTF-8, a stray byte counting as one) give way
@@ -209,9 +213,9 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
     // CSV, DXF and LandXML: the extension, if any, gives way.
     EXPECT_EQ(outputNameFor("/j.b/A1.dat", kFormatCsv) + outputNameFor("/j.b/A1", kFormatDxf) +
-                  outputNameFor("x.sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv) +
+                  outputNameFor(".sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv) +
                   outputNameFor("y.sdr", kFormatCount + 1),
-              "/j.b/A1.csv/j.b/A1.dxfx.xmly.dat");
+              "/j.b/A1.csv/j.b/A1.dxf.xmly.dat");
 }
 
 // Lines not written are named, five a reason (by place without a point); numbers are used up.
@@ -399,18 +403,22 @@ TEST_F(ConversionJob, FailuresTouchNothing) {
 }
 
 // In a child, as an ordinary user (root may write anywhere): a file in a folder that is not
-// writable, and a read-only file, are refused and stay as they were.
+// writable, and a read-only file, are refused and stay as they were; so is another's file in a
+// shared folder (sticky, as /tmp), which may be written but not replaced.
 TEST_F(ConversionJob, NoPermissionToWrite) {
     using fs::perms;
     fs::permissions(obs, perms::others_read, fs::perm_options::add);
-    for (const auto& [file, mode] :
-         {std::pair{"locked/out.dat", perms::all}, {"open/out.dat", perms::owner_read}}) {
+    for (const auto& [file, mode] : {std::pair{"locked/out.dat", perms::all},
+                                     {"open/out.dat", perms::owner_read},
+                                     {"shared/out.dat", perms::all}}) {
         fs::create_directories((dir.path / file).parent_path());
         spit(dir / file, "old");
         fs::permissions(dir / file, mode);
     }
     fs::permissions(dir.path / "locked", perms::owner_write, fs::perm_options::remove);
     fs::permissions(dir.path / "open", perms::all);
+    fs::permissions(dir.path / "shared", perms::all | perms::sticky_bit);
+    const bool root = geteuid() == 0;
     fs::permissions(dir.path, perms::others_exec, fs::perm_options::add);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -419,12 +427,16 @@ TEST_F(ConversionJob, NoPermissionToWrite) {
         for (const char* out : {"locked/out.dat", "open/out.dat"})
             ok &= failed(convertFile({obs, dir / out, 1}), Kind::Output, dir / out,
                          "Permission denied");
+        ok &= !root || failed(convertFile({obs, dir / "shared/out.dat", 1}), Kind::Output,
+                              dir / "shared/out.dat", "Operation not permitted");
         _exit(ok ? 0 : 1);
     }
     int status = 0;
     ASSERT_TRUE(pid > 0 && waitpid(pid, &status, 0) == pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(slurp(dir / "locked/out.dat") + slurp(dir / "open/out.dat"), "oldold");
+    EXPECT_EQ(
+        slurp(dir / "locked/out.dat") + slurp(dir / "open/out.dat") + slurp(dir / "shared/out.dat"),
+        "oldoldold");
     fs::permissions(dir.path / "locked", perms::owner_all);  // to be removed afterwards
 }
 
