@@ -30,19 +30,13 @@ public:
         row.notWritten = notWritten;
         double x = 0;
         double y = 0;
-        row.placed = toDouble(trimmed(c.X), x) && toDouble(trimmed(c.Y), y);
+        row.placed = toDouble(c.X, x) && toDouble(c.Y, y);
         if (!row.placed) return;
         row.east = m_axes == Axes::XEastYNorth ? x : y;
         row.north = m_axes == Axes::XEastYNorth ? y : x;
     }
 
 private:
-    static std::string_view trimmed(std::string_view s) {
-        const std::size_t a = s.find_first_not_of(' ');
-        if (a == std::string_view::npos) return {};
-        return s.substr(a, s.find_last_not_of(' ') - a + 1);
-    }
-
     std::vector<PointRow>& m_rows;
     Axes m_axes;
 };
@@ -75,7 +69,7 @@ void warn(PointList& list, PointWarning kind, const std::string& text) {
         ++count;
         if (names.size() <= kNamedPoints) names.push_back(nameOf(row));
     }
-    if (count > 0) list.warnings.push_back({kind, count, listed(text, count, names)});
+    if (count > 0) list.warnings.push_back({kind, listed(text, count, names)});
 }
 
 // Placeholders at 0/0 have their own warning and give no position to measure by.
@@ -105,7 +99,7 @@ void markDuplicates(PointList& list) {
     }
     if (numbers > 0)
         list.warnings.push_back(
-            {PointWarning::Duplicate, numbers,
+            {PointWarning::Duplicate,
              listed("Point numbers used at two or more positions", numbers, names)});
 }
 
@@ -166,10 +160,9 @@ void checkPoints(PointList& list) {
     std::int64_t notWritten = 0;
     for (const PointRow& row : list.rows) notWritten += row.notWritten ? 1 : 0;
     if (notWritten > 0)
-        list.warnings.push_back(
-            {PointWarning::NotWritten, notWritten, notWrittenSummary(list.counts)});
+        list.warnings.push_back({PointWarning::NotWritten, notWrittenSummary(list.counts)});
     if (list.rows.empty())
-        list.warnings.push_back({PointWarning::Nothing, 0, "The file holds no coordinate lines"});
+        list.warnings.push_back({PointWarning::Nothing, "The file holds no coordinate lines"});
 }
 
 double scaleBarLength(double most) {

@@ -40,8 +40,7 @@ enum class PointWarning : std::uint8_t {
 
 struct WarningSummary {
     PointWarning kind;
-    std::int64_t count;  // lines it names (point numbers for duplicates)
-    std::string text;
+    std::string text;  // with the count of lines (point numbers for duplicates) it names
 };
 
 struct PointList {

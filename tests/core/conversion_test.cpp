@@ -258,9 +258,10 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
 // The warnings of a file (joined by '|'), then each coordinate line's warning bits; the
 // lines a check names are those the conversion writes or leaves out.
 TEST(PointChecks, WarningsAndTheLinesTheyName) {
-    std::string near;  // five points within a metre of 10/10
+    std::string near, zeros;  // five points within a metre of 10/10; six at 0/0
     for (int i = 1; i <= 5; ++i)
         near += r4("P" + std::to_string(i), "10." + std::to_string(i), "10", "1") + "\n";
+    for (int i = 1; i <= 6; ++i) zeros += r4("Z" + std::to_string(i), "0", "0", "1") + "\n";
     // clang-format off
     const std::tuple<std::string, Axes, std::string> cases[] = {
         {near + r4("P1", "10.14", "10.01", "9"), Axes::XEastYNorth, "/000000"},  // measured again
@@ -270,6 +271,8 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
         {near + r4("F", "10", "300", "1") + "\n" + r4("G", "10", "x", "1"), Axes::XNorthYEast,
          "Points far from the rest of the job: 1 (F)|Not written:  1: 1 with a second value that is "
          "not a number (G)/0000048"},
+        {near + zeros, Axes::XEastYNorth, "Points at 0/0/0 or with X and Y both 0: 6 (Z1, Z2, Z3, "
+         "Z4, Z5, ...)/00000222222"},
         {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines/"}};
     // clang-format on
     for (const auto& [text, axes, expected] : cases) {
@@ -282,7 +285,10 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
         for (const PointRow& row : list.rows) got += std::to_string(row.warnings);
         EXPECT_EQ(got, expected) << text;
         if (list.rows.empty() || !list.rows[0].placed) continue;
-        EXPECT_EQ(list.rows[0].east, axes == Axes::XEastYNorth ? 10.1 : 10) << text;
+        const bool xEast = axes == Axes::XEastYNorth;
+        EXPECT_TRUE(list.rows[0].east == (xEast ? 10.1 : 10) &&
+                    list.rows[0].north == (xEast ? 10 : 10.1))
+            << text;
         EXPECT_EQ(list.rows[0].line, 1);
     }
 }
