@@ -322,9 +322,9 @@ int main(int argc, char** argv) {
         std::printf("%s\n", pty.slave.c_str());
         std::fflush(stdout);
         if (!o.wait) {
+            // The line is raw from the start, so the first byte may follow the opening at
+            // once: what arrives before the opener's own settings waits unchanged.
             while (!slaveOpenElsewhere(fd)) std::this_thread::sleep_for(10ms);
-            // Let the opener finish setting the line up before the first byte.
-            std::this_thread::sleep_for(200ms);
         }
     } else {
         fd = open(o.device.c_str(), O_RDWR | O_NOCTTY);
