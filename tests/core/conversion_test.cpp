@@ -291,6 +291,10 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
             << text;
         EXPECT_EQ(list.rows[0].line, 1);
     }
+    // The scale bar: 1, 2 or 5 times a power of ten, at most the room given.
+    EXPECT_EQ((std::vector{scaleBarLength(0), scaleBarLength(7), scaleBarLength(250),
+                           scaleBarLength(0.03)}),
+              (std::vector{0.0, 5.0, 200.0, 0.02}));
 }
 
 // Only a long line's start is kept, and a value running on past it: the result is the same.
@@ -362,15 +366,18 @@ TEST_F(ConversionJob, WritesOrReplacesTheOutput) {
     spit(dir / "old.dat", std::string(100000, 'o'));
     fs::permissions(dir.path / "old.dat", perms);
     fs::create_symlink(dir.path / "old.dat", dir.path / "link.dat");
+    fs::create_symlink(dir.path / "gone.dat", dir.path / "dangling.dat");
     for (const auto& [format, out, written] : {std::tuple{2, "new.dat", "new.dat"},
                                                {1, "old.dat", "old.dat"},
-                                               {3, "link.dat", "old.dat"}}) {
+                                               {3, "link.dat", "old.dat"},
+                                               {1, "dangling.dat", "gone.dat"}}) {
         EXPECT_FALSE(convertFile({obs, dir / out, format}).failure) << out;
         EXPECT_EQ(slurp(dir / written), convert(text, {.outputFormat = format})) << out;
     }
     EXPECT_TRUE(fs::is_symlink(dir.path / "link.dat") &&
+                fs::is_symlink(dir.path / "dangling.dat") &&
                 (fs::status(dir.path / "old.dat").permissions() & fs::perms::all) == perms);
-    EXPECT_EQ(dir.listing(), "job.sdr link.dat new.dat old.dat ");
+    EXPECT_EQ(dir.listing(), "dangling.dat gone.dat job.sdr link.dat new.dat old.dat ");
     EXPECT_TRUE(!convertFile({obs, "/dev/null", 1}).failure && fs::is_character_file("/dev/null"));
 }
 

@@ -68,6 +68,10 @@ private slots:
                              r.state()}),
                 QStringList({QString::number(number), line, normalised, capture, "", kRunning}));
         }
+        Rig r;  // a port already open: Receive closes it
+        r.port.open();
+        r.w.cmdReceive_Click();
+        QVERIFY(!r.port.isOpen());
     }
 
     void timeOutComesAtTheTwentyFirstTickAndOnlyOnce() {
@@ -145,9 +149,10 @@ private slots:
     void incomingDataIsShownNewestLast() {
         IncomingView v;
         QScrollBar* bar = v.findChild<QPlainTextEdit*>()->verticalScrollBar();
-        v.append("x" + QByteArray(IncomingView::kTail - 40, 'a') + QByteArray(40, '\r'));
+        v.append("x\n" + QByteArray(IncomingView::kTail - 41, 'a') + QByteArray(40, '\r'));
         v.flush();
-        QVERIFY(v.text().startsWith(u"\n[1 bytes not shown]\naaa"_s));
+        QVERIFY(v.text().startsWith(u"\n[1 bytes not shown]\n<LF>aaa"_s));
+        QVERIFY(v.findChild<QPlainTextEdit*>()->isReadOnly());
         QVERIFY(bar->value() == bar->maximum() && bar->maximum() > 0);
         bar->setValue(0);
         v.append("more\r");
