@@ -196,7 +196,9 @@ void frmPoints::showWarnings() {
 
 void frmPoints::cbFilter_Click(int index) {
     m_filter->setWarningMask(static_cast<std::uint8_t>(cbFilter->itemData(index).toInt()));
-    if (picPlan->selectedRow() >= 0) selectRow(picPlan->selectedRow());
+    // The selected line stays in sight when the filter keeps it; the user's filter stays.
+    const QModelIndex selected = m_filter->mapFromSource(m_model->index(picPlan->selectedRow(), 0));
+    if (selected.isValid()) tblPoints->scrollTo(selected);
 }
 
 void frmPoints::lblWarnings_LinkActivated(const QString& link) {
