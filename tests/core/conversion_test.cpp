@@ -16,6 +16,7 @@
 #include "core/conversion.h"
 #include "core/fileio.h"
 #include "core/formats.h"
+#include "core/incoming.h"
 #include "core/layouts.h"
 #include "core/numbers.h"
 #include "core/observation_reader.h"
@@ -508,6 +509,8 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
             EXPECT_TRUE(layout < 3 || lines + named == counted) << name << said;
             EXPECT_EQ(said.find(", ...)"), std::string::npos) << name;  // every one named
         }
+        // Downloaded as it is, no file looks garbled.
+        EXPECT_FALSE(GarbleCheck().feed("\x02" + text + "\x03")) << name;
         // No number at two positions, nothing far; a point measured again 100 km off is both.
         for (const std::string& added : {std::string(), "\n" + r4("", "99999", "99999", "1")}) {
             PointList list;

@@ -134,13 +134,13 @@ private slots:
         QCOMPARE(answer.titles, QStringList{u"Finito"_s});
     }
 
-    // Real jobs at the right settings never look garbled; a station at another baud rate
-    // does, once, while the reception goes on. Every byte is counted.
+    // A real job at the right settings does not look garbled (the core test checks every
+    // sample); a station at another baud rate does, once, while the reception goes on.
+    // Every byte is counted.
     void garbledDataIsToldCleanDataNever_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("options");
-        for (const QString& f : QDir(QStringLiteral(QUORVEL_SAMPLES)).entryList({"*.obs"}))
-            QTest::newRow(qPrintable(f)) << f << QStringList();
+        QTest::newRow("r4-survey.obs") << u"r4-survey.obs"_s << QStringList();
         QTest::newRow("station at 9600")
             << u"r4-survey.obs"_s << QStringList{"--wrong-baud", "9600"};
     }
