@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/points.h"
 #include "core/version.h"
 #ifdef QUORVEL_PLOT
+#include <QFile>
 #include <QGuiApplication>
 
 #include "plan/Plan.h"
@@ -78,8 +80,16 @@ void report(const Options& opt, const std::string& observation, const std::strin
     std::fprintf(stderr, "quorvel-convert: %s%s: %s\n", from.c_str(), path.c_str(), reason.c_str());
 }
 
-// Prints the warnings of one file; true when there are none.
-bool checkOne(const std::string& observation, const Options& opt) {
+// Whether `a` and `b` name one file, or would once created.
+bool samePlace(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return quorvel::sameFile(a, b) ||
+           std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+// Reads the points of `observation` ("-": standard input) as its conversion would;
+// false, with the reason told, when it cannot be read.
+bool readPointsOf(const std::string& observation, const Options& opt, quorvel::PointList& points) {
     quorvel::InFile in;
     if (observation == "-")
         in.adopt(stdin, "-");
@@ -87,14 +97,16 @@ bool checkOne(const std::string& observation, const Options& opt) {
         report(opt, observation, observation, in.error().reason());
         return false;
     }
+    if (quorvel::readPoints(in, {opt.format, opt.axes}, points) == quorvel::PassResult::Ok)
+        return true;
+    report(opt, observation, observation, in.error().reason());
+    return false;
+}
+
+// Prints the warnings of one file; true when there are none.
+bool checkOne(const std::string& observation, const Options& opt) {
     quorvel::PointList points;
-    quorvel::ConversionOptions options;
-    options.outputFormat = opt.format;
-    options.axes = opt.axes;
-    if (quorvel::readPoints(in, options, points) != quorvel::PassResult::Ok) {
-        report(opt, observation, observation, in.error().reason());
-        return false;
-    }
+    if (!readPointsOf(observation, opt, points)) return false;
     for (const quorvel::WarningSummary& w : points.warnings)
         std::printf("%s: %s\n", observation.c_str(), w.text.c_str());
     std::fflush(stdout);
@@ -104,16 +116,8 @@ bool checkOne(const std::string& observation, const Options& opt) {
 #ifdef QUORVEL_PLOT
 // Draws the plan of `observation` into `path`; true on success.
 bool plotOne(const std::string& observation, const std::string& path, const Options& opt) {
-    quorvel::InFile in;
     quorvel::PointList points;
-    quorvel::ConversionOptions options;
-    options.outputFormat = opt.format;
-    options.axes = opt.axes;
-    if (!in.open(observation) ||
-        quorvel::readPoints(in, options, points) != quorvel::PassResult::Ok) {
-        report(opt, observation, observation, in.error().reason());
-        return false;
-    }
+    if (!readPointsOf(observation, opt, points)) return false;
     // The drawing needs the toolkit's fonts, not a screen; its notes on the set-up
     // (a missing runtime folder) are no concern of the user's.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -126,7 +130,7 @@ bool plotOne(const std::string& observation, const std::string& path, const Opti
     char* argv[] = {name, nullptr};
     const QGuiApplication application(argc, argv);
     QString error;
-    if (plan::writeSvg(plan::Plan::from(points, opt.axes), QString::fromLocal8Bit(path),
+    if (plan::writeSvg(plan::Plan::from(points, opt.axes), QFile::decodeName(path.c_str()),
                        QSize(1200, 900), &error))
         return true;
     report(opt, observation, path, error.toStdString());
@@ -221,21 +225,26 @@ int main(int argc, char* argv[]) {
             clean = checkOne(observation, opt) && clean;
         return clean ? 0 : 1;
     }
-    if (!opt.plot.empty() && (opt.observations.size() != 1 || opt.observations[0] == "-"))
-        return usageError("--plot takes exactly one observation file, not standard input");
-    if (!opt.plot.empty() &&
-        (quorvel::sameFile(opt.observations[0], opt.plot) ||
-         (opt.hasOutput && quorvel::sameFile(opt.output, opt.plot)) || opt.plot == opt.output)) {
-        report(opt, opt.observations[0], opt.plot, "is the observation or output file");
-        return 1;
-    }
-    if (!opt.plot.empty() && !opt.force && quorvel::regularFileExists(opt.plot)) {
-        report(opt, opt.observations[0], opt.plot, "File Exists! use --force to replace it");
-        return 1;
-    }
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");
     if (opt.hasOutput && opt.output.empty()) return usageError("empty output file name");
+    if (!opt.plot.empty()) {
+        if (opt.observations.size() != 1 || opt.observations[0] == "-")
+            return usageError("--plot takes exactly one observation file, not standard input");
+        // The plan is written after the conversion: never over either of its files,
+        // also where the output takes the proposed name and does not exist yet.
+        const std::string& observation = opt.observations[0];
+        const std::string output =
+            opt.hasOutput ? opt.output : quorvel::outputNameFor(observation, opt.format);
+        if (samePlace(observation, opt.plot) || samePlace(output, opt.plot)) {
+            report(opt, observation, opt.plot, "is the observation or output file");
+            return 1;
+        }
+        if (!opt.force && quorvel::regularFileExists(opt.plot)) {
+            report(opt, observation, opt.plot, "File Exists! use --force to replace it");
+            return 1;
+        }
+    }
 
     bool ok = true;
     for (const std::string& observation : opt.observations) {

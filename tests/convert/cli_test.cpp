@@ -71,6 +71,7 @@ TEST(Cli, RunsOneAfterAnother) {
         {"--check '" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr'", 1, QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: "
          "Points far from the rest of the job: 1 (101)\n" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: Not "
          "written:  1: 1 without Z (102)\n", ""},
+        {"-f --plot ./A1.dat A1.sdr", 1, "", "quorvel-convert: ./A1.dat: is the observation or output file\n"},
         {"-f --plot A1.svg A1.sdr", 0, done + "1\n", ""},
         {"-f --plot A1.sdr A1.sdr", 1, "", "quorvel-convert: A1.sdr: is the observation or output file\n"},
         {"--version", 0, quorvel::versionText("quorvel-convert"), ""},
