@@ -6,7 +6,9 @@
 // raw data file: coordinate records, station records and observations between them.
 // With "m5", SIZE_MB is a count of M5 coordinate lines instead: an instrument's
 // addresses run to 99999, so 99999 lines is the largest real job (about 12 MB).
-//   quorvel-bench-gen SIZE_MB FILE [long|sdr|m5]
+// With "sdrobs", an SDR33 file of observations: a station with its backsight every 200
+// observations, a target height every 10, face pairs and single sightings.
+//   quorvel-bench-gen SIZE_MB FILE [long|sdr|m5|sdrobs]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,8 +30,9 @@ std::string pad(const std::string& s, std::size_t width) {
 
 int main(int argc, char* argv[]) {
     const std::string kind = argc == 4 ? argv[3] : "";
-    if (argc != 3 && !(argc == 4 && (kind == "long" || kind == "sdr" || kind == "m5"))) {
-        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long|sdr|m5]\n", argv[0]);
+    if (argc != 3 &&
+        !(argc == 4 && (kind == "long" || kind == "sdr" || kind == "m5" || kind == "sdrobs"))) {
+        std::fprintf(stderr, "usage: %s SIZE_MB FILE [long|sdr|m5|sdrobs]\n", argv[0]);
         return 2;
     }
     const long long target = std::atoll(argv[1]) * 1000000LL;
@@ -66,8 +69,40 @@ int main(int argc, char* argv[]) {
     static const char* ends[] = {"\r\n", "\n", "\r\n", "\r"};
     long long written = 0;
     long n = 0;
+    auto left = [](const std::string& t) { return t + std::string(16 - t.size(), ' '); };
+    if (kind == "sdrobs") {
+        std::string text = "00NMSDR33 V04-04.02     06-Dec-26 09:12 111111\r\n10NMBENCH" +
+                           std::string(11, ' ') + "121111\r\n";
+        while (written < target) {
+            ++n;
+            const std::string station = pad("S" + std::to_string((n - 1) / 200 % 5000), 16);
+            if (n % 200 == 1) {
+                text += "02TP" + station + left(value(5000000 + n % 90000)) +
+                        left(value(2000000 + n % 70000)) + left("100.000") + left("1.550") +
+                        left("STN") + "\r\n";
+                text += "07TP" + station + pad("BS", 16) + left("123.45670000") +
+                        left("10.00000000") + "\r\n";
+            }
+            if (n % 10 == 0) text += "03NM" + left(value(1000 + n % 1000)) + "\r\n";
+            const std::string target = pad(std::to_string(1000 + n % 90000), 16);
+            const std::string hz = std::to_string(n * 7 % 360) + ".12345678";
+            text += "09F1" + station + target + left(value(2000 + n * 31 % 500000)) +
+                    left("91.23456789") + left(hz) + left("PEG") + "\r\n";
+            if (n % 3 == 0)  // the other face of the same target
+                text += "09F2" + station + target + left(value(2000 + n * 31 % 500000)) +
+                        left("268.76543211") + left(std::to_string((n * 7 + 180) % 360) + ".1234") +
+                        left("PEG") + "\r\n";
+            if (text.size() < 65536) continue;
+            if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) {
+                std::perror(argv[2]);
+                return 1;
+            }
+            written += static_cast<long long>(text.size());
+            text.clear();
+        }
+        return std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0;
+    }
     if (kind == "sdr") {
-        auto left = [](const std::string& t) { return t + std::string(16 - t.size(), ' '); };
         std::string header = "00NMSDR33 V04-04.02     06-Dec-26 09:12 211111\r\n10NMBENCH" +
                              std::string(11, ' ') + "121111\r\n";
         std::fwrite(header.data(), 1, header.size(), f);

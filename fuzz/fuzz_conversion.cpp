@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t notWritten = 0;
     for (const quorvel::NotWrittenLines& lines : counts.notWritten) notWritten += lines.count;
     check(counts.written + notWritten <= counts.CoordinateCount);
+    check(counts.reduced <= counts.CoordinateCount);
     check(format == 7 || counts.written + notWritten == counts.CoordinateCount);
     check(counts.nameLine.empty() || format <= 6);
     if (format == 7) check(out.empty());

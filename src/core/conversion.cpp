@@ -25,6 +25,10 @@ constexpr const char* kReasonTexts[kNotWrittenReasons] = {
     "with a second value that is not a number",
     "with a northing or easting that is not a number",
     "with a Z that is not a number",
+    "with angles only",
+    "whose station has no 02 record",
+    "with a field that is not a number",
+    "where ",  // then what the file's header says of its angles
 };
 
 std::string countText(std::int64_t n) {
@@ -38,23 +42,38 @@ bool runsOnPastTheCut(std::string_view line, const ObservationLayout& layout) {
     return !third.empty() && third.data() + third.size() == line.data() + line.size();
 }
 
-void noteNotWritten(ConversionCounts& counts, NotWrittenReason reason, std::string_view point) {
+void noteNotWritten(ConversionCounts& counts, NotWrittenReason reason, std::string_view point,
+                    std::int64_t lineNumber) {
     NotWrittenLines& lines = counts.notWritten[static_cast<std::size_t>(reason)];
     ++lines.count;
     if (lines.points.size() >= kNamedPoints) return;
     point = point.substr(0, point.find_last_not_of(' ') + 1);
     // A line without a point number is named by its place in the file.
-    lines.points.emplace_back(point.empty() ? "line " + std::to_string(counts.LineCount)
+    lines.points.emplace_back(point.empty() ? "line " + std::to_string(lineNumber)
                                             : std::string(point));
+}
+
+NotWrittenReason reasonOf(ObservationFault fault) {
+    switch (fault) {
+        case ObservationFault::AnglesOnly:
+            return NotWrittenReason::AnglesOnly;
+        case ObservationFault::NoStation:
+            return NotWrittenReason::NoStation;
+        case ObservationFault::NotANumber:
+            return NotWrittenReason::ObservationNotNumber;
+        case ObservationFault::AnglesNotRead:
+            break;
+    }
+    return NotWrittenReason::AnglesNotRead;
 }
 
 // The fields of a line whose position was not read are left empty.
 void tellUnread(CoordinateObserver& observer, std::int64_t lineNumber, CoordinateLine& coordinate,
-                NotWrittenReason reason) {
+                NotWrittenReason reason, std::string_view station = {}) {
     coordinate.X.clear();
     coordinate.Y.clear();
     coordinate.Z.clear();
-    observer.seen(lineNumber, coordinate, reason);
+    observer.seen(lineNumber, coordinate, reason, station);
 }
 
 std::int64_t notWrittenTotal(const ConversionCounts& counts) {
@@ -72,7 +91,8 @@ std::string notWrittenSummary(const ConversionCounts& counts) {
     for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
         const NotWrittenLines& lines = counts.notWritten[r];
         if (lines.count == 0) continue;
-        text += separator + std::to_string(lines.count) + " " + kReasonTexts[r] + " (";
+        text += separator + std::to_string(lines.count) + " " +
+                notWrittenText(static_cast<NotWrittenReason>(r), counts) + " (";
         for (std::size_t i = 0; i < lines.points.size(); ++i)
             text += (i == 0 ? "" : ", ") + lines.points[i];
         text += lines.count > static_cast<std::int64_t>(lines.points.size()) ? ", ...)" : ")";
@@ -81,32 +101,125 @@ std::string notWrittenSummary(const ConversionCounts& counts) {
     return text;
 }
 
-std::string_view notWrittenText(NotWrittenReason reason) {
-    return kReasonTexts[static_cast<std::size_t>(reason)];
+std::string notWrittenText(NotWrittenReason reason, const ConversionCounts& counts) {
+    std::string text = kReasonTexts[static_cast<std::size_t>(reason)];
+    if (reason == NotWrittenReason::AnglesNotRead) text += counts.anglesNotRead;
+    return text;
 }
+
+namespace {
+
+// One pass over the lines: each coordinate line, read or reduced, goes to the layout
+// or format writer as soon as it is decided.
+class Pass {
+public:
+    Pass(ByteWriter& out, const ConversionOptions& options, ConversionCounts& counts)
+        : m_out(out),
+          m_options(options),
+          m_counts(counts),
+          m_writer(makePointWriter(options.outputFormat, options.axes)) {
+        m_pending.reserve(kFlushSize + 1024);
+    }
+
+    // A coordinate line whose position could not be read: counted, not written.
+    void unread(std::int64_t lineNumber, CoordinateLine& coordinate, NotWrittenReason reason,
+                std::string_view station = {}) {
+        noteNotWritten(m_counts, reason, coordinate.Point, lineNumber);
+        if (m_options.observer)
+            tellUnread(*m_options.observer, lineNumber, coordinate, reason, station);
+    }
+    // A fixed-column coordinate line whose second value is not a number.
+    void unread(std::int64_t lineNumber, std::string_view line, const ObservationLayout& layout) {
+        noteNotWritten(m_counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout),
+                       lineNumber);
+        if (!m_options.observer) return;
+        CoordinateLine coordinate;
+        coordinate.Point.assign(pointOf(line, layout));
+        coordinate.Code.assign(codeOf(line, layout));
+        tellUnread(*m_options.observer, lineNumber, coordinate, NotWrittenReason::SecondNotNumber);
+    }
+
+    // A coordinate line with its position: to the writer. False when a write failed.
+    bool place(std::int64_t lineNumber, const CoordinateLine& coordinate,
+               std::string_view station = {}) {
+        bool placed = true;
+        std::optional<std::string_view> name;
+        if (m_writer) {
+            name = m_writer->nameLine();
+            placed = lacksZ(coordinate) ||
+                     m_writer->append(m_pending, coordinate, m_counts.CoordinateCount);
+        } else {
+            name = appendCoordinateLine(m_pending, m_options.outputFormat, coordinate,
+                                        m_counts.CoordinateCount);
+        }
+        if (!name) return true;
+        if (m_counts.nameLine.empty()) m_counts.nameLine = *name;  // the same for every line
+        std::optional<NotWrittenReason> reason;
+        if (lacksZ(coordinate))
+            reason = NotWrittenReason::NoZ;
+        else if (!placed)
+            reason = NotWrittenReason::ZNotNumber;
+        if (reason)
+            noteNotWritten(m_counts, *reason, coordinate.Point, lineNumber);
+        else
+            ++m_counts.written;
+        if (m_options.observer) m_options.observer->seen(lineNumber, coordinate, reason, station);
+        if (m_pending.size() < kFlushSize) return true;
+        if (!m_out.write(m_pending)) return false;
+        m_pending.clear();
+        return true;
+    }
+
+    // The points reduced from observations so far. False when a write failed.
+    bool placeReduced(SdrRecords& sdr) {
+        while (sdr.take(m_reduced)) {
+            ++m_counts.CoordinateCount;
+            if (m_reduced.fault) {
+                m_counts.anglesNotRead = sdr.anglesNotRead();
+                unread(m_reduced.lineNumber, m_reduced.coordinate, reasonOf(*m_reduced.fault),
+                       m_reduced.station);
+                continue;
+            }
+            ++m_counts.reduced;
+            if (!place(m_reduced.lineNumber, m_reduced.coordinate, m_reduced.station)) return false;
+        }
+        return true;
+    }
+
+    bool finish() {
+        if (m_writer && m_counts.written > 0 && !m_writer->finish(m_pending, m_out)) return false;
+        return m_pending.empty() || m_out.write(m_pending);
+    }
+
+private:
+    ByteWriter& m_out;
+    const ConversionOptions& m_options;
+    ConversionCounts& m_counts;
+    // CSV, DXF and LandXML; the layouts take the direct way.
+    const std::unique_ptr<PointWriter> m_writer;
+    std::string m_pending;  // output gathered for one large write
+    ReducedPoint m_reduced;
+};
+
+}  // namespace
 
 PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts) {
     counts = ConversionCounts{};
     ObservationLineReader lines(in, 256 * 1024, options.lineLimit);
     CoordinateLine coordinate;
-    std::string pending;
-    pending.reserve(kFlushSize + 1024);
-    SdrRecords sdr;
-    // CSV, DXF and LandXML; the layouts take the direct way below.
-    const std::unique_ptr<PointWriter> writer = makePointWriter(options.outputFormat, options.axes);
+    SdrRecords sdr(options.axes);
+    Pass pass(out, options, counts);
     std::string_view line;
     while (lines.next(line)) {
-        ++counts.LineCount;
-        const SdrRecords::Kind kind = sdr.next(line);
-        if (kind == SdrRecords::Kind::Passed) continue;
+        const std::int64_t lineNumber = ++counts.LineCount;
+        const SdrRecords::Kind kind = sdr.next(line, lineNumber);
+        if (sdr.ready() && !pass.placeReduced(sdr)) return PassResult::WriteFailed;
+        if (kind == SdrRecords::Kind::Passed || kind == SdrRecords::Kind::Observation) continue;
         if (kind == SdrRecords::Kind::Coordinate) {
             ++counts.CoordinateCount;
-            if (!sdr.read(line, options.axes, coordinate)) {
-                noteNotWritten(counts, NotWrittenReason::PositionNotNumbers, coordinate.Point);
-                if (options.observer)
-                    tellUnread(*options.observer, counts.LineCount, coordinate,
-                               NotWrittenReason::PositionNotNumbers);
+            if (!sdr.read(line, coordinate)) {
+                pass.unread(lineNumber, coordinate, NotWrittenReason::PositionNotNumbers);
                 continue;
             }
         } else {
@@ -115,48 +228,16 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             ++counts.CoordinateCount;
             if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
             if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
-                noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));
-                if (options.observer) {
-                    coordinate.Point.assign(pointOf(line, layout));
-                    coordinate.Code.assign(codeOf(line, layout));
-                    tellUnread(*options.observer, counts.LineCount, coordinate,
-                               NotWrittenReason::SecondNotNumber);
-                }
+                pass.unread(lineNumber, line, layout);
                 continue;
             }
         }
-        bool placed = true;
-        std::optional<std::string_view> name;
-        if (writer) {
-            name = writer->nameLine();
-            placed =
-                lacksZ(coordinate) || writer->append(pending, coordinate, counts.CoordinateCount);
-        } else {
-            name = appendCoordinateLine(pending, options.outputFormat, coordinate,
-                                        counts.CoordinateCount);
-        }
-        if (!name) continue;
-        if (counts.nameLine.empty()) counts.nameLine = *name;  // the same for every line
-        std::optional<NotWrittenReason> reason;
-        if (lacksZ(coordinate))
-            reason = NotWrittenReason::NoZ;
-        else if (!placed)
-            reason = NotWrittenReason::ZNotNumber;
-        if (reason)
-            noteNotWritten(counts, *reason, coordinate.Point);
-        else
-            ++counts.written;
-        if (options.observer) options.observer->seen(counts.LineCount, coordinate, reason);
-        if (pending.size() >= kFlushSize) {
-            if (!out.write(pending)) return PassResult::WriteFailed;
-            pending.clear();
-        }
+        if (!pass.place(lineNumber, coordinate)) return PassResult::WriteFailed;
     }
     counts.sdrWidthsAssumed = sdr.widthsAssumed();
     if (lines.failed()) return PassResult::ReadFailed;
-    if (writer && counts.written > 0 && !writer->finish(pending, out))
-        return PassResult::WriteFailed;
-    if (!pending.empty() && !out.write(pending)) return PassResult::WriteFailed;
+    sdr.finish();
+    if (!pass.placeReduced(sdr) || !pass.finish()) return PassResult::WriteFailed;
     return PassResult::Ok;
 }
 
@@ -167,6 +248,8 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                            : "Nothing was written to " + std::string(output) + "!",
         "Lines read: " + countText(counts.LineCount),
         "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
+    if (counts.reduced > 0)
+        parts.push_back("Reduced from observations: " + std::to_string(counts.reduced));
     if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenSummary(counts));
     if (counts.sdrWidthsAssumed)
         parts.emplace_back("SDR field widths not stated in the file: read as 16 characters");

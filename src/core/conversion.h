@@ -18,14 +18,16 @@ namespace quorvel {
 
 /// Why a coordinate line was counted but not written.
 enum class NotWrittenReason {
-    NoZ,                 // its Z is empty or blank
-    SecondNotNumber,     // its second value is not a number
-    PositionNotNumbers,  // an SDR record whose northing or easting is not a number
-    ZNotNumber,          // DXF and LandXML only: its Z is text, not a number
+    NoZ,                   // its Z is empty or blank
+    SecondNotNumber,       // its second value is not a number
+    PositionNotNumbers,    // an SDR record whose northing or easting is not a number
+    ZNotNumber,            // DXF and LandXML only: its Z is text, not a number
+    AnglesOnly,            // an observation without a slope distance
+    NoStation,             // an observation whose station has no 02 record
+    ObservationNotNumber,  // an observation with a value it needs that is not a number
+    AnglesNotRead,         // an observation of a file whose angle unit is not read
 };
-inline constexpr std::size_t kNotWrittenReasons = 4;
-/// The reason as the closing message words it ("without Z").
-std::string_view notWrittenText(NotWrittenReason reason);
+inline constexpr std::size_t kNotWrittenReasons = 8;
 
 struct NotWrittenLines {
     std::int64_t count = 0;
@@ -39,7 +41,12 @@ struct ConversionCounts {
     std::int64_t written = 0;          // coordinate lines written
     std::array<NotWrittenLines, kNotWrittenReasons> notWritten;
     bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
+    std::int64_t reduced = 0;       // coordinate lines reduced from observations
+    std::string anglesNotRead;      // why, when the file's angles are not read
 };
+
+/// The reason as the closing message words it ("without Z").
+std::string notWrittenText(NotWrittenReason reason, const ConversionCounts& counts);
 
 struct CoordinateLine;
 
@@ -48,9 +55,11 @@ class CoordinateObserver {
 public:
     virtual ~CoordinateObserver() = default;
     /// `coordinate` holds the line's fields; when its position could not be read
-    /// (`SecondNotNumber`, `PositionNotNumbers`) only its point number and code.
+    /// (`SecondNotNumber`, `PositionNotNumbers`, the observations') only its point
+    /// number and code. `station` names the station of a point reduced from an
+    /// observation; it is empty for every other line.
     virtual void seen(std::int64_t lineNumber, const CoordinateLine& coordinate,
-                      std::optional<NotWrittenReason> notWritten) = 0;
+                      std::optional<NotWrittenReason> notWritten, std::string_view station) = 0;
 };
 
 struct ConversionOptions {
@@ -75,8 +84,9 @@ inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outpu
 }
 
 /// The closing message, line by line: the success text, the two counts (each with
-/// one leading blank) and the name line (possibly empty); then, only when some
-/// coordinate line was not written, "Not written:" with the count, the reasons and
+/// one leading blank) and the name line (possibly empty); then the count of points
+/// reduced from observations when there are any; only when some coordinate line was
+/// not written, "Not written:" with the count, the reasons and
 /// the first point numbers, and when SDR records were read with assumed widths, a
 /// line that says so. When no coordinate line was written at all, the first line
 /// says so instead and names `output`.

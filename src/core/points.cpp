@@ -19,9 +19,10 @@ class Collector final : public CoordinateObserver {
 public:
     Collector(std::vector<PointRow>& rows, Axes axes) : m_rows(rows), m_axes(axes) {}
     void seen(std::int64_t lineNumber, const CoordinateLine& c,
-              std::optional<NotWrittenReason> notWritten) override {
+              std::optional<NotWrittenReason> notWritten, std::string_view station) override {
         PointRow& row = m_rows.emplace_back();
         row.line = lineNumber;
+        row.station = station;
         row.point = c.Point;
         row.code = c.Code;
         row.x = c.X;

@@ -24,6 +24,7 @@ struct PointRow {
     std::string y;
     std::string z;
     std::optional<NotWrittenReason> notWritten;  // nothing: the line is written
+    std::string station;  // reduced from an observation from this station; empty otherwise
     bool placed = false;  // X and Y are numbers: east and north hold its position
     double east = 0;
     double north = 0;

@@ -45,10 +45,18 @@ int PointTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString PointTableModel::statusText(const quorvel::PointRow& row) {
-    QString s = row.notWritten ? QStringLiteral("not written: ") +
-                                     QString::fromLatin1(quorvel::notWrittenText(*row.notWritten))
-                               : QStringLiteral("written");
+QString PointTableModel::statusText(const quorvel::PointRow& row,
+                                    const quorvel::ConversionCounts& counts) {
+    const QString station = text(row.station);
+    QString s;
+    if (row.notWritten) {
+        s = QStringLiteral("not written: ") +
+            text(quorvel::notWrittenText(*row.notWritten, counts));
+        if (!station.isEmpty()) s += QStringLiteral("; observed from station ") + station;
+    } else {
+        s = station.isEmpty() ? QStringLiteral("written")
+                              : QStringLiteral("reduced from station ") + station;
+    }
     using W = quorvel::PointWarning;
     if (hasWarning(row, W::Duplicate)) s += QStringLiteral("; number used at another position");
     if (hasWarning(row, W::AtOrigin)) s += QStringLiteral("; at 0/0");
@@ -75,7 +83,7 @@ QVariant PointTableModel::data(const QModelIndex& index, int role) const {
                 case Z:
                     return text(r.z);
                 case Status:
-                    return statusText(r);
+                    return statusText(r, m_list->counts);
             }
             break;
         case Qt::TextAlignmentRole:

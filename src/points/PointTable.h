@@ -22,8 +22,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    /// The status column's text: written, or why not; then the warnings that name it.
-    static QString statusText(const quorvel::PointRow& row);
+    /// The status column's text: written (or reduced from a station), or why not; then
+    /// the warnings that name it.
+    static QString statusText(const quorvel::PointRow& row,
+                              const quorvel::ConversionCounts& counts);
 
 private:
     const quorvel::PointList* m_list = nullptr;

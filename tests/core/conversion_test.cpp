@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -22,6 +24,8 @@
 #include "core/observation_reader.h"
 #include "core/output_name.h"
 #include "core/points.h"
+#include "core/reduction.h"
+#include "convert_text.h"
 #include "piecewise_io.h"
 #include "temp_dir.h"
 
@@ -53,18 +57,6 @@ std::string fields(std::string_view l) {
     const LineOutcome r = readCoordinateLine(l, classify(l), c);
     if (r != LineOutcome::Complete) return r == LineOutcome::NotCoordinate ? "none" : "2nd?";
     return c.Marker + ("|" + c.X + "|" + c.Y + "|" + c.Z + "|" + c.Code + "|" + c.Point);
-}
-
-// The coordinate file made from `text`; `message` gets the closing message, joined by '|'.
-std::string convert(const std::string& text, ConversionOptions options, std::string* message = {}) {
-    std::string out;
-    StringWriter writer(out);
-    MemoryReader in(text);
-    ConversionCounts counts;
-    EXPECT_EQ(convertObservations(in, writer, options, counts), PassResult::Ok);
-    for (const std::string& said : closingMessageParts(counts, "out.dat"))
-        if (message) *message += (message->empty() ? "" : "|") + said;
-    return out;
 }
 
 bool failed(const ConversionOutcome& r, Kind kind, std::string_view path, std::string_view reason) {
@@ -103,6 +95,17 @@ TEST(Numbers, StrictAndLeadingReadings) {
         EXPECT_EQ(leadingNumber(text), leading.empty() ? strict : leading) << text.substr(0, 20);
     }
     EXPECT_EQ(leadingNumber(std::string_view("7-5").substr(1)), "-5.000");  // reads only its text
+    // Computed values round as their shortest text would: near a half-thousandth too.
+    const std::pair<double, const char*> computed[] = {
+        {1.0005, "1.001"}, {-2.0005, "-2.001"}, {1.00049999, "1.000"}, {0.0072, "0.007"},
+        {-0.0004, "0.000"}, {999.9996, "1000.000"}, {-12345.6785, "-12345.679"},
+        {1e12 + 0.25, "1000000000000.250"}, {1e15 + 0.5, "1000000000000000.500"}, {5e-324, "0.000"},
+        {1e301, ""}, {std::numeric_limits<double>::infinity(), ""}, {std::nan(""), ""}};
+    for (const auto& [value, text] : computed) {
+        std::string out = "=";
+        EXPECT_EQ(appendRounded(value, out), *text != '\0') << text;
+        EXPECT_EQ(out, "=" + std::string(text)) << value;
+    }
 }
 
 // The record type picks the column table; a marker X or Y orders the first two values.
@@ -319,7 +322,9 @@ TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
 }
 
 // SDR files (written for these tests): the header decides the widths (SDR33 16 and 16, SDR2x
-// 4 and 10) and whether northing or easting comes first; X and Y follow the axis setting.
+// 4 and 10), whether northing or easting comes first and the angle unit; X and Y follow the
+// axis setting. Observations become points from their station; traverse-sdr33.sdr's three
+// (a face pair among them) were computed by hand.
 TEST(ConversionPass, SdrRecordsByTheirHeader) {
     const std::string sdr33 = slurp(QUORVEL_TEST_DATA "/bridge01-sdr33.sdr");
     const std::string sdr20 = slurp(QUORVEL_TEST_DATA "/road-sdr20.sdr");
@@ -327,24 +332,29 @@ TEST(ConversionPass, SdrRecordsByTheirHeader) {
     // clang-format off
     const struct { std::string text; Axes axes; std::string out, last; } cases[] = {
         {sdr33, Axes::XEastYNorth,
-         "1,2000.000,5000.000,100.000,TRIG" + b(12) + ",1000\r\n2,2008.729,5008.733,99.861,PEG " +
-         b(12) + ",1001\r\n3,-4.347,-6.794,0.432,TREE" + b(12) + ",101\r\n5,2010.250,5020.001,"
-         "101.000,FENCE" + b(11) + ",FENCE7\r\n", "Not written:  1: 1 without Z (102)"},
-        {sdr33.substr(0, 400), Axes::XNorthYEast,
+         "1,2000.000,5000.000,100.000,TRIG" + b(12) + ",1000\r\n2,2008.020,5009.189,101.808,PEG" +
+         b(13) + ",1003\r\n3,2008.729,5008.733,99.861,PEG " + b(12) + ",1001\r\n4,-4.347,-6.794,"
+         "0.432,TREE" + b(12) + ",101\r\n6,2010.250,5020.001,101.000,FENCE" + b(11) + ",FENCE7\r\n",
+         "Not written:  1: 1 without Z (102)"},
+        {sdr33.substr(0, sdr33.find("09F1")), Axes::XNorthYEast,
          "1,5000.000,2000.000,100.000,TRIG" + b(12) + ",1000\r\n", "Output Format: Autocogo 3"},
         {sdr20, Axes::XEastYNorth,
-         "1,2000.000,5000.000,100.000,CP" + b(14) + ",1\r\n2,2004.341,5024.620,99.572,EDGE" +
-         b(12) + ",2\r\n3,2010.100,5030.000,-0.001,EDGE" + b(12) + ",3\r\n",
-         "Output Format: Autocogo 3"},
+         "1,2000.000,5000.000,100.000,CP" + b(14) + ",1\r\n2,2003.872,5024.447,104.973,EDGE" +
+         b(12) + ",4\r\n3,2004.341,5024.620,99.572,EDGE" + b(12) + ",2\r\n4,2010.100,5030.000,"
+         "-0.001,EDGE" + b(12) + ",3\r\n", "Reduced from observations: 1"},
+        {slurp(QUORVEL_TEST_DATA "/traverse-sdr33.sdr"), Axes::XNorthYEast,
+         "1,1000.000,2000.000,50.000,STN" + b(13) + ",STN1\r\n2,1000.000,2100.000,50.200,FENCE" +
+         b(11) + ",101\r\n3,1043.301,2000.000,75.200,TREE" + b(12) + ",102\r\n4,944.291,1944.291,"
+         "36.308,GATE" + b(12) + ",103\r\n", "Not written:  1: 1 with angles only (BS1)"},
         // Without a header the widths are not known: 16 and 16, and the message says so.
         {"10NMJOB             121111\r\n08KI" + b(13) + "101-6.794" + b(10) + "-4.347" + b(10) +
          "0.432\r\n", Axes::XEastYNorth, "1,-4.347,-6.794,0.432,,101\r\n",
          "SDR field widths not stated in the file: read as 16 characters"},
-        // Lines before the header are read as before; other SDR lines are passed over.
+        // Lines that are no SDR record keep their own rules, before the header and after it.
         {r4("9", "1", "2", "3") + "\r\n" + sdr33.substr(header, sdr33.find("10NM") - header) +
-         r4("8", "1", "2", "3") + "\r\n08ki   1\r\n09F1\r\n08KI" + b(15) + "xnorth" + b(10) + "2" +
-         b(15) + "3\r\n", Axes::XEastYNorth, "1,1.000,2.000,3.000,TR ,9   \r\n",
-         "Not written:  1: 1 with a northing or easting that is not a number (x)"}};
+         r4("8", "1", "2", "3") + "\r\n08ki   1\r\n08KI" + b(15) + "xnorth" + b(10) + "2" +
+         b(15) + "3\r\n", Axes::XEastYNorth, "1,1.000,2.000,3.000,TR ,9   \r\n2,1.000,2.000,3.000,"
+         "TR ,8   \r\n", "Not written:  1: 1 with a northing or easting that is not a number (x)"}};
     // clang-format on
     for (const auto& c : cases) {
         std::string message;
@@ -508,6 +518,8 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
                     : std::stoul(said.substr(said.find("Not written:  ") + 14));
             EXPECT_TRUE(layout < 3 || lines + named == counted) << name << said;
             EXPECT_EQ(said.find(", ...)"), std::string::npos) << name;  // every one named
+            // After a job record, as a download of such records holds them: the same.
+            EXPECT_EQ(convert("10NMJOB             121111\r\n" + text, {layout}), out) << name;
         }
         // Downloaded as it is, no file looks garbled.
         EXPECT_FALSE(GarbleCheck().feed("\x02" + text + "\x03")) << name;
