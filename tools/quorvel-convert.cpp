@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
-    "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
+    "                       [--axes=xnorth|xeast] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
     "                       OBSERVATION...\n"
     "       quorvel-convert --check [--layout=N | --format=F] [--axes=A] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
@@ -34,7 +34,7 @@ constexpr const char* kUsage =
     "  --layout=N     output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
     "  --format=F     csv: CSV with a header line; dxf: a DXF drawing (R12) with the\n"
     "                 points on a layer per code; landxml: LandXML 1.2 CgPoints\n"
-    "  --axes=A       xeast: X east, Y north (default); xnorth: X north, Y east.\n"
+    "  --axes=A       xnorth: X north, Y east (default); xeast: X east, Y north.\n"
     "                 Turns the northings and eastings of SDR raw data into X and Y,\n"
     "                 and tells DXF and LandXML which of X and Y is the easting\n"
     "  -f, --force    replace existing output files\n"
@@ -57,7 +57,7 @@ constexpr const char* kUsage =
 
 struct Options {
     int format = 1;
-    quorvel::Axes axes = quorvel::Axes::XEastYNorth;
+    quorvel::Axes axes = quorvel::Axes::XNorthYEast;
     bool force = false;
     std::string output;
     bool hasOutput = false;
@@ -213,7 +213,7 @@ int main(int argc, char* argv[]) {
         opt.format = format == "csv"   ? quorvel::kFormatCsv
                      : format == "dxf" ? quorvel::kFormatDxf
                                        : quorvel::kFormatLandXml;
-    if (axes == "xnorth") opt.axes = quorvel::Axes::XNorthYEast;
+    if (axes == "xeast") opt.axes = quorvel::Axes::XEastYNorth;
     opt.hasOutput = outputOption->count() > 0;
     opt.batch = opt.observations.size() > 1;
     if (opt.observations.empty()) return usageError("no observation file");

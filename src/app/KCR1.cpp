@@ -338,9 +338,7 @@ void KCR1::Form_Load() {
     rs.DefaultPath = m_services.homeFolder;
     rs.DownloadIdle = true;
     // The one choice kept from the last run.
-    rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
-                       ? quorvel::Axes::XNorthYEast
-                       : quorvel::Axes::XEastYNorth;
+    rs.AxisOrder = remembered::loadAxes(*m_services.preferences);
     m_pointsAfterConvert =
         m_services.preferences->value(QStringLiteral("pointsAfterConvert")) == QLatin1String("on");
     m_reception->stopTimer();

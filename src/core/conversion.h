@@ -57,7 +57,7 @@ struct ConversionOptions {
     int outputFormat = 1;  // 1-3 the layouts, then the formats of formats.h
     /// How the northings and eastings of SDR records become X and Y, and which of X
     /// and Y is the easting where DXF and LandXML place points.
-    Axes axes = Axes::XEastYNorth;
+    Axes axes = Axes::XNorthYEast;
     /// Bytes of each line kept in memory (see ObservationLineReader).
     std::size_t lineLimit = 64 * 1024;
     CoordinateObserver* observer = nullptr;
@@ -71,7 +71,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
                                ConversionCounts& counts);
 inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
                                       ConversionCounts& counts) {
-    return convertObservations(in, out, ConversionOptions{outputFormat, Axes::XEastYNorth}, counts);
+    return convertObservations(in, out, ConversionOptions{outputFormat}, counts);
 }
 
 /// The closing message, line by line: the success text, the two counts (each with
@@ -104,7 +104,7 @@ struct ConversionRequest {
     std::string observation;
     std::string output;
     int outputFormat = 1;
-    Axes axes = Axes::XEastYNorth;
+    Axes axes = Axes::XNorthYEast;
     /// "-" names standard input (observation) or standard output (output).
     bool dashIsStandardStream = false;
 };

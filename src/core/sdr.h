@@ -17,7 +17,8 @@ namespace quorvel {
 /// Which way X and Y point when a file gives northings and eastings.
 enum class Axes {
     XEastYNorth,  // X is the easting (as CAD programs read coordinate files)
-    XNorthYEast,  // X is the northing (the geodetic convention)
+    XNorthYEast,  // X is the northing (the geodetic convention, as the instruments write X and
+                  // Y): the default
 };
 
 /// The records of one SDR file, read line by line in order.

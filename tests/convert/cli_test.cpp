@@ -58,13 +58,13 @@ TEST(Cli, RunsOneAfterAnother) {
         {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
         {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
         {"-- -o", 1, "", "quorvel-convert: -o: No such file or directory\n"},  // after --, names only
-        {"--axes=xnorth --layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+        {"--layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,  // X north, Y east
          "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.620,2004.341,99.572,EDGE            ,2\r\n"
          "3,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: Autocogo 3\n"},
-        {"--axes xnorth --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
-         "Point,X,Y,Z,Code\r\n1,5000.000,2000.000,100.000,\"CP              \"\r\n2,5024.620,"
-         "2004.341,99.572,\"EDGE            \"\r\n3,5030.000,2010.100,-0.001,\"EDGE            \"\r\n",
+        {"--axes xeast --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+         "Point,X,Y,Z,Code\r\n1,2000.000,5000.000,100.000,\"CP              \"\r\n2,2004.341,"
+         "5024.620,99.572,\"EDGE            \"\r\n3,2010.100,5030.000,-0.001,\"EDGE            \"\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  3\nOutput Format: CSV\n"},
         // Checks write nothing; a plan goes beside the conversion, never over its files.
         {"--check A1.sdr '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0, "", ""},

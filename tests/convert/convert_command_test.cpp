@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(table->model()->rowCount(), 2);
         table->selectRow(1);
         QCOMPARE(plan->selectedRow(), 12);
-        plan->centerOn(99.259, -59.620);  // east, minus north: the second 101
+        plan->centerOn(59.620, -99.259);  // east (Y), minus north (X): the second 101
         QTest::mouseClick(plan->viewport(), Qt::LeftButton, {}, plan->viewport()->rect().center());
         QCOMPARE(table->currentIndex().siblingAtColumn(3).data().toString(), u"99.259"_s);
         QTest::mouseClick(child<QPushButton>(points, "cmdCopy"), Qt::LeftButton);

@@ -548,7 +548,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                        "1",
                                        "1", "2.5", "3"),
                                     {kFormatDxf});
-    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n1.0\n 20\n2.5\n 30\n3.0\n"), dxf.npos);
+    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n2.5\n 20\n1.0\n 30\n3.0\n"), dxf.npos);
     EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
@@ -688,4 +688,54 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
     }
     if (points == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no samples in " << folder;
     EXPECT_GT(points, 1000);
+}
+
+// With the default axes the plan (each point's east and north) agrees with the directions the
+// instruments measured, where a file has them: an M5 station at 0/0 measures each point's Hz
+// (degrees, minutes, seconds) as its bearing; an SDR33 backsight record holds the bearing from
+// its station to its backsight.
+TEST(RealSamples, ThePlanAgreesWithTheMeasuredDirections) {
+    const char* env = std::getenv("QUORVEL_SAMPLES");
+    const fs::path folder = env != nullptr && *env != '\0' ? env : QUORVEL_SAMPLES;
+    const auto agree = [](double east, double north, double bearing) {
+        const double degrees = std::atan2(east, north) * 180 / M_PI;
+        return std::abs(std::remainder(degrees - bearing, 360.0)) < 0.02;
+    };
+    int checked = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string text = slurp(e.path()), name = e.path().filename().string();
+        PointList list;
+        MemoryReader in(text);
+        ASSERT_EQ(readPoints(in, {}, list), PassResult::Ok);
+        std::map<std::string, const PointRow*> byPoint;
+        for (const PointRow& row : list.rows) byPoint[trim(row.point)] = &row;
+        std::istringstream lines(text);
+        std::int64_t number = 0;
+        for (std::string l; std::getline(lines, l); ++number) {
+            if (l.starts_with("07TP")) {  // station, backsight, bearing
+                const PointRow* from = byPoint[trim(l.substr(4, 16))];
+                const PointRow* to = byPoint[trim(l.substr(20, 16))];
+                ASSERT_TRUE(from && to) << l;
+                EXPECT_TRUE(agree(to->east - from->east, to->north - from->north,
+                                  std::stod(l.substr(36, 16))))
+                    << name << l;
+                ++checked;
+            }
+            const std::size_t hz = l.find("|Hz ");
+            if (l.find("|SD ") == l.npos || hz == l.npos) continue;
+            // The point's coordinate line comes next.
+            const auto row = std::find_if(list.rows.begin(), list.rows.end(),
+                                          [&](const PointRow& r) { return r.line > number + 1; });
+            ASSERT_TRUE(row != list.rows.end() && trim(row->point) == trim(l.substr(21, 27))) << l;
+            const double dms = std::stod(l.substr(hz + 4)), degrees = std::floor(dms);
+            const double minutes = std::floor((dms - degrees) * 100 + 1e-9);
+            const double bearing = degrees + minutes / 60 + ((dms - degrees) * 100 - minutes) / 36;
+            EXPECT_TRUE(agree(row->east, row->north, bearing)) << name << l;
+            ++checked;
+        }
+    }
+    if (checked == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES"))
+        FAIL() << "no samples in " << folder;
+    EXPECT_GT(checked, 70);
 }

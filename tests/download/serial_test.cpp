@@ -124,13 +124,13 @@ private slots:
         QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), cancel ? QByteArray("keep") : kRecords);
         if (cancel) return;
 
-        // Convert goes on from there: the job's coordinates, X east and Y north.
+        // Convert goes on from there: the job's coordinates, X north and Y east.
         r.module.RunSettings.OutputFormat = 3;
         answer.pressButton(u"OK"_s);
         r.click("CmdCon");
         QCOMPARE(
             readFile(r.at(u"SURVEY01.dat"_s)),
-            "1,2000.000,5000.000,100.000,TRIG,1001\r\n2,2003.250,5010.500,100.000,PEG,1002\r\n");
+            "1,5000.000,2000.000,100.000,TRIG,1001\r\n2,5010.500,2003.250,100.000,PEG,1002\r\n");
         QCOMPARE(answer.titles, QStringList{u"Finito"_s});
     }
 
