@@ -2,6 +2,7 @@
 // quorvel-convert: converts observation files into coordinate files from the
 // command line, with the same core and the same output bytes as the window.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,8 +43,9 @@ constexpr const char* kUsage =
     "  --plot PLAN    also draw the plan of the points (one observation file) as SVG\n"
     "  --check        write nothing: list what deserves a look before the points are\n"
     "                 used, one line \"file: warning\" each (a point number at two\n"
-    "                 positions, points at 0/0, points far from the rest, lines not\n"
-    "                 written, no coordinate lines); exit status 1 when there is any\n"
+    "                 positions, points at 0/0 far from the rest, points far from the\n"
+    "                 rest, lines not written, no coordinate lines); exit status 0\n"
+    "                 without warnings, 1 with warnings, 2 when a file cannot be read\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -103,14 +105,17 @@ bool readPointsOf(const std::string& observation, const Options& opt, quorvel::P
     return false;
 }
 
-// Prints the warnings of one file; true when there are none.
-bool checkOne(const std::string& observation, const Options& opt) {
+// Exit statuses of --check, for scripts.
+enum Checked { kClean = 0, kWarned = 1, kUnread = 2 };
+
+// Prints the warnings of one file.
+Checked checkOne(const std::string& observation, const Options& opt) {
     quorvel::PointList points;
-    if (!readPointsOf(observation, opt, points)) return false;
+    if (!readPointsOf(observation, opt, points)) return kUnread;
     for (const quorvel::WarningSummary& w : points.warnings)
         std::printf("%s: %s\n", observation.c_str(), w.text.c_str());
     std::fflush(stdout);
-    return points.warnings.empty();
+    return points.warnings.empty() ? kClean : kWarned;
 }
 
 #ifdef QUORVEL_PLOT
@@ -220,10 +225,10 @@ int main(int argc, char* argv[]) {
     if (opt.check && (opt.hasOutput || !opt.plot.empty()))
         return usageError("--check writes no output");
     if (opt.check) {
-        bool clean = true;
+        Checked worst = kClean;
         for (const std::string& observation : opt.observations)
-            clean = checkOne(observation, opt) && clean;
-        return clean ? 0 : 1;
+            worst = std::max(worst, checkOne(observation, opt));
+        return worst;
     }
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");

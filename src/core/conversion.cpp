@@ -18,13 +18,14 @@ namespace {
 // Output gathers here and goes out in large writes.
 constexpr std::size_t kFlushSize = 64 * 1024;
 // Point numbers the closing message names for each reason a line was not written.
-constexpr std::size_t kNamedPoints = 5;
+constexpr std::size_t kNamedPoints = NotWrittenLines::kNamed;
 
 constexpr const char* kReasonTexts[kNotWrittenReasons] = {
     "without Z",
     "with a second value that is not a number",
     "with a northing or easting that is not a number",
     "with a Z that is not a number",
+    "cut off",
 };
 
 std::string countText(std::int64_t n) {
@@ -57,28 +58,46 @@ void tellUnread(CoordinateObserver& observer, std::int64_t lineNumber, Coordinat
     observer.seen(lineNumber, coordinate, reason);
 }
 
+// A last line that ends mid-record would give wrong values (99 for 99.328): none are taken.
+void noteCutOff(ConversionCounts& counts, const ConversionOptions& options,
+                CoordinateLine& coordinate) {
+    noteNotWritten(counts, NotWrittenReason::CutOff, coordinate.Point);
+    if (options.observer)
+        tellUnread(*options.observer, counts.LineCount, coordinate, NotWrittenReason::CutOff);
+}
+
 std::int64_t notWrittenTotal(const ConversionCounts& counts) {
     std::int64_t total = 0;
     for (const NotWrittenLines& lines : counts.notWritten) total += lines.count;
     return total;
 }
 
-}  // namespace
-
-std::string notWrittenSummary(const ConversionCounts& counts) {
-    const std::int64_t total = notWrittenTotal(counts);
-    std::string text = "Not written: " + countText(total) + ":";
+// "Title:  7: 6 points why: 1, 2, 3, 4, 5, ...; 1 point why: 9", the groups that have lines.
+using LineGroups = std::vector<std::pair<const NotWrittenLines*, std::string_view>>;
+std::string listedLines(std::string_view title, const LineGroups& groups) {
+    std::int64_t total = 0;
+    for (const auto& [lines, why] : groups) total += lines->count;
+    std::string text = std::string(title) + ": " + countText(total) + ":";
     const char* separator = " ";
-    for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
-        const NotWrittenLines& lines = counts.notWritten[r];
-        if (lines.count == 0) continue;
-        text += separator + std::to_string(lines.count) + " " + kReasonTexts[r] + " (";
-        for (std::size_t i = 0; i < lines.points.size(); ++i)
-            text += (i == 0 ? "" : ", ") + lines.points[i];
-        text += lines.count > static_cast<std::int64_t>(lines.points.size()) ? ", ...)" : ")";
+    for (const auto& [lines, why] : groups) {
+        if (lines->count == 0) continue;
+        text += separator + std::to_string(lines->count) +
+                (lines->count == 1 ? " point " : " points ") + std::string(why) + ": ";
+        for (std::size_t i = 0; i < lines->points.size(); ++i)
+            text += (i == 0 ? "" : ", ") + lines->points[i];
+        if (lines->count > static_cast<std::int64_t>(lines->points.size())) text += ", ...";
         separator = "; ";
     }
     return text;
+}
+
+}  // namespace
+
+std::string notWrittenSummary(const ConversionCounts& counts) {
+    LineGroups groups;
+    for (std::size_t r = 0; r < kNotWrittenReasons; ++r)
+        groups.emplace_back(&counts.notWritten[r], kReasonTexts[r]);
+    return listedLines("Not written", groups);
 }
 
 std::string_view notWrittenText(NotWrittenReason reason) {
@@ -102,6 +121,12 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         if (kind == SdrRecords::Kind::Passed) continue;
         if (kind == SdrRecords::Kind::Coordinate) {
             ++counts.CoordinateCount;
+            if (lines.unended() && !sdr.complete(line)) {
+                coordinate.Code.clear();
+                sdr.read(line, options.axes, coordinate);  // for its point number
+                noteCutOff(counts, options, coordinate);
+                continue;
+            }
             if (!sdr.read(line, options.axes, coordinate)) {
                 noteNotWritten(counts, NotWrittenReason::PositionNotNumbers, coordinate.Point);
                 if (options.observer)
@@ -113,6 +138,12 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             const ObservationLayout& layout = classify(line);
             if (!isCoordinateLine(line, layout)) continue;
             ++counts.CoordinateCount;
+            if (lines.unended() && !reachesRecordEnd(line, layout)) {
+                coordinate.Point.assign(pointOf(line, layout));
+                coordinate.Code.assign(codeOf(line, layout));
+                noteCutOff(counts, options, coordinate);
+                continue;
+            }
             if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
             if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
                 noteNotWritten(counts, NotWrittenReason::SecondNotNumber, pointOf(line, layout));

@@ -22,12 +22,14 @@ enum class NotWrittenReason {
     SecondNotNumber,     // its second value is not a number
     PositionNotNumbers,  // an SDR record whose northing or easting is not a number
     ZNotNumber,          // DXF and LandXML only: its Z is text, not a number
+    CutOff,              // the file's last line, without a line end, ends mid-record
 };
-inline constexpr std::size_t kNotWrittenReasons = 4;
-/// The reason as the closing message words it ("without Z").
+inline constexpr std::size_t kNotWrittenReasons = 5;
+/// The reason as the closing message words it ("without Z", "cut off").
 std::string_view notWrittenText(NotWrittenReason reason);
 
 struct NotWrittenLines {
+    static constexpr std::size_t kNamed = 5;
     std::int64_t count = 0;
     std::vector<std::string> points;  // the first few, as the closing message names them
 };
@@ -48,7 +50,7 @@ class CoordinateObserver {
 public:
     virtual ~CoordinateObserver() = default;
     /// `coordinate` holds the line's fields; when its position could not be read
-    /// (`SecondNotNumber`, `PositionNotNumbers`) only its point number and code.
+    /// (`SecondNotNumber`, `PositionNotNumbers`, `CutOff`) only its point number and code.
     virtual void seen(std::int64_t lineNumber, const CoordinateLine& coordinate,
                       std::optional<NotWrittenReason> notWritten) = 0;
 };
@@ -83,8 +85,10 @@ inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outpu
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
 
-/// "Not written: " and the count, then each reason with its count and first point
-/// numbers, as the closing message words it.
+/// "Not written: " and the count, then for each reason "k point(s) <reason>: " and
+/// the first point numbers, reasons joined by "; ": "Not written:  7: 6 points
+/// without Z: 1, 2, 3, 4, 5, ...; 1 point cut off: 9". The closing message, the
+/// points window and the command line's check all word it so.
 std::string notWrittenSummary(const ConversionCounts& counts);
 
 struct ConversionFailure {

@@ -59,6 +59,13 @@ SdrRecords::Kind SdrRecords::next(std::string_view line) {
     return Kind::Coordinate;
 }
 
+bool SdrRecords::complete(std::string_view line) const {
+    line = recordOf(line);
+    const std::size_t fields = line.substr(0, 2) == "02" ? 4 : 3;
+    return line.size() >= 4 + static_cast<std::size_t>(m_idWidth) +
+                              fields * static_cast<std::size_t>(m_numberWidth);
+}
+
 bool SdrRecords::read(std::string_view line, Axes axes, CoordinateLine& out) const {
     line = recordOf(line);
     const std::size_t id = static_cast<std::size_t>(m_idWidth);

@@ -39,6 +39,10 @@ public:
     /// northing or the easting is not a number.
     bool read(std::string_view line, Axes axes, CoordinateLine& out) const;
 
+    /// A Coordinate line reaches the end of its elevation field (a station record's:
+    /// of its instrument height) at the file's widths, as a line cut off mid-way does not.
+    bool complete(std::string_view line) const;
+
     /// No header stated the widths of the records read: 16 and 16 were taken.
     bool widthsAssumed() const { return m_assumed; }
 

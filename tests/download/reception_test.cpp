@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(r.module.LineCount, 12);
         // A conversion meanwhile leaves the capture open (and counts its lines in LineCount).
         QVERIFY(writeFile(r.at(u"job.obs"_s),
-                          "    R4    TR 1100 X 1.0                 2.0                 3.0"));
+                          "    R4    TR 1100 X 1.0                 2.0                 3.0\r\n"));
         r.EdObs->setText(r.at(u"job.obs"_s));
         r.EdOut->setText(r.at(u"job.dat"_s));
         r.w.CmdCon_Click();
