@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,7 +56,7 @@ constexpr const char* kUsage =
     "added); CSV, DXF and LandXML get .csv, .dxf and .xml. An OBSERVATION of - reads\n"
     "standard input and, without -o, writes standard output. A conversion that\n"
     "writes no coordinate line leaves the output file alone and counts as a failure\n"
-    "(exit status 1).\n";
+    "(exit status 1), as does a second OBSERVATION whose output is the first one's.\n";
 
 struct Options {
     int format = 1;
@@ -252,12 +253,25 @@ int main(int argc, char* argv[]) {
     }
 
     bool ok = true;
+    // Output file (links resolved) -> the observation file that took it in this run.
+    std::map<std::filesystem::path, std::string> taken;
     for (const std::string& observation : opt.observations) {
         std::string output = opt.output;
         if (!opt.hasOutput)
             output = observation == "-" ? "-" : quorvel::outputNameFor(observation, opt.format);
         if (output.empty()) {
             report(opt, observation, observation, "no output name for a folder");
+            ok = false;
+            continue;
+        }
+        // A second conversion into one file would replace the first one's points.
+        std::error_code ec;
+        std::filesystem::path place = std::filesystem::weakly_canonical(output, ec);
+        if (ec) place = output;
+        const auto [first, isNew] = taken.try_emplace(place, observation);
+        if (output != "-" && !isNew) {
+            report(opt, observation, output,
+                   "also the output of " + first->second + "; use -o to give it another name");
             ok = false;
             continue;
         }

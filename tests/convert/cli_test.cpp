@@ -19,6 +19,7 @@ TEST(Cli, RunsOneAfterAnother) {
         text += "    R4    TR " + std::to_string(i) +
                 "  X       21.259              59.620              11.256\n";
     spit(dir / "A1.sdr", text + "END\n");
+    std::filesystem::create_symlink("A1.dat", dir.path / "B.dat");  // B.sdr's output is A1.dat
     // `args` is a shell command line tail, which may redirect the input. The streams land in
     // .out and .err of the folder.
     auto run = [&](const std::string& args) {
@@ -48,9 +49,12 @@ TEST(Cli, RunsOneAfterAnother) {
         {"--layout=2 -o- A1.sdr", 0, "=", done + "2\n"},
         {"-f --format dxf A1.sdr", 0, "Conversion was Finshed Successfully!\nLines read:  31\n"
          "Coordinates Lines:  30\nOutput Format: DXF\n", ""},  // writes A1.dxf
-        // In a batch each message names its file.
-        {"--force --layout=3 A1.sdr ./A1.sdr", 0, "A1.sdr: 30 coordinate lines written to A1.dat, "
-         "layout Autocogo 3\n./A1.sdr: 30 coordinate lines written to ./A1.dat, layout Autocogo 3\n", ""},
+        // In a batch each message names its file; a second one into the same output (links
+        // resolved) would replace the first's points.
+        {"--force --layout=3 A1.sdr ./A1.sdr B.sdr", 1, "A1.sdr: 30 coordinate lines written to A1.dat, "
+         "layout Autocogo 3\n", "quorvel-convert: ./A1.sdr: ./A1.dat: also the output of A1.sdr; use -o "
+         "to give it another name\nquorvel-convert: B.sdr: B.dat: also the output of A1.sdr; use -o to "
+         "give it another name\n"},
         {"A1.dat", 1, "", "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n"},
         {"--layout=1 -o /dev/null A1.sdr", 0, done + "1\n", ""},
         {"missing.sdr A1.sdr", 1, "", "quorvel-convert: missing.sdr: No such file or directory\n"
@@ -101,6 +105,6 @@ TEST(Cli, RunsOneAfterAnother) {
         const bool usageError = r.status == 2 && !r.err.ends_with("\n");  // its line alone
         EXPECT_EQ(err, usageError ? "quorvel-convert: " + r.err + "\n" + usage : r.err) << r.args;
     }
-    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg ");
+    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg B.dat ");
     EXPECT_NE(slurp(dir / "A1.svg").find(">101<"), std::string::npos);
 }
