@@ -160,8 +160,8 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         std::optional<std::string_view> name;
         if (writer) {
             name = writer->nameLine();
-            placed =
-                lacksZ(coordinate) || writer->append(pending, coordinate, counts.CoordinateCount);
+            placed = lacksZ(coordinate) ||
+                     writer->append(pending, coordinate, counts.CoordinateCount, counts.LineCount);
         } else {
             name = appendCoordinateLine(pending, options.outputFormat, coordinate,
                                         counts.CoordinateCount);
@@ -184,6 +184,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         }
     }
     counts.sdrWidthsAssumed = sdr.widthsAssumed();
+    if (writer) counts.renamed = writer->renamed();
     if (lines.failed()) return PassResult::ReadFailed;
     if (writer && counts.written > 0 && !writer->finish(pending, out))
         return PassResult::WriteFailed;
@@ -199,6 +200,10 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
         "Lines read: " + countText(counts.LineCount),
         "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
     if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenSummary(counts));
+    const RenamedPoints& renamed = counts.renamed;
+    if (renamed.repeated.count + renamed.unnumbered.count > 0)
+        parts.push_back(listedLines("Renamed", {{&renamed.repeated, "with a number used before"},
+                                                {&renamed.unnumbered, "without a number"}}));
     if (counts.sdrWidthsAssumed)
         parts.emplace_back("SDR field widths not stated in the file: read as 16 characters");
     return parts;

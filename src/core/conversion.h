@@ -32,6 +32,18 @@ struct NotWrittenLines {
     static constexpr std::size_t kNamed = 5;
     std::int64_t count = 0;
     std::vector<std::string> points;  // the first few, as the closing message names them
+    /// Counts a line, and names it while fewer than kNamed are named.
+    void add(std::string name) {
+        ++count;
+        if (points.size() < kNamed) points.push_back(std::move(name));
+    }
+};
+
+/// Points a format wrote under a name other than their point number (LandXML, whose
+/// names must be unique), by their new names.
+struct RenamedPoints {
+    NotWrittenLines repeated;    // a number used before: the number, "-2", "-3"...
+    NotWrittenLines unnumbered;  // no number: named by their line
 };
 
 struct ConversionCounts {
@@ -40,6 +52,7 @@ struct ConversionCounts {
     std::string nameLine;              // of the last line that reached a layout
     std::int64_t written = 0;          // coordinate lines written
     std::array<NotWrittenLines, kNotWrittenReasons> notWritten;
+    RenamedPoints renamed;
     bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
 };
 
@@ -79,9 +92,9 @@ inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outpu
 /// The closing message, line by line: the success text, the two counts (each with
 /// one leading blank) and the name line (possibly empty); then, only when some
 /// coordinate line was not written, "Not written:" with the count, the reasons and
-/// the first point numbers, and when SDR records were read with assumed widths, a
-/// line that says so. When no coordinate line was written at all, the first line
-/// says so instead and names `output`.
+/// the first point numbers; when points were renamed, "Renamed:" likewise; and when
+/// SDR records were read with assumed widths, a line that says so. When no coordinate
+/// line was written at all, the first line says so instead and names `output`.
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
 

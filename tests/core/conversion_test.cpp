@@ -583,6 +583,20 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                     {kFormatDxf});
     EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n2.5\n 20\n1.0\n 30\n3.0\n"), dxf.npos);
     EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
+    // LandXML names each point once, in the order of the file, and says which it renamed.
+    std::string said;
+    std::string landXml = convert(r4("5", "1", "2", "3") + "\n" + r4("5", "1", "2", "3") + "\n" +
+                                      r4("", "1", "2", "3") + "\n" + r4("5-2", "1", "2", "3") +
+                                      "\n" + r4("5", "1", "2", "3"),
+                                  {kFormatLandXml}, &said);
+    std::string names;
+    for (std::size_t at = 0; (at = landXml.find("name=\"", at)) != landXml.npos; at += 6)
+        names += landXml.substr(at + 6, landXml.find('"', at + 6) - at - 6) + "|";
+    EXPECT_EQ(names, "Quorvel|5|5-2|line 3 (no point number)|5-2-2|5-3|");
+    EXPECT_TRUE(
+        said.ends_with("|Renamed:  4: 3 points with a number used before: 5-2, 5-2-2, "
+                       "5-3; 1 point without a number: line 3 (no point number)"))
+        << said;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
@@ -696,6 +710,7 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
                              "linearUnit", "meter") &&
                          root->FirstChildElement("Application")->Attribute("name", "Quorvel")));
             ASSERT_EQ(dxf.points.size(), rows.size()) << name;
+            std::set<std::string> cgNames;
             EXPECT_TRUE(dxf.placed);
             for (std::size_t i = 0; i < rows.size(); ++i, ++points) {
                 const auto& r = rows[i];
@@ -709,11 +724,14 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
                 EXPECT_TRUE(dxf.layers.count(layer) && dxf.layers.count(layer + "_NO") &&
                             dxf.layers.count(layer + "_Z"));
                 ASSERT_NE(cg, nullptr) << name;
-                EXPECT_EQ(std::string(cg->Attribute("name")) + "|" +
-                              (cg->Attribute("code") ? cg->Attribute("code") : "") + "|" +
+                // Each name once: the number, or for a number used before the number and "-k".
+                const std::string cgName = cg->Attribute("name");
+                EXPECT_TRUE(cgNames.insert(cgName).second) << cgName;
+                EXPECT_TRUE(label.empty() ? cgName.ends_with(" (no point number)")
+                                          : cgName == label || cgName.starts_with(label + "-"));
+                EXPECT_EQ((cg->Attribute("code") ? cg->Attribute("code") : "") + std::string("|") +
                               cg->GetText(),
-                          (label.empty() ? r[0] : label) + "|" + trim(r[4]) + "|" + y + " " + x +
-                              " " + r[3]);
+                          trim(r[4]) + "|" + y + " " + x + " " + r[3]);
                 cg = cg->NextSiblingElement("CgPoint");
             }
             EXPECT_EQ(cg, nullptr) << name;
