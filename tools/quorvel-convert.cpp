@@ -2,9 +2,11 @@
 // quorvel-convert: converts observation files into coordinate files from the
 // command line, with the same core and the same output bytes as the window.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +28,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
-    "                       [--axes=xeast|xnorth] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
+    "                       [--axes=xnorth|xeast] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
     "                       OBSERVATION...\n"
     "       quorvel-convert --check [--layout=N | --format=F] [--axes=A] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
@@ -34,7 +36,7 @@ constexpr const char* kUsage =
     "  --layout=N     output layout: 1 Autocogo 1 (default), 2 Autocogo 2, 3 Autocogo 3\n"
     "  --format=F     csv: CSV with a header line; dxf: a DXF drawing (R12) with the\n"
     "                 points on a layer per code; landxml: LandXML 1.2 CgPoints\n"
-    "  --axes=A       xeast: X east, Y north (default); xnorth: X north, Y east.\n"
+    "  --axes=A       xnorth: X north, Y east (default); xeast: X east, Y north.\n"
     "                 Turns the northings and eastings of SDR raw data into X and Y,\n"
     "                 and tells DXF and LandXML which of X and Y is the easting\n"
     "  -f, --force    replace existing output files\n"
@@ -42,8 +44,9 @@ constexpr const char* kUsage =
     "  --plot PLAN    also draw the plan of the points (one observation file) as SVG\n"
     "  --check        write nothing: list what deserves a look before the points are\n"
     "                 used, one line \"file: warning\" each (a point number at two\n"
-    "                 positions, points at 0/0, points far from the rest, lines not\n"
-    "                 written, no coordinate lines); exit status 1 when there is any\n"
+    "                 positions, points at 0/0 far from the rest, points far from the\n"
+    "                 rest, lines not written, no coordinate lines); exit status 0\n"
+    "                 without warnings, 1 with warnings, 2 when a file cannot be read\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -53,11 +56,11 @@ constexpr const char* kUsage =
     "added); CSV, DXF and LandXML get .csv, .dxf and .xml. An OBSERVATION of - reads\n"
     "standard input and, without -o, writes standard output. A conversion that\n"
     "writes no coordinate line leaves the output file alone and counts as a failure\n"
-    "(exit status 1).\n";
+    "(exit status 1), as does a second OBSERVATION whose output is the first one's.\n";
 
 struct Options {
     int format = 1;
-    quorvel::Axes axes = quorvel::Axes::XEastYNorth;
+    quorvel::Axes axes = quorvel::Axes::XNorthYEast;
     bool force = false;
     std::string output;
     bool hasOutput = false;
@@ -103,14 +106,17 @@ bool readPointsOf(const std::string& observation, const Options& opt, quorvel::P
     return false;
 }
 
-// Prints the warnings of one file; true when there are none.
-bool checkOne(const std::string& observation, const Options& opt) {
+// Exit statuses of --check, for scripts.
+enum Checked { kClean = 0, kWarned = 1, kUnread = 2 };
+
+// Prints the warnings of one file.
+Checked checkOne(const std::string& observation, const Options& opt) {
     quorvel::PointList points;
-    if (!readPointsOf(observation, opt, points)) return false;
+    if (!readPointsOf(observation, opt, points)) return kUnread;
     for (const quorvel::WarningSummary& w : points.warnings)
         std::printf("%s: %s\n", observation.c_str(), w.text.c_str());
     std::fflush(stdout);
-    return points.warnings.empty();
+    return points.warnings.empty() ? kClean : kWarned;
 }
 
 #ifdef QUORVEL_PLOT
@@ -213,17 +219,17 @@ int main(int argc, char* argv[]) {
         opt.format = format == "csv"   ? quorvel::kFormatCsv
                      : format == "dxf" ? quorvel::kFormatDxf
                                        : quorvel::kFormatLandXml;
-    if (axes == "xnorth") opt.axes = quorvel::Axes::XNorthYEast;
+    if (axes == "xeast") opt.axes = quorvel::Axes::XEastYNorth;
     opt.hasOutput = outputOption->count() > 0;
     opt.batch = opt.observations.size() > 1;
     if (opt.observations.empty()) return usageError("no observation file");
     if (opt.check && (opt.hasOutput || !opt.plot.empty()))
         return usageError("--check writes no output");
     if (opt.check) {
-        bool clean = true;
+        Checked worst = kClean;
         for (const std::string& observation : opt.observations)
-            clean = checkOne(observation, opt) && clean;
-        return clean ? 0 : 1;
+            worst = std::max(worst, checkOne(observation, opt));
+        return worst;
     }
     if (opt.hasOutput && opt.observations.size() != 1)
         return usageError("-o takes exactly one observation file");
@@ -247,12 +253,25 @@ int main(int argc, char* argv[]) {
     }
 
     bool ok = true;
+    // Output file (links resolved) -> the observation file that took it in this run.
+    std::map<std::filesystem::path, std::string> taken;
     for (const std::string& observation : opt.observations) {
         std::string output = opt.output;
         if (!opt.hasOutput)
             output = observation == "-" ? "-" : quorvel::outputNameFor(observation, opt.format);
         if (output.empty()) {
             report(opt, observation, observation, "no output name for a folder");
+            ok = false;
+            continue;
+        }
+        // A second conversion into one file would replace the first one's points.
+        std::error_code ec;
+        std::filesystem::path place = std::filesystem::weakly_canonical(output, ec);
+        if (ec) place = output;
+        const auto [first, isNew] = taken.try_emplace(place, observation);
+        if (output != "-" && !isNew) {
+            report(opt, observation, output,
+                   "also the output of " + first->second + "; use -o to give it another name");
             ok = false;
             continue;
         }

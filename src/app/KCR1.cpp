@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -272,6 +273,10 @@ void KCR1::connectReception() {
     connect(r, &Reception::waitedChanged, this,
             [this](int seconds) { lblTime->setText(QString::number(seconds)); });
     connect(r, &Reception::stopped, this, &KCR1::setObservationName);
+    // The field that named the kept transfer names it where it went.
+    connect(r, &Reception::transferKept, this, [this](const QString& capture, const QString& kept) {
+        if (QDir::cleanPath(EdObs->text()) == QDir::cleanPath(capture)) setObservationName(kept);
+    });
     connect(r, &Reception::endOfText, this, &KCR1::readdump);
     connect(r, &Reception::started, this, [this] {
         m_garbled.clear();
@@ -338,9 +343,7 @@ void KCR1::Form_Load() {
     rs.DefaultPath = m_services.homeFolder;
     rs.DownloadIdle = true;
     // The one choice kept from the last run.
-    rs.AxisOrder = m_services.preferences->value(QStringLiteral("axes")) == QLatin1String("xnorth")
-                       ? quorvel::Axes::XNorthYEast
-                       : quorvel::Axes::XEastYNorth;
+    rs.AxisOrder = remembered::loadAxes(*m_services.preferences);
     m_pointsAfterConvert =
         m_services.preferences->value(QStringLiteral("pointsAfterConvert")) == QLatin1String("on");
     m_reception->stopTimer();

@@ -24,7 +24,7 @@ struct RunSettingsRecord : SerialSettings {
     QString DefaultPath;       // folder for downloads
     bool DownloadIdle = true;  // false while a reception waits for the instrument
     // X and Y of northings and eastings; remembered between runs.
-    quorvel::Axes AxisOrder = quorvel::Axes::XEastYNorth;
+    quorvel::Axes AxisOrder = quorvel::Axes::XNorthYEast;
 
     SerialSettings& serial() { return *this; }
     const SerialSettings& serial() const { return *this; }

@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture.h"
 
+#include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "host_files.h"
 
 namespace quorvel {
 
@@ -66,21 +72,37 @@ bool CaptureLineReader::next(std::string& line, std::size_t keep) {
     return true;
 }
 
+namespace {
+
+constexpr std::size_t kJobFirst = 4;   // column 5, counted from 0
+constexpr std::size_t kJobWidth = 16;  // columns 5 to 20
+
+// Gathers the first columns of a line from its pieces, enough for its job name.
+void takeHead(std::string& head, std::string_view piece) {
+    if (head.size() < kJobFirst + kJobWidth)
+        head.append(piece.substr(0, kJobFirst + kJobWidth - head.size()));
+}
+
+// The job name of a line that starts (after STX) with `head`, if it is a job record.
+std::optional<std::string> jobNameOf(std::string_view head) {
+    if (head.size() < kJobFirst || head.substr(0, kJobFirst) != kJobRecordTag) return std::nullopt;
+    std::string name(head.substr(kJobFirst));
+    const std::size_t last = name.find_last_not_of(' ');
+    name.erase(last == std::string::npos ? 0 : last + 1);
+    return name;
+}
+
+}  // namespace
+
 std::optional<std::string> findJobName(ByteReader& capture) {
-    constexpr std::size_t kFirst = 4;   // column 5, counted from 0
-    constexpr std::size_t kWidth = 16;  // columns 5 to 20
     CaptureLineReader reader(capture);
-    std::string line;
+    std::string head;
     while (reader.nextLine()) {
-        line.clear();
+        head.clear();
         for (std::string_view p = reader.pieceAfterStx();
-             !p.empty() && line.size() < kFirst + kWidth; p = reader.piece())
-            line.append(p.substr(0, kFirst + kWidth - line.size()));
-        if (line.size() < kFirst || line.compare(0, kFirst, kJobRecordTag) != 0) continue;
-        std::string name = line.substr(kFirst);
-        const std::size_t last = name.find_last_not_of(' ');
-        name.erase(last == std::string::npos ? 0 : last + 1);
-        return name;
+             !p.empty() && head.size() < kJobFirst + kJobWidth; p = reader.piece())
+            takeHead(head, p);
+        if (auto name = jobNameOf(head)) return name;
     }
     return std::nullopt;
 }
@@ -98,7 +120,9 @@ CopyResult copyRawData(ByteReader& capture, ByteWriter& out,
         std::string_view p = reader.pieceAfterStx();
         // An empty line has no first character: it is left out like any other.
         if (!p.empty() && keepsLine(static_cast<unsigned char>(p.front()))) {
+            std::string head;
             for (; !p.empty(); p = reader.piece()) {
+                takeHead(head, p);
                 if (!out.write(p)) {
                     result.status = CopyResult::Status::WriteFailed;
                     return result;
@@ -109,12 +133,47 @@ CopyResult copyRawData(ByteReader& capture, ByteWriter& out,
                 return result;
             }
             ++result.linesWritten;
+            if (auto job = jobNameOf(head); job && ++result.jobs <= CopyResult::kNamedJobs)
+                result.jobNames.push_back(std::move(*job));
         }
         ++result.linesRead;
         if (onLine) onLine(result.linesRead);
     }
     if (reader.failed()) result.status = CopyResult::Status::ReadFailed;
     return result;
+}
+
+KeptTransfer keepTransfer(const std::string& capturePath) {
+    namespace fs = std::filesystem;
+    KeptTransfer kept;
+    std::error_code ec;
+    const fs::path capture(capturePath);
+    // A link is never followed: the capture file is created only where none is.
+    const fs::file_status status = fs::symlink_status(capture, ec);
+    if (!fs::is_regular_file(status) || fs::file_size(capture, ec) == 0 || ec) return kept;
+    const auto changed = fs::last_write_time(capture, ec);
+    const std::time_t when =
+        ec ? std::time(nullptr)
+           : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(changed));
+    char stamp[32] = "00000000-000000";
+    if (const std::tm* t = std::localtime(&when))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", t);
+    for (int n = 1; n < 1000; ++n) {
+        const std::string name =
+            std::string("transfer-") + stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".tmp";
+        const fs::path to = capture.parent_path() / name;
+        const std::error_code moved = renameToNew(capturePath, to.string());
+        if (!moved) {
+            kept.path = to.string();
+            return kept;
+        }
+        if (moved != std::errc::file_exists) {
+            kept.error = FileError{capturePath, moved.default_error_condition().value()};
+            return kept;
+        }
+    }
+    kept.error = FileError{capturePath, EEXIST};
+    return kept;
 }
 
 }  // namespace quorvel

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fileio.h"
 #include "io.h"
 
 namespace quorvel {
@@ -75,17 +76,33 @@ inline bool keepsLine(unsigned char first) {
 
 struct CopyResult {
     enum class Status { Done, ReadFailed, WriteFailed };
+    static constexpr std::size_t kNamedJobs = 5;
     Status status = Status::Done;
     std::uint64_t linesRead = 0;  // every line, copied or left out
     std::uint64_t linesWritten = 0;
+    std::uint64_t jobs = 0;             // job records copied
+    std::vector<std::string> jobNames;  // of the first kNamedJobs, as findJobName gives them
     bool ok() const { return status == Status::Done; }
 };
 
 /// Copies the capture's lines, each without the STX it may begin with, that start
 /// with a printable byte (32..126), each ended with CR LF; other lines (an ETX line
-/// with its checksum, empty ones) are left out and the copy goes on. `onLine` is
-/// called after each line read with the number read so far.
+/// with its checksum, empty ones) are left out and the copy goes on. The job records
+/// among them are counted. `onLine` is called after each line read with the number
+/// read so far.
 CopyResult copyRawData(ByteReader& capture, ByteWriter& out,
                        const std::function<void(std::uint64_t linesRead)>& onLine = {});
+
+/// A transfer kept in the capture file (after Stop, a lost line, a cancelled save):
+/// moved to a name of its own before the next reception empties the capture file.
+struct KeptTransfer {
+    std::string path;  // its new path; empty when there was nothing to keep
+    FileError error;   // it could not be moved: the capture file must stay as it is
+};
+
+/// Moves the capture file at `capturePath`, when it is a file (not a link) that holds
+/// bytes, to "transfer-YYYYMMDD-HHMMSS.tmp" in its folder, named after its modification
+/// time (local), or "-2", "-3"... before ".tmp" when that name is taken.
+KeptTransfer keepTransfer(const std::string& capturePath);
 
 }  // namespace quorvel

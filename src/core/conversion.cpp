@@ -18,13 +18,14 @@ namespace {
 // Output gathers here and goes out in large writes.
 constexpr std::size_t kFlushSize = 64 * 1024;
 // Point numbers the closing message names for each reason a line was not written.
-constexpr std::size_t kNamedPoints = 5;
+constexpr std::size_t kNamedPoints = NotWrittenLines::kNamed;
 
 constexpr const char* kReasonTexts[kNotWrittenReasons] = {
     "without Z",
     "with a second value that is not a number",
     "with a northing or easting that is not a number",
     "with a Z that is not a number",
+    "cut off",
     "with angles only",
     "whose station has no 02 record",
     "with a field that is not a number",
@@ -61,6 +62,8 @@ NotWrittenReason reasonOf(ObservationFault fault) {
             return NotWrittenReason::NoStation;
         case ObservationFault::NotANumber:
             return NotWrittenReason::ObservationNotNumber;
+        case ObservationFault::CutOff:
+            return NotWrittenReason::CutOff;
         case ObservationFault::AnglesNotRead:
             break;
     }
@@ -82,23 +85,35 @@ std::int64_t notWrittenTotal(const ConversionCounts& counts) {
     return total;
 }
 
-}  // namespace
-
-std::string notWrittenSummary(const ConversionCounts& counts) {
-    const std::int64_t total = notWrittenTotal(counts);
-    std::string text = "Not written: " + countText(total) + ":";
+// "Title:  7: 6 points why: 1, 2, 3, 4, 5, ...; 1 point why: 9", the groups that have lines.
+using LineGroups = std::vector<std::pair<const NotWrittenLines*, std::string_view>>;
+std::string listedLines(std::string_view title, const LineGroups& groups) {
+    std::int64_t total = 0;
+    for (const auto& [lines, why] : groups) total += lines->count;
+    std::string text = std::string(title) + ": " + countText(total) + ":";
     const char* separator = " ";
-    for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
-        const NotWrittenLines& lines = counts.notWritten[r];
-        if (lines.count == 0) continue;
-        text += separator + std::to_string(lines.count) + " " +
-                notWrittenText(static_cast<NotWrittenReason>(r), counts) + " (";
-        for (std::size_t i = 0; i < lines.points.size(); ++i)
-            text += (i == 0 ? "" : ", ") + lines.points[i];
-        text += lines.count > static_cast<std::int64_t>(lines.points.size()) ? ", ...)" : ")";
+    for (const auto& [lines, why] : groups) {
+        if (lines->count == 0) continue;
+        text += separator + std::to_string(lines->count) +
+                (lines->count == 1 ? " point " : " points ") + std::string(why) + ": ";
+        for (std::size_t i = 0; i < lines->points.size(); ++i)
+            text += (i == 0 ? "" : ", ") + lines->points[i];
+        if (lines->count > static_cast<std::int64_t>(lines->points.size())) text += ", ...";
         separator = "; ";
     }
     return text;
+}
+
+}  // namespace
+
+std::string notWrittenSummary(const ConversionCounts& counts) {
+    std::array<std::string, kNotWrittenReasons> texts;
+    LineGroups groups;
+    for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
+        texts[r] = notWrittenText(static_cast<NotWrittenReason>(r), counts);
+        groups.emplace_back(&counts.notWritten[r], texts[r]);
+    }
+    return listedLines("Not written", groups);
 }
 
 std::string notWrittenText(NotWrittenReason reason, const ConversionCounts& counts) {
@@ -147,7 +162,7 @@ public:
         if (m_writer) {
             name = m_writer->nameLine();
             placed = lacksZ(coordinate) ||
-                     m_writer->append(m_pending, coordinate, m_counts.CoordinateCount);
+                     m_writer->append(m_pending, coordinate, m_counts.CoordinateCount, lineNumber);
         } else {
             name = appendCoordinateLine(m_pending, m_options.outputFormat, coordinate,
                                         m_counts.CoordinateCount);
@@ -187,6 +202,7 @@ public:
     }
 
     bool finish() {
+        if (m_writer) m_counts.renamed = m_writer->renamed();
         if (m_writer && m_counts.written > 0 && !m_writer->finish(m_pending, m_out)) return false;
         return m_pending.empty() || m_out.write(m_pending);
     }
@@ -213,11 +229,17 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     std::string_view line;
     while (lines.next(line)) {
         const std::int64_t lineNumber = ++counts.LineCount;
-        const SdrRecords::Kind kind = sdr.next(line, lineNumber);
+        const SdrRecords::Kind kind = sdr.next(line, lineNumber, lines.unended());
         if (sdr.ready() && !pass.placeReduced(sdr)) return PassResult::WriteFailed;
         if (kind == SdrRecords::Kind::Passed || kind == SdrRecords::Kind::Observation) continue;
         if (kind == SdrRecords::Kind::Coordinate) {
             ++counts.CoordinateCount;
+            if (lines.unended() && !sdr.complete(line)) {
+                coordinate.Code.clear();
+                sdr.read(line, coordinate);  // for its point number
+                pass.unread(lineNumber, coordinate, NotWrittenReason::CutOff);
+                continue;
+            }
             if (!sdr.read(line, coordinate)) {
                 pass.unread(lineNumber, coordinate, NotWrittenReason::PositionNotNumbers);
                 continue;
@@ -226,6 +248,13 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             const ObservationLayout& layout = classify(line);
             if (!isCoordinateLine(line, layout)) continue;
             ++counts.CoordinateCount;
+            if (lines.unended() && !reachesRecordEnd(line, layout)) {
+                // A last line that ends mid-record would give wrong values (99 for 99.328).
+                coordinate.Point.assign(pointOf(line, layout));
+                coordinate.Code.assign(codeOf(line, layout));
+                pass.unread(lineNumber, coordinate, NotWrittenReason::CutOff);
+                continue;
+            }
             if (lines.cut() && runsOnPastTheCut(line, layout)) line = lines.extendRun();
             if (readCoordinateLine(line, layout, coordinate) != LineOutcome::Complete) {
                 pass.unread(lineNumber, line, layout);
@@ -251,6 +280,10 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
     if (counts.reduced > 0)
         parts.push_back("Reduced from observations: " + std::to_string(counts.reduced));
     if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenSummary(counts));
+    const RenamedPoints& renamed = counts.renamed;
+    if (renamed.repeated.count + renamed.unnumbered.count > 0)
+        parts.push_back(listedLines("Renamed", {{&renamed.repeated, "with a number used before"},
+                                                {&renamed.unnumbered, "without a number"}}));
     if (counts.sdrWidthsAssumed)
         parts.emplace_back("SDR field widths not stated in the file: read as 16 characters");
     return parts;

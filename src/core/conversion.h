@@ -22,16 +22,30 @@ enum class NotWrittenReason {
     SecondNotNumber,       // its second value is not a number
     PositionNotNumbers,    // an SDR record whose northing or easting is not a number
     ZNotNumber,            // DXF and LandXML only: its Z is text, not a number
+    CutOff,                // the file's last line, without a line end, ends mid-record
     AnglesOnly,            // an observation without a slope distance
     NoStation,             // an observation whose station has no 02 record
     ObservationNotNumber,  // an observation with a value it needs that is not a number
     AnglesNotRead,         // an observation of a file whose angle unit is not read
 };
-inline constexpr std::size_t kNotWrittenReasons = 8;
+inline constexpr std::size_t kNotWrittenReasons = 9;
 
 struct NotWrittenLines {
+    static constexpr std::size_t kNamed = 5;
     std::int64_t count = 0;
     std::vector<std::string> points;  // the first few, as the closing message names them
+    /// Counts a line, and names it while fewer than kNamed are named.
+    void add(std::string name) {
+        ++count;
+        if (points.size() < kNamed) points.push_back(std::move(name));
+    }
+};
+
+/// Points a format wrote under a name other than their point number (LandXML, whose
+/// names must be unique), by their new names.
+struct RenamedPoints {
+    NotWrittenLines repeated;    // a number used before: the number, "-2", "-3"...
+    NotWrittenLines unnumbered;  // no number: named by their line
 };
 
 struct ConversionCounts {
@@ -40,12 +54,13 @@ struct ConversionCounts {
     std::string nameLine;              // of the last line that reached a layout
     std::int64_t written = 0;          // coordinate lines written
     std::array<NotWrittenLines, kNotWrittenReasons> notWritten;
+    RenamedPoints renamed;
     bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
     std::int64_t reduced = 0;       // coordinate lines reduced from observations
     std::string anglesNotRead;      // why, when the file's angles are not read
 };
 
-/// The reason as the closing message words it ("without Z").
+/// The reason as the closing message words it ("without Z", "cut off").
 std::string notWrittenText(NotWrittenReason reason, const ConversionCounts& counts);
 
 struct CoordinateLine;
@@ -55,8 +70,8 @@ class CoordinateObserver {
 public:
     virtual ~CoordinateObserver() = default;
     /// `coordinate` holds the line's fields; when its position could not be read
-    /// (`SecondNotNumber`, `PositionNotNumbers`, the observations') only its point
-    /// number and code. `station` names the station of a point reduced from an
+    /// (`SecondNotNumber`, `PositionNotNumbers`, `CutOff`, the observations') only its
+    /// point number and code. `station` names the station of a point reduced from an
     /// observation; it is empty for every other line.
     virtual void seen(std::int64_t lineNumber, const CoordinateLine& coordinate,
                       std::optional<NotWrittenReason> notWritten, std::string_view station) = 0;
@@ -66,7 +81,7 @@ struct ConversionOptions {
     int outputFormat = 1;  // 1-3 the layouts, then the formats of formats.h
     /// How the northings and eastings of SDR records become X and Y, and which of X
     /// and Y is the easting where DXF and LandXML place points.
-    Axes axes = Axes::XEastYNorth;
+    Axes axes = Axes::XNorthYEast;
     /// Bytes of each line kept in memory (see ObservationLineReader).
     std::size_t lineLimit = 64 * 1024;
     CoordinateObserver* observer = nullptr;
@@ -80,21 +95,23 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
                                ConversionCounts& counts);
 inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
                                       ConversionCounts& counts) {
-    return convertObservations(in, out, ConversionOptions{outputFormat, Axes::XEastYNorth}, counts);
+    return convertObservations(in, out, ConversionOptions{outputFormat}, counts);
 }
 
 /// The closing message, line by line: the success text, the two counts (each with
 /// one leading blank) and the name line (possibly empty); then the count of points
 /// reduced from observations when there are any; only when some coordinate line was
-/// not written, "Not written:" with the count, the reasons and
-/// the first point numbers, and when SDR records were read with assumed widths, a
-/// line that says so. When no coordinate line was written at all, the first line
-/// says so instead and names `output`.
+/// not written, "Not written:" with the count, the reasons and the first point
+/// numbers; when points were renamed, "Renamed:" likewise; and when SDR records were
+/// read with assumed widths, a line that says so. When no coordinate line was written
+/// at all, the first line says so instead and names `output`.
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
 
-/// "Not written: " and the count, then each reason with its count and first point
-/// numbers, as the closing message words it.
+/// "Not written: " and the count, then for each reason "k point(s) <reason>: " and
+/// the first point numbers, reasons joined by "; ": "Not written:  7: 6 points
+/// without Z: 1, 2, 3, 4, 5, ...; 1 point cut off: 9". The closing message, the
+/// points window and the command line's check all word it so.
 std::string notWrittenSummary(const ConversionCounts& counts);
 
 struct ConversionFailure {
@@ -114,7 +131,7 @@ struct ConversionRequest {
     std::string observation;
     std::string output;
     int outputFormat = 1;
-    Axes axes = Axes::XEastYNorth;
+    Axes axes = Axes::XNorthYEast;
     /// "-" names standard input (observation) or standard output (output).
     bool dashIsStandardStream = false;
 };

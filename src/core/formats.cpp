@@ -31,7 +31,7 @@ void appendCsvField(std::string& out, std::string_view field) {
 class CsvWriter final : public PointWriter {
 public:
     std::string_view nameLine() const override { return "Output Format: CSV"; }
-    bool append(std::string& out, const CoordinateLine& line, std::int64_t) override {
+    bool append(std::string& out, const CoordinateLine& line, std::int64_t, std::int64_t) override {
         if (!m_started) out += "Point,X,Y,Z,Code\r\n";
         m_started = true;
         appendCsvField(out, line.Point);

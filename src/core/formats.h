@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "conversion.h"
 #include "io.h"
 #include "observation.h"
 #include "sdr.h"
@@ -35,12 +36,16 @@ public:
     virtual ~PointWriter() = default;
     /// The closing message's name line ("Output Format: CSV").
     virtual std::string_view nameLine() const = 0;
-    /// Appends a point whose Z is not blank, `number` its generated point number.
-    /// False, with nothing appended, when a value the format needs as a number is not one.
-    virtual bool append(std::string& out, const CoordinateLine& line, std::int64_t number) = 0;
+    /// Appends a point whose Z is not blank, `number` its generated point number and
+    /// `fileLine` its line in the file. False, with nothing appended, when a value the
+    /// format needs as a number is not one.
+    virtual bool append(std::string& out, const CoordinateLine& line, std::int64_t number,
+                        std::int64_t fileLine) = 0;
     /// Appends what ends the file to `out` (for DXF, the whole drawing), writing to
     /// `sink` whatever `out` holds when it grows large. False when a write failed.
     virtual bool finish(std::string& out, ByteWriter& sink) = 0;
+    /// The points written under a name other than their number so far.
+    virtual RenamedPoints renamed() const { return {}; }
 };
 
 /// The writer of format 4, 5 or 6 (nothing for the layouts or an unknown number).

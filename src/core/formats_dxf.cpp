@@ -262,7 +262,8 @@ public:
     explicit DxfWriter(Axes axes) : m_axes(axes) {}
     std::string_view nameLine() const override { return "Output Format: DXF"; }
 
-    bool append(std::string&, const CoordinateLine& line, std::int64_t number) override {
+    bool append(std::string&, const CoordinateLine& line, std::int64_t number,
+                std::int64_t) override {
         double x = 0, y = 0;
         Record r;
         if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, r.z)) return false;

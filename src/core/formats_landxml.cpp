@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // LandXML 1.2, written by tinyxml2's printer so that every name and code is escaped
-// by the library. Points stream out as they come: memory stays that of one point.
+// by the library. Points stream out as they come: memory holds one point and the
+// names used so far.
 #include <tinyxml2.h>
 
 #include <ctime>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "formats.h"
 
@@ -16,7 +19,8 @@ public:
     explicit LandXmlWriter(Axes axes) : m_axes(axes) {}
     std::string_view nameLine() const override { return "Output Format: LandXML"; }
 
-    bool append(std::string& out, const CoordinateLine& line, std::int64_t number) override {
+    bool append(std::string& out, const CoordinateLine& line, std::int64_t,
+                std::int64_t fileLine) override {
         double value = 0;
         if (!toDouble(line.X, value) || !toDouble(line.Y, value) || !toDouble(line.Z, value))
             return false;
@@ -24,11 +28,10 @@ public:
         // LandXML orders a point northing, easting, elevation.
         const std::string& northing = m_axes == Axes::XEastYNorth ? line.Y : line.X;
         const std::string& easting = m_axes == Axes::XEastYNorth ? line.X : line.Y;
-        const std::string name = cleanText(line.Point);
+        const std::string name = uniqueName(line.Point, fileLine);
         const std::string code = cleanText(line.Code);
         m_printer.OpenElement("CgPoint");
-        m_printer.PushAttribute("name",
-                                name.empty() ? std::to_string(number).c_str() : name.c_str());
+        m_printer.PushAttribute("name", name.c_str());
         if (!code.empty()) m_printer.PushAttribute("code", code.c_str());
         m_printer.PushText((northing + ' ' + easting + ' ' + line.Z).c_str());
         m_printer.CloseElement();
@@ -44,7 +47,27 @@ public:
         return true;
     }
 
+    RenamedPoints renamed() const override { return m_renamed; }
+
 private:
+    // The schema makes CgPoint names unique: a number used before gets "-2", "-3"...
+    // in the order of the file, and a line without one a name longer than any point
+    // number field (19 characters at most), so that no number of the file is it.
+    std::string uniqueName(std::string_view point, std::int64_t fileLine) {
+        std::string name = cleanText(point);
+        if (name.empty()) {
+            name = "line " + std::to_string(fileLine) + " (no point number)";
+            m_renamed.unnumbered.add(name);
+        }
+        if (m_used.insert(name).second) return name;
+        std::int64_t& next = m_nextSuffix.try_emplace(name, 2).first->second;
+        std::string unique;
+        do unique = name + '-' + std::to_string(next++);
+        while (!m_used.insert(unique).second);
+        m_renamed.repeated.add(unique);
+        return unique;
+    }
+
     void start() {
         m_started = true;
         const std::time_t now = std::time(nullptr);
@@ -91,6 +114,9 @@ private:
     Axes m_axes;
     bool m_started = false;
     tinyxml2::XMLPrinter m_printer;
+    std::unordered_set<std::string> m_used;                      // names given so far
+    std::unordered_map<std::string, std::int64_t> m_nextSuffix;  // of a number used before
+    RenamedPoints m_renamed;
 };
 
 }  // namespace

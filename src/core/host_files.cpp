@@ -3,7 +3,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -27,6 +32,19 @@ bool isSystemStreamName(const std::string& path) {
 
 std::error_code replaceFile(const std::string& from, const std::string& to) {
     std::error_code ec;
+    fs::rename(from, to, ec);
+    return ec;
+}
+
+std::error_code renameToNew(const std::string& from, const std::string& to) {
+#ifndef _WIN32
+    // One step that cannot replace a name taken meanwhile, where the file system has it.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS) return {errno, std::generic_category()};
+#endif
+    // Elsewhere the name is looked for first.
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
     fs::rename(from, to, ec);
     return ec;
 }

@@ -16,6 +16,10 @@ bool isSystemStreamName(const std::string& path);
 // every system).
 std::error_code replaceFile(const std::string& from, const std::string& to);
 
+// Gives `from` the new name `to`, never replacing anything there: EEXIST when a file,
+// folder or link of that name exists (a link is not followed).
+std::error_code renameToNew(const std::string& from, const std::string& to);
+
 // Gives `to` the permission bits of `from`, where the system has them.
 void copyPermissions(const std::string& from, const std::string& to);
 

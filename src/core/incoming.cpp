@@ -51,8 +51,28 @@ std::string groupedNumber(std::uint64_t n) {
     return digits;
 }
 
+void RateMeter::add(std::int64_t atMs, std::uint64_t bytes) {
+    if (!m_first) m_first = atMs;
+    m_chunks.emplace_back(atMs, bytes);
+    m_bytes += bytes;
+    while (m_chunks.front().first <= atMs - kSpanMs) {
+        m_bytes -= m_chunks.front().second;
+        m_chunks.pop_front();
+    }
+}
+
+std::uint64_t RateMeter::rate() const {
+    if (m_chunks.empty()) return 0;
+    return meanRate(m_bytes, std::min(m_chunks.back().first - *m_first, kSpanMs));
+}
+
+std::uint64_t meanRate(std::uint64_t bytes, std::int64_t ms) {
+    const double span = static_cast<double>(std::max<std::int64_t>(ms, 1000)) / 1000.0;
+    return static_cast<std::uint64_t>(static_cast<double>(bytes) / span);
+}
+
 std::string progressText(std::uint64_t bytes, std::uint64_t lines, std::int64_t elapsedMs,
-                         std::optional<std::int64_t> quietSeconds) {
+                         std::uint64_t rate, std::optional<std::int64_t> quietSeconds) {
     const std::int64_t seconds = std::max<std::int64_t>(elapsedMs, 0) / 1000;
     char clock[32];
     if (seconds >= 3600)
@@ -62,8 +82,6 @@ std::string progressText(std::uint64_t bytes, std::uint64_t lines, std::int64_t 
     else
         std::snprintf(clock, sizeof clock, "%lld:%02lld", static_cast<long long>(seconds / 60),
                       static_cast<long long>(seconds % 60));
-    const double span = static_cast<double>(std::max<std::int64_t>(elapsedMs, 1000)) / 1000.0;
-    const auto rate = static_cast<std::uint64_t>(static_cast<double>(bytes) / span);
     const char* const dot = " \u00b7 ";
     std::string text = groupedNumber(bytes) + (bytes == 1 ? " byte" : " bytes") + dot +
                        groupedNumber(lines) + (lines == 1 ? " line" : " lines") + dot + clock +

@@ -4,9 +4,11 @@
 // counts in one line, and whether the bytes look like survey data at all.
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quorvel {
 
@@ -37,9 +39,31 @@ private:
 /// <STX>, <ETX>, <LF> or <0x8F>. `afterCr` carries the state from chunk to chunk.
 void appendVisible(std::string& out, std::string_view bytes, bool& afterCr);
 
+/// The rate of a reception while it runs: the bytes that arrived in the last
+/// kSpanMs before the latest chunk, over that time (over the time since the first
+/// chunk while it is shorter, and at least a second). A stall does not lower it:
+/// its time is not one of arriving bytes.
+class RateMeter {
+public:
+    static constexpr std::int64_t kSpanMs = 5000;
+    /// `bytes` arrived at `atMs` (a clock that never goes back).
+    void add(std::int64_t atMs, std::uint64_t bytes);
+    /// Bytes per second.
+    std::uint64_t rate() const;
+
+private:
+    std::deque<std::pair<std::int64_t, std::uint64_t>> m_chunks;  // within the span
+    std::uint64_t m_bytes = 0;                                    // of m_chunks
+    std::optional<std::int64_t> m_first;
+};
+
+/// `bytes` over `ms` (at least a second), per second: the mean rate of a reception.
+std::uint64_t meanRate(std::uint64_t bytes, std::int64_t ms);
+
 /// "6,320 bytes · 142 lines · 0:41 · 154 B/s" (UTF-8), with " · last byte 12 s ago"
-/// when `quietSeconds` is given. The rate is taken over at least one second.
+/// when `quietSeconds` is given.
 std::string progressText(std::uint64_t bytes, std::uint64_t lines, std::int64_t elapsedMs,
+                         std::uint64_t rate,
                          std::optional<std::int64_t> quietSeconds = std::nullopt);
 
 /// 6320 -> "6,320".

@@ -75,6 +75,15 @@ std::string_view valueField(std::string_view line, int column, int width) {
                        end - static_cast<std::size_t>(column - 1));
 }
 
+bool reachesRecordEnd(std::string_view line, const ObservationLayout& layout) {
+    const auto third = static_cast<std::size_t>(layout.ThirdIdColumn);  // its value field, from 0
+    if (&layout != &kLayoutOther) return line.find('|', third) != std::string_view::npos;
+    if (line.size() >= third + static_cast<std::size_t>(layout.ValueWidth)) return true;
+    const std::string_view field = cut(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
+    const std::size_t value = field.find_first_not_of(' ');
+    return value != std::string_view::npos && field.find(' ', value) != std::string_view::npos;
+}
+
 LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& layout,
                                CoordinateLine& out) {
     const char marker = markerOf(line, layout);

@@ -56,6 +56,12 @@ enum class LineOutcome {
 LineOutcome readCoordinateLine(std::string_view line, const ObservationLayout& layout,
                                CoordinateLine& out);
 
+/// A coordinate line reaches the end of its record, as a line cut off mid-way does
+/// not: R4, R5 and M5 records reach the '|' that closes the third value's field; the
+/// other table's records reach the end of the third value field, or close the value
+/// in it with a blank (their lines often end a column short of the field).
+bool reachesRecordEnd(std::string_view line, const ObservationLayout& layout);
+
 /// The point number of a coordinate line, leading blanks removed (trailing ones kept).
 std::string_view pointOf(std::string_view line, const ObservationLayout& layout);
 

@@ -82,6 +82,7 @@ bool ObservationLineReader::next(std::string_view& line) {
             // fill() may have moved the bytes: take the buffer afresh.
             line = std::string_view(m_buf.data() + m_start, m_end - m_start);
             m_start = m_scan = m_end;
+            m_unended = true;
             return true;
         }
     }

@@ -30,6 +30,8 @@ public:
     bool next(std::string_view& line);
     /// The current line was longer than the limit and was cut.
     bool cut() const { return m_cut; }
+    /// The current line is the last and has no line end: it may have been cut off.
+    bool unended() const { return m_unended; }
     /// For a cut line: the line up to the end of the digits and points that run on
     /// from where it was cut (a value written across the limit), nothing further.
     std::string_view extendRun();
@@ -49,6 +51,7 @@ private:
     bool m_eof = false;
     bool m_afterCr = false;  // the last line ended with CR: an LF next belongs to it
     bool m_cut = false;
+    bool m_unended = false;
 };
 
 }  // namespace quorvel

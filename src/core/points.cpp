@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "formats.h"
 #include "observation.h"
@@ -73,14 +74,19 @@ void warn(PointList& list, PointWarning kind, const std::string& text) {
     if (count > 0) list.warnings.push_back({kind, listed(text, count, names)});
 }
 
-// Placeholders at 0/0 have their own warning and give no position to measure by.
+bool atOrigin(const PointRow& row) {
+    return row.placed && row.east == 0 && row.north == 0;
+}
+
+// A point at 0/0 is a placeholder or, in a local grid, the station, whose number the
+// instruments give apart from the points' (point 3 measured from station 3): neither
+// gives a position to measure the others by.
 bool measured(const PointRow& row) {
-    return row.placed && !(row.warnings & static_cast<std::uint8_t>(PointWarning::AtOrigin));
+    return row.placed && !atOrigin(row);
 }
 
 void markDuplicates(PointList& list) {
-    // Point number -> the rows of it that have a position. Placeholders at 0/0 have a
-    // warning of their own: a number they share with a measured point is not told twice.
+    // Point number -> the rows of it that have a position, other than 0/0.
     std::map<std::string, std::vector<PointRow*>> byNumber;
     for (PointRow& row : list.rows) {
         if (!measured(row) || row.point.find_first_not_of(' ') == std::string::npos) continue;
@@ -111,26 +117,45 @@ double median(std::vector<double>& values) {
     return (*mid + *std::max_element(values.begin(), mid)) / 2;
 }
 
-void markFar(PointList& list) {
+// Where the measured points lie, and how far from there a point is far: the median
+// position, and kFarFactor times the median distance from it.
+struct Spread {
+    double east = 0;
+    double north = 0;
+    double limit = 0;
+    bool far(const PointRow& row) const {
+        return std::hypot(row.east - east, row.north - north) > limit;
+    }
+};
+std::optional<Spread> spreadOf(const std::vector<PointRow>& rows) {
     std::vector<double> east;
     std::vector<double> north;
-    for (const PointRow& row : list.rows) {
+    for (const PointRow& row : rows) {
         if (!measured(row)) continue;
         east.push_back(row.east);
         north.push_back(row.north);
     }
-    if (east.size() < 3) return;
-    const double e = median(east);
-    const double n = median(north);
+    if (east.size() < 3) return std::nullopt;
+    Spread spread{median(east), median(north)};
     std::vector<double> distances;
-    for (const PointRow& row : list.rows)
-        if (measured(row)) distances.push_back(std::hypot(row.east - e, row.north - n));
+    for (const PointRow& row : rows)
+        if (measured(row))
+            distances.push_back(std::hypot(row.east - spread.east, row.north - spread.north));
     // Half the points or more at one spot give no scale to judge the others by.
-    const double limit = kFarFactor * median(distances);
-    if (!(limit > 0)) return;
+    spread.limit = kFarFactor * median(distances);
+    if (!(spread.limit > 0)) return std::nullopt;
+    return spread;
+}
+
+// Far points; and points at 0/0 far from the rest, which are placeholders (in a local
+// grid 0/0 is the station itself, among its points).
+void markFar(PointList& list) {
+    const auto spread = spreadOf(list.rows);
+    if (!spread) return;
     for (PointRow& row : list.rows)
-        if (measured(row) && std::hypot(row.east - e, row.north - n) > limit)
-            row.warnings |= static_cast<std::uint8_t>(PointWarning::Far);
+        if (row.placed && spread->far(row))
+            row.warnings |= static_cast<std::uint8_t>(atOrigin(row) ? PointWarning::AtOrigin
+                                                                    : PointWarning::Far);
 }
 
 }  // namespace
@@ -148,15 +173,11 @@ PassResult readPoints(ByteReader& in, const ConversionOptions& options, PointLis
 
 void checkPoints(PointList& list) {
     list.warnings.clear();
-    for (PointRow& row : list.rows) {
-        row.warnings = 0;
-        if (row.placed && row.east == 0 && row.north == 0)
-            row.warnings |= static_cast<std::uint8_t>(PointWarning::AtOrigin);
-        if (row.notWritten) row.warnings |= static_cast<std::uint8_t>(PointWarning::NotWritten);
-    }
+    for (PointRow& row : list.rows)
+        row.warnings = row.notWritten ? static_cast<std::uint8_t>(PointWarning::NotWritten) : 0;
     markDuplicates(list);
-    warn(list, PointWarning::AtOrigin, "Points at 0/0/0 or with X and Y both 0");
     markFar(list);
+    warn(list, PointWarning::AtOrigin, "Points at 0/0/0 or with X and Y both 0");
     warn(list, PointWarning::Far, "Points far from the rest of the job");
     std::int64_t notWritten = 0;
     for (const PointRow& row : list.rows) notWritten += row.notWritten ? 1 : 0;

@@ -33,7 +33,7 @@ struct PointRow {
 
 enum class PointWarning : std::uint8_t {
     Duplicate = 1,   // its point number is used at two or more positions
-    AtOrigin = 2,    // X and Y are both 0
+    AtOrigin = 2,    // X and Y are both 0, far from the job's other points
     Far = 4,         // far from the rest of the job
     NotWritten = 8,  // the output leaves it out
     Nothing = 16,    // the file holds no coordinate lines (names no line)
@@ -64,7 +64,8 @@ void checkPoints(PointList& list);
 inline constexpr double kSamePosition = 0.05;
 
 /// A far point lies more than this many times the median distance from the median
-/// position of all points.
+/// position of all points; a point at 0/0 is a placeholder when 0/0 lies that far
+/// from the other points.
 inline constexpr double kFarFactor = 20;
 
 /// The length of a scale bar of at most `most` units: 1, 2 or 5 times a power of ten.

@@ -212,7 +212,7 @@ void SdrRecords::reduce(const Pending& p) {
     }
 }
 
-SdrRecords::Kind SdrRecords::next(std::string_view line, std::int64_t lineNumber) {
+SdrRecords::Kind SdrRecords::next(std::string_view line, std::int64_t lineNumber, bool unended) {
     const std::string_view record = recordOf(line);
     const std::string_view tag = record.substr(0, 4);
     if (!m_sdr) {
@@ -228,6 +228,17 @@ SdrRecords::Kind SdrRecords::next(std::string_view line, std::int64_t lineNumber
         return Kind::NotSdr;
     }
     if (tag == "09F1" || tag == "09F2") {
+        if (unended && !complete(record)) {
+            // A last line that ends before its circle reading: no values are taken.
+            release();
+            ReducedPoint& out = m_ready[m_readyCount++];
+            out = ReducedPoint{};
+            out.lineNumber = lineNumber;
+            out.coordinate.Point = withoutLeadingBlanks(field(record, 1, 0, true));
+            out.station = trimmed(field(record, 0, 0, true));
+            out.fault = ObservationFault::CutOff;
+            return Kind::Observation;
+        }
         readObservation(record, lineNumber);
         return Kind::Observation;
     }
@@ -255,6 +266,13 @@ bool SdrRecords::take(ReducedPoint& out) {
 void SdrRecords::finish() {
     m_readyCount = m_taken = 0;
     release();
+}
+
+bool SdrRecords::complete(std::string_view line) const {
+    line = recordOf(line);
+    const int fields = line.substr(0, 2) == "02" ? 4 : 3;
+    const int ids = line.substr(0, 2) == "09" ? 2 : 1;
+    return line.size() >= static_cast<std::size_t>(4 + ids * m_idWidth + fields * m_numberWidth);
 }
 
 bool SdrRecords::read(std::string_view line, CoordinateLine& out) const {

@@ -24,16 +24,17 @@ namespace quorvel {
 /// Which way X and Y point when a file gives northings and eastings.
 enum class Axes {
     XEastYNorth,  // X is the easting (as CAD programs read coordinate files)
-    XNorthYEast,  // X is the northing (the geodetic convention)
+    XNorthYEast,  // X is the northing (the geodetic convention, as the instruments write X and
+                  // Y): the default
 };
 
 /// Why an observation gave no coordinate.
 enum class ObservationFault {
     AnglesOnly,     // no slope distance
     NoStation,      // its station has no 02 record before it
-    NotANumber,     // a value it needs (its own, or its station's, backsight's, scale's) is not a
-                    // number
+    NotANumber,     // a value it needs (its own, its station's, backsight's, scale's) is no number
     AnglesNotRead,  // the file's angle unit or circle direction is not one this reads
+    CutOff,         // the file's last line ends before its circle reading does
 };
 
 /// A point reduced from an observation (or a face pair of them), or why it was not.
@@ -58,7 +59,8 @@ public:
     /// Looks at line `lineNumber` of the file. Once a header (00NM) or job record
     /// (10NM) has been seen, after any STX, each line that starts like a record (two
     /// digits, two capitals or digits) is one.
-    Kind next(std::string_view line, std::int64_t lineNumber = 0);
+    /// `unended`: the line is the file's last and has no line end (it may be cut off).
+    Kind next(std::string_view line, std::int64_t lineNumber = 0, bool unended = false);
 
     /// Cuts the coordinate out of a line that next() called a Coordinate: point id,
     /// northing, easting, elevation and code. Values are strict numbers; an
@@ -74,6 +76,11 @@ public:
     bool ready() const { return m_taken < m_readyCount; }
     /// The file has ended.
     void finish();
+
+    /// A record reaches the end of its last value field at the file's widths (the
+    /// elevation; a station's instrument height; an observation's circle reading), as
+    /// a line cut off mid-way does not.
+    bool complete(std::string_view line) const;
 
     /// No header stated the widths of the records read: 16 and 16 were taken.
     bool widthsAssumed() const { return m_assumed; }

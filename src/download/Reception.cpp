@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include "core/capture.h"
 #include "core/fileio.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -56,6 +57,7 @@ Reception::Reception(Module1& module, platform::SerialPort& port, platform::Dial
       m_timer(new QTimer(this)),
       m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("Reception"));
+    m_clockStart.start();
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &Reception::tick);
@@ -93,10 +95,17 @@ void Reception::stop() {
     setWaited(0);
     m_port.close();
     setState(State::Idle);
-    emit activityChanged(QStringLiteral("Ready"));
+    emit activityChanged(endedText());
     // The file really written, even if the folder setting changed meanwhile.
     emit stopped(m_module.CaptureFilePath);
     closeEverything();
+}
+
+QString Reception::endedText() const {
+    // A line end, or nothing of a line yet, after the last byte: no line was cut.
+    const bool cut = m_bytes > 0 && m_lastByte != '\r' && m_lastByte != '\n' && m_lastByte != kStx;
+    return cut ? QStringLiteral("The transfer was cut off: the last line is incomplete")
+               : QStringLiteral("Ready");
 }
 
 void Reception::start() {
@@ -113,6 +122,20 @@ void Reception::start() {
     if (!rs.DefaultPath.endsWith(sep)) rs.DefaultPath += sep;
     m_module.CaptureFilePath = rs.DefaultPath + QStringLiteral("$R55.tmp");
 
+    // What the last reception kept there is the user's: it moves aside, never emptied.
+    const quorvel::KeptTransfer kept = quorvel::keepTransfer(localPath(m_module.CaptureFilePath));
+    if (kept.error) {
+        fail(fileProblem(QStringLiteral("The earlier transfer could not be kept!"), kept.error));
+        return;
+    }
+    m_keptNote.clear();
+    if (!kept.path.empty()) {
+        const QString keptAs = QFile::decodeName(QByteArray::fromStdString(kept.path));
+        m_keptNote = QStringLiteral("The earlier transfer was kept as %1")
+                         .arg(keptAs.mid(keptAs.lastIndexOf(platform::separator()) + 1));
+        emit transferKept(m_module.CaptureFilePath, keptAs);
+    }
+
     auto capture = std::make_unique<quorvel::OutFile>();
     // A link put in the capture's place could lead to any file: never write through it.
     if (!capture->createNotThroughLink(localPath(m_module.CaptureFilePath))) {
@@ -121,14 +144,16 @@ void Reception::start() {
         return;
     }
     m_capture = std::move(capture);
-    emit activityChanged(QStringLiteral("Waiting for ..."));
+    emit activityChanged(m_keptNote.isEmpty() ? QStringLiteral("Waiting for ...") : m_keptNote);
     setStage(Stage::Ready);
     // Every reception waits its full time, whatever the last one counted.
     setWaited(0);
     m_bytes = m_lines = 0;
+    m_lastByte = 0;
     m_check = {};
-    m_sinceFirst.invalidate();
-    m_sinceLast.invalidate();
+    m_rate = {};
+    m_first.reset();
+    m_ended.reset();
     emit started();
     emit progressChanged(progressText());
     m_refresh->start();
@@ -155,8 +180,10 @@ void Reception::portEvent(int kind) {
         return;
     }
     if (!chunk.isEmpty()) {
-        if (!m_sinceFirst.isValid()) m_sinceFirst.start();
-        m_sinceLast.start();
+        m_last = now();
+        if (!m_first) m_first = m_last;
+        m_rate.add(m_last, static_cast<quint64>(chunk.size()));
+        m_lastByte = chunk.back();
         m_bytes += static_cast<quint64>(chunk.size());
         m_lines += static_cast<quint64>(chunk.count('\r'));
         emit dataArrived(chunk);
@@ -202,7 +229,9 @@ void Reception::tick() {
     RunSettingsRecord& rs = m_module.RunSettings;
     if (rs.DownloadIdle || m_timeoutShowing) return;
     setWaited(m_waited + 1);
-    emit activityChanged(QStringLiteral("Waiting for ... ( %1)").arg(m_waited));
+    const QString waiting = QStringLiteral("Waiting for ... ( %1)").arg(m_waited);
+    emit activityChanged(m_keptNote.isEmpty() ? waiting
+                                              : waiting + QStringLiteral(" \u00b7 ") + m_keptNote);
     if (m_waited <= kWaitSeconds) return;
 
     m_timeoutShowing = true;
@@ -221,6 +250,7 @@ void Reception::tick() {
 
 void Reception::closeEverything() {
     if (m_port.isOpen()) m_port.close();
+    if (m_capture && m_first && !m_ended) m_ended = now();
     if (m_capture) {
         m_capture->close();
         m_capture.reset();
@@ -270,15 +300,25 @@ void Reception::setWaited(int seconds) {
     emit waitedChanged(seconds);
 }
 
+qint64 Reception::now() const {
+    return m_clock ? m_clock() : m_clockStart.elapsed();
+}
+
 QString Reception::progressText() const {
     std::optional<std::int64_t> quiet;
     const bool running = m_state == State::Waiting || m_state == State::Receiving;
-    if (running && m_sinceLast.isValid() && m_sinceLast.elapsed() > kQuietMs)
-        quiet = m_sinceLast.elapsed() / 1000;
-    const qint64 elapsed = !m_sinceFirst.isValid() ? 0
-                           : running               ? m_sinceFirst.elapsed()
-                                                   : m_sinceFirst.elapsed() - m_sinceLast.elapsed();
-    return QString::fromStdString(quorvel::progressText(m_bytes, m_lines, elapsed, quiet));
+    qint64 elapsed = 0;
+    quint64 rate = 0;
+    if (m_first && running) {
+        const qint64 t = now();
+        elapsed = t - *m_first;
+        rate = m_rate.rate();
+        if (t - m_last > kQuietMs) quiet = (t - m_last) / 1000;
+    } else if (m_first) {
+        elapsed = m_ended.value_or(m_last) - *m_first;
+        rate = quorvel::meanRate(m_bytes, elapsed);
+    }
+    return QString::fromStdString(quorvel::progressText(m_bytes, m_lines, elapsed, rate, quiet));
 }
 
 void Reception::refresh() {

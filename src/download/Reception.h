@@ -12,7 +12,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/Module1.h"
 #include "core/incoming.h"
@@ -43,8 +45,11 @@ public:
     /// Bytes and line ends (CR) of the running or last reception.
     quint64 bytes() const { return m_bytes; }
     quint64 lines() const { return m_lines; }
-    /// The counts line of panel 3 as it reads now.
+    /// The counts line of panel 3 as it reads now: while data comes, the rate of the
+    /// last seconds; after the end, the whole time since the first byte and the mean rate.
     QString progressText() const;
+    /// The clock of the counts, in milliseconds (tests set their own).
+    void setClock(std::function<qint64()> nowMs) { m_clock = std::move(nowMs); }
     /// "The data looks garbled: ..." for the settings in force.
     static QString garbledWarning(const SerialSettings& settings);
 
@@ -71,6 +76,8 @@ signals:
     void dataArrived(const QByteArray& chunk);    // every chunk, as it came
     void garbled(const QString& warning);         // at most once a reception
     void stopped(const QString& capturePath);     // Stop: the capture keeps what came
+    /// Before the capture file is emptied, what it kept went to a file of its own.
+    void transferKept(const QString& capturePath, const QString& keptAs);
     /// ETX: port and capture are closed; make the raw data file (returns when done).
     void endOfText();
 
@@ -84,6 +91,9 @@ private:
     void setStage(Stage stage);
     void setWaited(int seconds);
     void refresh();
+    qint64 now() const;
+    /// Panel 1 when the reception ends without ETX: "Ready", or that the last line is cut.
+    QString endedText() const;
 
     Module1& m_module;
     platform::SerialPort& m_port;
@@ -100,7 +110,14 @@ private:
 
     quint64 m_bytes = 0;
     quint64 m_lines = 0;
-    QElapsedTimer m_sinceFirst;  // from the first byte
-    QElapsedTimer m_sinceLast;   // from the latest byte
+    char m_lastByte = 0;
+    QElapsedTimer m_clockStart;
+    std::function<qint64()> m_clock;  // instead of m_clockStart
+    std::optional<qint64> m_first;    // when the first byte came
+    qint64 m_last = 0;                // the latest byte
+    std::optional<qint64> m_ended;    // the end of the reception, however it came
+    quorvel::RateMeter m_rate;
     quorvel::GarbleCheck m_check;
+    // Told in panel 1 while the reception waits: where the earlier transfer went.
+    QString m_keptNote;
 };

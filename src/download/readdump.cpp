@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStringList>
 #include <algorithm>
 #include <climits>
 
@@ -19,6 +20,17 @@ std::string localPath(const QString& path) {
 }
 QString shownPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The one file holds every job of the transfer, named after the first (as stored files
+// expect): the user is told of the others.
+QString severalJobs(const quorvel::CopyResult& copied, const QString& rawPath) {
+    QStringList names;
+    for (const std::string& job : copied.jobNames) names << shownPath(job);
+    if (copied.jobs > copied.jobNames.size()) names << QStringLiteral("...");
+    return QStringLiteral("The transfer held %1 jobs (%2): all are in %3")
+        .arg(QString::number(copied.jobs), names.join(QStringLiteral(", ")),
+             rawPath.mid(rawPath.lastIndexOf(platform::separator()) + 1));
 }
 
 }  // namespace
@@ -90,9 +102,9 @@ std::optional<KCR1::DumpFailure> KCR1::writeRawDataFile() {
 
     if (m_services.port.isOpen()) m_services.port.close();
     PB1->setVisible(false);
-    setPanel(1, QStringLiteral("Ready"));
+    setPanel(1, copied.jobs > 1 ? severalJobs(copied, EdObs->text()) : QStringLiteral("Ready"));
     // Only now that the raw data file is complete and in place; a capture that cannot
-    // be deleted is emptied by the next reception.
+    // be deleted is kept aside by the next reception.
     quorvel::removeFile(capturePath);
     return std::nullopt;
 }

@@ -175,7 +175,8 @@ void Comset::buildLayout() {
                        {QStringLiteral("X east, Y north"), QStringLiteral("X north, Y east")},
                        m_settings.AxisOrder == quorvel::Axes::XNorthYEast ? 1 : 0);
     cbAxes->button(0)->setToolTip(QStringLiteral("As CAD programs read coordinate files"));
-    cbAxes->button(1)->setToolTip(QStringLiteral("The geodetic convention"));
+    cbAxes->button(1)->setToolTip(
+        QStringLiteral("The geodetic convention, as the instruments write X and Y (the default)"));
 
     Frame7 = makeFrame(this, "Frame7", QStringLiteral("Options  "));
     Label1 = new QLabel(QStringLiteral("Default Path: "), Frame7);
@@ -350,8 +351,7 @@ void Comset::cbOut_Click(int index) {
 void Comset::cbAxes_Click(int index) {
     if (index < 0 || index > 1) return;
     m_settings.AxisOrder = index == 0 ? quorvel::Axes::XEastYNorth : quorvel::Axes::XNorthYEast;
-    m_context.preferences->setValue(QStringLiteral("axes"),
-                                    QLatin1String(index == 0 ? "xeast" : "xnorth"));
+    remembered::saveAxes(*m_context.preferences, m_settings.AxisOrder);
 }
 
 void Comset::cbOut_MouseMove(int index) {

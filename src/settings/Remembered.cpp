@@ -19,6 +19,12 @@ const QString kData = QStringLiteral("line/databits");
 const QString kStop = QStringLiteral("line/stopbits");
 const QString kLayout = QStringLiteral("output/layout");
 const QString kFolder = QStringLiteral("download/folder");
+const QString kAxes = QStringLiteral("axes");
+// Written with every axis choice from the version whose default is X north on: a
+// value beside it is the user's choice, not the old default.
+const QString kAxesChosen = QStringLiteral("axesDefault");
+const QString kXNorth = QStringLiteral("xnorth");
+const QString kXEast = QStringLiteral("xeast");
 constexpr int kLayouts = quorvel::kFormatCount;  // the layouts and formats Settings offers
 
 /// The stored number if it is one of `allowed`, else `fallback`.
@@ -70,6 +76,18 @@ std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord
     s.DefaultPath = there ? folder : homeFolder;
     if (!there && !folder.trimmed().isEmpty()) loaded.missingFolder = folder;
     return loaded;
+}
+
+quorvel::Axes loadAxes(platform::Preferences& store) {
+    if (store.value(kAxes) != kXEast) return quorvel::Axes::XNorthYEast;
+    if (store.value(kAxesChosen) == kXNorth) return quorvel::Axes::XEastYNorth;
+    saveAxes(store, quorvel::Axes::XNorthYEast);  // 1.1.0's default: moved, once
+    return quorvel::Axes::XNorthYEast;
+}
+
+void saveAxes(platform::Preferences& store, quorvel::Axes axes) {
+    store.setValue(kAxes, axes == quorvel::Axes::XEastYNorth ? kXEast : kXNorth);
+    store.setValue(kAxesChosen, kXNorth);
 }
 
 }  // namespace remembered

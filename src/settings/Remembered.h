@@ -25,4 +25,12 @@ struct Loaded {
 std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord& settings,
                            const QString& homeFolder);
 
+/// The axis setting kept from the last run (kept whether or not the settings are).
+/// Version 1.1.0 kept "xeast", its default, for a click on the button already checked
+/// as well: a configuration it wrote with that value moves to today's default, X north,
+/// once. A choice made since is marked as such and stays.
+quorvel::Axes loadAxes(platform::Preferences& store);
+/// A click in the axis group: kept for the next run.
+void saveAxes(platform::Preferences& store, quorvel::Axes axes);
+
 }  // namespace remembered

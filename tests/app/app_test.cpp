@@ -7,6 +7,7 @@
 #include "Rig.h"
 #include "app/frmAbout.h"
 #include "settings/Comset.h"
+#include "settings/Remembered.h"
 
 using namespace testing_support;
 
@@ -18,11 +19,11 @@ private slots:
         Rig r(true, {}, &launcher);
         r.onQuit = platform::quitApplication;
         RunSettingsRecord& rs = r.module.RunSettings;
-        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false, quorvel::Axes::XEastYNorth};
-        r.w.services().preferences->setValue(u"axes"_s, u"xnorth"_s);
+        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false, quorvel::Axes::XNorthYEast};
+        remembered::saveAxes(*r.w.services().preferences, quorvel::Axes::XEastYNorth);
         r.w.Form_Load();  // whatever was there; only the axes come from the last run
         QCOMPARE(lineOf(rs) + u' ' + rs.DefaultPath,
-                 u"COM1 38400 N 8 1 layout 1 axes xnorth "_s + r.home());
+                 u"COM1 38400 N 8 1 layout 1 axes xeast "_s + r.home());
         // Browse: the real file dialog, and the output name follows at once.
         QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}));
         ModalAnswerer answer;

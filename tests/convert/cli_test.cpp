@@ -10,7 +10,8 @@
 #include "core/version.h"
 
 // Each run in turn, on the files the runs before it left: status, standard output ("=": the
-// bytes of A1.dat as it then is) and standard error (a usage error: its line, then the help).
+// bytes of A1.dat as it then is) and standard error (a usage error, status 2: its line without
+// a line end, then the help).
 TEST(Cli, RunsOneAfterAnother) {
     TempDir dir;
     std::string text;
@@ -18,6 +19,7 @@ TEST(Cli, RunsOneAfterAnother) {
         text += "    R4    TR " + std::to_string(i) +
                 "  X       21.259              59.620              11.256\n";
     spit(dir / "A1.sdr", text + "END\n");
+    std::filesystem::create_symlink("A1.dat", dir.path / "B.dat");  // B.sdr's output is A1.dat
     // `args` is a shell command line tail, which may redirect the input. The streams land in
     // .out and .err of the folder.
     auto run = [&](const std::string& args) {
@@ -47,9 +49,12 @@ TEST(Cli, RunsOneAfterAnother) {
         {"--layout=2 -o- A1.sdr", 0, "=", done + "2\n"},
         {"-f --format dxf A1.sdr", 0, "Conversion was Finshed Successfully!\nLines read:  31\n"
          "Coordinates Lines:  30\nOutput Format: DXF\n", ""},  // writes A1.dxf
-        // In a batch each message names its file.
-        {"--force --layout=3 A1.sdr ./A1.sdr", 0, "A1.sdr: 30 coordinate lines written to A1.dat, "
-         "layout Autocogo 3\n./A1.sdr: 30 coordinate lines written to ./A1.dat, layout Autocogo 3\n", ""},
+        // In a batch each message names its file; a second one into the same output (links
+        // resolved) would replace the first's points.
+        {"--force --layout=3 A1.sdr ./A1.sdr B.sdr", 1, "A1.sdr: 30 coordinate lines written to A1.dat, "
+         "layout Autocogo 3\n", "quorvel-convert: ./A1.sdr: ./A1.dat: also the output of A1.sdr; use -o "
+         "to give it another name\nquorvel-convert: B.sdr: B.dat: also the output of A1.sdr; use -o to "
+         "give it another name\n"},
         {"A1.dat", 1, "", "Nothing was written to A1.out!\nLines read:  30\nCoordinates Lines:  0\n"},
         {"--layout=1 -o /dev/null A1.sdr", 0, done + "1\n", ""},
         {"missing.sdr A1.sdr", 1, "", "quorvel-convert: missing.sdr: No such file or directory\n"
@@ -58,22 +63,27 @@ TEST(Cli, RunsOneAfterAnother) {
         {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
         {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
         {"-- -o", 1, "", "quorvel-convert: -o: No such file or directory\n"},  // after --, names only
-        {"--axes=xnorth --layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+        {"--layout=3 -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,  // X north, Y east
          "1,5000.000,2000.000,100.000,CP              ,1\r\n2,5024.447,2003.872,104.973,EDGE            ,4\r\n"
          "3,5024.620,2004.341,99.572,EDGE            ,2\r\n4,5030.000,2010.100,-0.001,EDGE            ,3\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  4\nOutput Format: Autocogo 3\n"
          "Reduced from observations: 1\n"},
-        {"--axes xnorth --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
-         "Point,X,Y,Z,Code\r\n1,5000.000,2000.000,100.000,\"CP              \"\r\n4,5024.447,2003.872,104.973,"
-         "\"EDGE            \"\r\n2,5024.620,2004.341,99.572,\"EDGE            \"\r\n3,5030.000,2010.100,-0.001,"
+        {"--axes xeast --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
+         "Point,X,Y,Z,Code\r\n1,2000.000,5000.000,100.000,\"CP              \"\r\n4,2003.872,5024.447,104.973,"
+         "\"EDGE            \"\r\n2,2004.341,5024.620,99.572,\"EDGE            \"\r\n3,2010.100,5030.000,-0.001,"
          "\"EDGE            \"\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  4\nOutput Format: CSV\n"
          "Reduced from observations: 1\n"},
-        // Checks write nothing; a plan goes beside the conversion, never over its files.
+        // Checks write nothing, and exit 0 for no warning, 1 for warnings, 2 for a file not
+        // read; a plan goes beside the conversion, never over its files.
         {"--check A1.sdr '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0, "", ""},
         {"--check '" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr'", 1, QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: "
          "Points far from the rest of the job: 1 (101)\n" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr: Not "
-         "written:  1: 1 without Z (102)\n", ""},
+         "written:  1: 1 point without Z: 102\n", ""},
+        {"--check missing.sdr '" QUORVEL_TEST_DATA "/bridge01-sdr33.sdr'", 2, QUORVEL_TEST_DATA
+         "/bridge01-sdr33.sdr: Points far from the rest of the job: 1 (101)\n" QUORVEL_TEST_DATA
+         "/bridge01-sdr33.sdr: Not written:  1: 1 point without Z: 102\n",
+         "quorvel-convert: missing.sdr: No such file or directory\n"},
         {"-f --plot ./A1.dat A1.sdr", 1, "", "quorvel-convert: ./A1.dat: is the observation or output file\n"},
         {"-f --plot A1.svg A1.sdr", 0, done + "1\n", ""},
         {"-f --plot A1.sdr A1.sdr", 1, "", "quorvel-convert: A1.sdr: is the observation or output file\n"},
@@ -95,9 +105,9 @@ TEST(Cli, RunsOneAfterAnother) {
         const auto [status, out, err] = run(r.args);
         EXPECT_EQ(status, r.status) << r.args;
         EXPECT_EQ(out, r.out == "=" ? slurp(dir / "A1.dat") : r.out) << r.args;
-        EXPECT_EQ(err, r.status == 2 ? "quorvel-convert: " + r.err + "\n" + usage : r.err)
-            << r.args;
+        const bool usageError = r.status == 2 && !r.err.ends_with("\n");  // its line alone
+        EXPECT_EQ(err, usageError ? "quorvel-convert: " + r.err + "\n" + usage : r.err) << r.args;
     }
-    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg ");
+    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg B.dat ");
     EXPECT_NE(slurp(dir / "A1.svg").find(">101<"), std::string::npos);
 }

@@ -24,7 +24,7 @@ QByteArray observations() {
 // The closing message of their conversion in layout %1, its lines joined by carriage returns.
 const QString done =
     u"Conversion was Finshed Successfully!\rLines read:  13\rCoordinates Lines:  12\r"
-    u"Output Format: Autocogo %1\rNot written:  1: 1 without Z (105)"_s;
+    u"Output Format: Autocogo %1\rNot written:  1: 1 point without Z: 105"_s;
 
 const QString replace = message(u"Problem"_s, platform::Icon::Critical, platform::Buttons::YesNo,
                                 u"File Exists! Do you want to replace? "_s);
@@ -81,12 +81,12 @@ private slots:
         auto* plan = child<PlanView>(points, "picPlan");
         QCOMPARE(table->model()->rowCount(), 13);
         QVERIFY(label->text().contains(u"positions: 1 (101)"_s) &&
-                label->text().contains(u"Not written:  1: 1 without Z (105)"_s));
+                label->text().contains(u"Not written:  1: 1 point without Z: 105"_s));
         emit label->linkActivated(u"1"_s);  // "show" the number at two positions
         QCOMPARE(table->model()->rowCount(), 2);
         table->selectRow(1);
         QCOMPARE(plan->selectedRow(), 12);
-        plan->centerOn(99.259, -59.620);  // east, minus north: the second 101
+        plan->centerOn(59.620, -99.259);  // east (Y), minus north (X): the second 101
         QTest::mouseClick(plan->viewport(), Qt::LeftButton, {}, plan->viewport()->rect().center());
         QCOMPARE(table->currentIndex().siblingAtColumn(3).data().toString(), u"99.259"_s);
         QTest::mouseClick(child<QPushButton>(points, "cmdCopy"), Qt::LeftButton);

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "core/capture.h"
 #include "core/incoming.h"
 #include "piecewise_io.h"
+#include "temp_dir.h"
 
 using namespace quorvel;
 using namespace std::string_literals;
@@ -66,6 +70,16 @@ TEST(RawDataCopy, KeepsLinesStartingWithAPrintableByte) {
     const CopyResult r = copyRawData(in, w, [&](std::uint64_t n) { calls += n == calls + 1; });
     EXPECT_EQ(out, "00NMSDR33\r\n10NMJOB      \r\n blank first\r\n~\t\x7f\xff\n\r\nafter etx\r\n");
     EXPECT_TRUE(r.ok() && r.linesRead == 11 && r.linesWritten == 5 && calls == 11);
+    EXPECT_TRUE(r.jobs == 1 && r.jobNames == Lines{"JOB"});
+    // Every job record is counted, the first five named, also where reads split them.
+    std::string jobs;
+    for (const char* job : {"A", "  B", "C", "D", "E", "F", "GHIJKLMNOPQRSTUVW"})
+        jobs += "10NM" + std::string(job) + "\r\n08KI\r\n";
+    PiecewiseReader pieces(jobs, 3);
+    std::string ignored;
+    StringWriter all(ignored);
+    const CopyResult several = copyRawData(pieces, all);
+    EXPECT_TRUE(several.jobs == 7 && several.jobNames == (Lines{"A", "  B", "C", "D", "E"}));
     // Failures stop the copy after the first line.
     using Status = CopyResult::Status;
     for (const auto& [room, failAt, status] :
@@ -86,11 +100,30 @@ TEST(Incoming, VisibleTextCountsAndTheGarbledVerdict) {
                                      "\nA\tB\n\x8f\x03\0"s})
         appendVisible(shown, chunk, afterCr);
     EXPECT_EQ(shown, "<STX>10NM J1\nA<TAB>B<LF><0x8F><ETX><NUL>");
-    EXPECT_EQ(progressText(6320, 142, 41'000),
+    EXPECT_EQ(progressText(6320, 142, 41'000, 154),
               "6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s");
-    EXPECT_EQ(progressText(1, 1, 200, 12),
+    EXPECT_EQ(progressText(1, 1, 200, 1, 12),
               "1 byte \u00b7 1 line \u00b7 0:00 \u00b7 1 B/s \u00b7 last byte 12 s ago");
-    EXPECT_EQ(progressText(0, 0, 3'600'000), "0 bytes \u00b7 0 lines \u00b7 1:00:00 \u00b7 0 B/s");
+    EXPECT_EQ(progressText(0, 0, 3'600'000, 0),
+              "0 bytes \u00b7 0 lines \u00b7 1:00:00 \u00b7 0 B/s");
+    // The rate of the last five seconds of arriving bytes (at least one), which a stall keeps;
+    // the mean over the whole time at the end: a burst, then nothing for 30 s.
+    using Chunks = std::vector<std::pair<std::int64_t, std::uint64_t>>;
+    Chunks steady;
+    for (std::int64_t t = 0; t <= 10'000; t += 1000) steady.emplace_back(t, 1000);
+    for (const auto& [chunks, rate] :
+         std::vector<std::pair<Chunks, std::uint64_t>>{{{}, 0},
+                                                       {{{0, 3001}}, 3001},
+                                                       {steady, 1000},
+                                                       {{{0, 500}, {500, 500}}, 1000},
+                                                       {{{0, 100'000}, {6000, 500}}, 100},
+                                                       {{{0, 10}, {3000, 10}, {4000, 10}}, 7}}) {
+        RateMeter meter;
+        for (const auto& [at, bytes] : chunks) meter.add(at, bytes);
+        EXPECT_EQ(meter.rate(), rate) << chunks.size();
+    }
+    EXPECT_EQ(meanRate(3001, 30'000), 100u);
+    EXPECT_EQ(meanRate(3001, 200), 3001u);
     // More than a fifth of at least 64 bytes, once; clean text never; later bytes do not count.
     for (const auto& [chunks, trips] : std::vector<std::pair<std::vector<std::string>, int>>{
              {{std::string(51, 'a') + std::string(12, '\xff')}, 0},  // 63 bytes
@@ -103,4 +136,38 @@ TEST(Incoming, VisibleTextCountsAndTheGarbledVerdict) {
         for (const std::string& c : chunks) tripped += check.feed(c);
         EXPECT_EQ(tripped, trips) << chunks[0].size();
     }
+}
+
+// Before the next reception empties the capture file, what it holds goes to a name of its
+// own beside it, after its modification time; names taken, links included, are passed over.
+TEST(KeptTransfer, MovedToANameOfItsOwnNeverThroughALink) {
+    TempDir dir;
+    const std::string capture = dir / "$R55.tmp";
+    namespace fs = std::filesystem;
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const auto stamp = [&] {  // 2026-12-06 09:12:00 UTC
+        fs::last_write_time(capture, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(
+                                         std::chrono::seconds(1796548320))));
+    };
+    EXPECT_TRUE(keepTransfer(capture).path.empty());  // none
+    spit(capture, "");
+    EXPECT_TRUE(keepTransfer(capture).path.empty());  // empty: nothing to keep
+    spit(capture, "first");
+    stamp();
+    const KeptTransfer first = keepTransfer(capture);
+    EXPECT_TRUE(first.path == dir / "transfer-20261206-091200.tmp" && !first.error);
+    fs::create_symlink(dir / "theirs", dir / "transfer-20261206-091200-2.tmp");  // to nothing
+    spit(capture, "second");
+    stamp();
+    EXPECT_EQ(keepTransfer(capture).path, dir / "transfer-20261206-091200-3.tmp");
+    fs::create_symlink(dir / "theirs", capture);
+    EXPECT_TRUE(keepTransfer(capture).path.empty());  // a link is no capture: left alone
+    EXPECT_EQ(dir.listing(),
+              "$R55.tmp transfer-20261206-091200-2.tmp transfer-20261206-091200-3.tmp "
+              "transfer-20261206-091200.tmp ");
+    EXPECT_EQ(
+        slurp(dir / "transfer-20261206-091200.tmp") + slurp(dir / "transfer-20261206-091200-3.tmp"),
+        "firstsecond");
+    EXPECT_FALSE(fs::exists(dir / "theirs"));
 }

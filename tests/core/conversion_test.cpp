@@ -47,8 +47,11 @@ std::string line(std::initializer_list<std::pair<int, std::string_view>> at, std
     return s;
 }
 
+// An R4 record, its third value's field closed by '|' as the instruments write it.
 std::string r4(std::string_view point, std::string_view x, std::string_view y, std::string_view z) {
-    return line({{5, "R4"}, {11, "TR"}, {14, point}, {19, "X"}, {-31, x}, {-51, y}, {-71, z}}, 72);
+    return line(
+        {{5, "R4"}, {11, "TR"}, {14, point}, {19, "X"}, {-31, x}, {-51, y}, {-71, z}, {78, "|"}},
+        78);
 }
 
 // What a line reads as: marker, X, Y, Z, code and point, or why it has no coordinate.
@@ -223,33 +226,50 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
 }
 
 // Lines not written are named, five a reason (by place without a point); numbers are used up.
+// A last line without a line end that stops short of its record's end is cut off.
 TEST(ConversionPass, CountsAndTheClosingMessage) {
     const std::string nothing = "Nothing was written to out.dat!|Lines read:  ";
-    const std::string second = " with a second value that is not a number ";
+    const std::string done = "Conversion was Finshed Successfully!|Lines read:  ";
+    const std::string second = " point with a second value that is not a number: ";
     std::string six;
     for (int i = 1; i <= 6; ++i) six += r4(std::to_string(i), "1", "2", "") + "\n";
+    const std::string r5 =
+        "For R5|Adr 0008|KR NTR1100|X       21.259 m   |Y       59.620 m   |Z"
+        "       11.256 m   |";
+    const std::string rec =
+        "   0008                 509 0863    X       78.045 Y       -91.269 Z"
+        "   156.234 ";
     // clang-format off
     const std::tuple<std::string, int, std::string, std::string> cases[] = {
         {r4("7", "1", "x", "3") + "\n" + r4("", "1", "2", "") + "\n" + r4("9", "1", "2", "3"), 3,
-         "3,1.000,2.000,3.000,TR ,9   \r\n", "Conversion was Finshed Successfully!|Lines read:  3|"
-         "Coordinates Lines:  3|Output Format: Autocogo 3|Not written:  2: 1 without Z (line 2); "
-         "1" + second + "(7)"},
-        {six, 1, "", nothing + "6|Coordinates Lines:  6|Output Format: Autocogo 1|Not written:  "
-         "6: 6 without Z (1, 2, 3, 4, 5, ...)"},
+         "3,1.000,2.000,3.000,TR ,9   \r\n", done + "3|Coordinates Lines:  3|Output Format: "
+         "Autocogo 3|Not written:  2: 1 point without Z: line 2; 1" + second + "7"},
+        {six + r4("7", "1", "x", "3"), 1, "", nothing + "7|Coordinates Lines:  7|Output Format: "
+         "Autocogo 1|Not written:  7: 6 points without Z: 1, 2, 3, 4, 5, ...; 1" + second + "7"},
         {r4("1", "1", "abc", "3"), 2, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1" +
-         second + "(1)"},
+         second + "1"},
         {r4("1", "1", "2", "3"), 7, "", nothing + "1|Coordinates Lines:  1|"},  // no such format
+        // Cut off: Z 11 of 11.256 (R5), a value short of its bar (M5) or of its field (other
+        // records, which may end a column short of it, after a blank). Only the last line counts.
+        {r5 + "\n" + r5.substr(0, 77), 3, "1,21.259,59.620,11.256,NTR,1100\r\n", done + "2|"
+         "Coordinates Lines:  2|Output Format: Autocogo 3|Not written:  1: 1 point cut off: 1100"},
+        {"For M5|Adr 00010|PI1                           2|Y          -2.239 m   |X           "
+         "6.156 m   |Z          -0.034 m  ", 3, "", nothing + "1|Coordinates Lines:  1||Not "
+         "written:  1: 1 point cut off: 2"},
+        {rec.substr(0, 76) + "\r\n" + rec, 3, "1,78.045,-91.269,156.200,,509 0863   \r\n2,78.045,"
+         "-91.269,156.234,,509 0863   \r\n", done + "2|Coordinates Lines:  2|Output Format: Autocogo 3"},
+        {rec.substr(0, 78), 3, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1 point "
+         "cut off: 509 0863"},
         // CSV quotes a field with a comma, a quote or an outer blank; DXF and LandXML need a Z
         // that is a number.
         {line({{5, "R4"}, {11, "a\""}, {14, "1,2"}, {19, "X"}, {-31, "1"}, {-51, "2"}, {-71, "3"}},
               72) + "\n" + r4("", "1", "2", ""), kFormatCsv,
-         "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", "Conversion was Finshed "
-         "Successfully!|Lines read:  2|Coordinates Lines:  2|Output Format: CSV|Not written:  1: 1 "
-         "without Z (line 2)"},
+         "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", done + "2|Coordinates "
+         "Lines:  2|Output Format: CSV|Not written:  1: 1 point without Z: line 2"},
         {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
-         "Format: LandXML|Not written:  1: 1 with a Z that is not a number (5)"},
+         "Format: LandXML|Not written:  1: 1 point with a Z that is not a number: 5"},
         {r4("5", "1", "2", "1e999"), kFormatDxf, "", nothing + "1|Coordinates Lines:  1|Output "
-         "Format: DXF|Not written:  1: 1 with a Z that is not a number (5)"}};
+         "Format: DXF|Not written:  1: 1 point with a Z that is not a number: 5"}};
     // clang-format on
     for (const auto& [text, format, out, message] : cases) {
         std::string got;
@@ -271,10 +291,16 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
         {near + r4("P1", "10.14", "10.01", "9"), Axes::XEastYNorth, "/000000"},  // measured again
         {near + r4("P1", "12", "10", "1") + "\n" + r4("0", "0", "0", "0") + "\n" + r4("P2", "0", "0", ""),
          Axes::XEastYNorth, "Point numbers used at two or more positions: 1 (P1)|Points at 0/0/0 or "
-         "with X and Y both 0: 2 (0, P2)|Not written:  1: 1 without Z (P2)/100001210"},
+         "with X and Y both 0: 2 (0, P2)|Not written:  1: 1 point without Z: P2/100001210"},
         {near + r4("F", "10", "300", "1") + "\n" + r4("G", "10", "x", "1"), Axes::XNorthYEast,
-         "Points far from the rest of the job: 1 (F)|Not written:  1: 1 with a second value that is "
-         "not a number (G)/0000048"},
+         "Points far from the rest of the job: 1 (F)|Not written:  1: 1 point with a second value "
+         "that is not a number: G/0000048"},
+        // A station at 0/0 among its points (a local grid) is no placeholder, nor with two.
+        {near.substr(0, 79) + r4("A", "-8", "3", "1") + "\n" + r4("B", "2", "-9", "1") + "\n" +
+         r4("C", "-4", "-6", "1") + "\n" + r4("D", "7", "-2", "1") + "\n" + r4("S", "0", "0", "0"),
+         Axes::XNorthYEast, "/000000"},
+        {near.substr(0, 79) + r4("P9", "900", "900", "1") + "\n" + r4("S", "0", "0", "0"),
+         Axes::XNorthYEast, "/000"},
         {near + zeros, Axes::XEastYNorth, "Points at 0/0/0 or with X and Y both 0: 6 (Z1, Z2, Z3, "
          "Z4, Z5, ...)/00000222222"},
         {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines/"}};
@@ -324,28 +350,39 @@ TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
 // SDR files (written for these tests): the header decides the widths (SDR33 16 and 16, SDR2x
 // 4 and 10), whether northing or easting comes first and the angle unit; X and Y follow the
 // axis setting. Observations become points from their station; traverse-sdr33.sdr's three
-// (a face pair among them) were computed by hand.
+// (a face pair among them) were computed by hand. A last line without a line end is cut off
+// short of its last value's end, not of its code's.
 TEST(ConversionPass, SdrRecordsByTheirHeader) {
     const std::string sdr33 = slurp(QUORVEL_TEST_DATA "/bridge01-sdr33.sdr");
     const std::string sdr20 = slurp(QUORVEL_TEST_DATA "/road-sdr20.sdr");
-    const std::size_t header = sdr33.find("00NM");
+    const std::size_t header = sdr33.find("00NM"), third = sdr20.find("08KI   3");
+    const std::string traverse = slurp(QUORVEL_TEST_DATA "/traverse-sdr33.sdr");
+    const std::string road = "1,2000.000,5000.000,100.000,CP" + b(14) +
+                             ",1\r\n2,2003.872,5024.447,104.973,EDGE" + b(12) +
+                             ",4\r\n3,2004.341,5024.620,99.572,EDGE" + b(12) + ",2\r\n";
     // clang-format off
     const struct { std::string text; Axes axes; std::string out, last; } cases[] = {
         {sdr33, Axes::XEastYNorth,
          "1,2000.000,5000.000,100.000,TRIG" + b(12) + ",1000\r\n2,2008.020,5009.189,101.808,PEG" +
          b(13) + ",1003\r\n3,2008.729,5008.733,99.861,PEG " + b(12) + ",1001\r\n4,-4.347,-6.794,"
          "0.432,TREE" + b(12) + ",101\r\n6,2010.250,5020.001,101.000,FENCE" + b(11) + ",FENCE7\r\n",
-         "Not written:  1: 1 without Z (102)"},
+         "Not written:  1: 1 point without Z: 102"},
         {sdr33.substr(0, sdr33.find("09F1")), Axes::XNorthYEast,
          "1,5000.000,2000.000,100.000,TRIG" + b(12) + ",1000\r\n", "Output Format: Autocogo 3"},
-        {sdr20, Axes::XEastYNorth,
-         "1,2000.000,5000.000,100.000,CP" + b(14) + ",1\r\n2,2003.872,5024.447,104.973,EDGE" +
-         b(12) + ",4\r\n3,2004.341,5024.620,99.572,EDGE" + b(12) + ",2\r\n4,2010.100,5030.000,"
-         "-0.001,EDGE" + b(12) + ",3\r\n", "Reduced from observations: 1"},
-        {slurp(QUORVEL_TEST_DATA "/traverse-sdr33.sdr"), Axes::XNorthYEast,
+        {sdr20, Axes::XEastYNorth, road + "4,2010.100,5030.000,-0.001,EDGE" + b(12) + ",3\r\n",
+         "Reduced from observations: 1"},
+        {sdr20.substr(0, third + 33), Axes::XEastYNorth, road, "Not written:  1: 1 point cut off: 3"},
+        {sdr20.substr(0, third + 40), Axes::XEastYNorth, road + "4,2010.100,5030.000,-0.001,ED,3\r\n",
+         "Reduced from observations: 1"},
+        {traverse, Axes::XNorthYEast,
          "1,1000.000,2000.000,50.000,STN" + b(13) + ",STN1\r\n2,1000.000,2100.000,50.200,FENCE" +
          b(11) + ",101\r\n3,1043.301,2000.000,75.200,TREE" + b(12) + ",102\r\n4,944.291,1944.291,"
-         "36.308,GATE" + b(12) + ",103\r\n", "Not written:  1: 1 with angles only (BS1)"},
+         "36.308,GATE" + b(12) + ",103\r\n", "Not written:  1: 1 point with angles only: BS1"},
+        // An observation cut off in its circle reading.
+        {traverse.substr(0, traverse.rfind("15.0000")), Axes::XNorthYEast,
+         "1,1000.000,2000.000,50.000,STN" + b(13) + ",STN1\r\n2,1000.000,2100.000,50.200,FENCE" +
+         b(11) + ",101\r\n3,1043.301,2000.000,75.200,TREE" + b(12) + ",102\r\n4,944.291,1944.291,"
+         "36.308,GATE" + b(12) + ",103\r\n", "Not written:  1: 1 point cut off: BS1"},
         // Without a header the widths are not known: 16 and 16, and the message says so.
         {"10NMJOB             121111\r\n08KI" + b(13) + "101-6.794" + b(10) + "-4.347" + b(10) +
          "0.432\r\n", Axes::XEastYNorth, "1,-4.347,-6.794,0.432,,101\r\n",
@@ -354,7 +391,7 @@ TEST(ConversionPass, SdrRecordsByTheirHeader) {
         {r4("9", "1", "2", "3") + "\r\n" + sdr33.substr(header, sdr33.find("10NM") - header) +
          r4("8", "1", "2", "3") + "\r\n08ki   1\r\n08KI" + b(15) + "xnorth" + b(10) + "2" +
          b(15) + "3\r\n", Axes::XEastYNorth, "1,1.000,2.000,3.000,TR ,9   \r\n2,1.000,2.000,3.000,"
-         "TR ,8   \r\n", "Not written:  1: 1 with a northing or easting that is not a number (x)"}};
+         "TR ,8   \r\n", "Not written:  1: 1 point with a northing or easting that is not a number: x"}};
     // clang-format on
     for (const auto& c : cases) {
         std::string message;
@@ -523,7 +560,8 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
         }
         // Downloaded as it is, no file looks garbled.
         EXPECT_FALSE(GarbleCheck().feed("\x02" + text + "\x03")) << name;
-        // No number at two positions, nothing far; a point measured again 100 km off is both.
+        // No number at two positions, nothing far, no 0/0 placeholder (the stations at 0/0
+        // are among their points); a point measured again 100 km off is the first two.
         for (const std::string& added : {std::string(), "\n" + r4("", "99999", "99999", "1")}) {
             PointList list;
             const std::string edited = text + added;
@@ -533,7 +571,7 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
             checkPoints(list);
             std::uint8_t all = 0;
             for (const PointRow& row : list.rows) all |= row.warnings;
-            EXPECT_EQ(all & 5, added.empty() ? 0 : 5) << name;
+            EXPECT_EQ(all & 7, added.empty() ? 0 : 5) << name;
         }
     }
     if (files == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no samples in " << folder;
@@ -560,8 +598,22 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                        "1",
                                        "1", "2.5", "3"),
                                     {kFormatDxf});
-    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n1.0\n 20\n2.5\n 30\n3.0\n"), dxf.npos);
+    EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n2.5\n 20\n1.0\n 30\n3.0\n"), dxf.npos);
     EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
+    // LandXML names each point once, in the order of the file, and says which it renamed.
+    std::string said;
+    std::string landXml = convert(r4("5", "1", "2", "3") + "\n" + r4("5", "1", "2", "3") + "\n" +
+                                      r4("", "1", "2", "3") + "\n" + r4("5-2", "1", "2", "3") +
+                                      "\n" + r4("5", "1", "2", "3"),
+                                  {kFormatLandXml}, &said);
+    std::string names;
+    for (std::size_t at = 0; (at = landXml.find("name=\"", at)) != landXml.npos; at += 6)
+        names += landXml.substr(at + 6, landXml.find('"', at + 6) - at - 6) + "|";
+    EXPECT_EQ(names, "Quorvel|5|5-2|line 3 (no point number)|5-2-2|5-3|");
+    EXPECT_TRUE(
+        said.ends_with("|Renamed:  4: 3 points with a number used before: 5-2, 5-2-2, "
+                       "5-3; 1 point without a number: line 3 (no point number)"))
+        << said;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
@@ -675,6 +727,7 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
                              "linearUnit", "meter") &&
                          root->FirstChildElement("Application")->Attribute("name", "Quorvel")));
             ASSERT_EQ(dxf.points.size(), rows.size()) << name;
+            std::set<std::string> cgNames;
             EXPECT_TRUE(dxf.placed);
             for (std::size_t i = 0; i < rows.size(); ++i, ++points) {
                 const auto& r = rows[i];
@@ -688,11 +741,14 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
                 EXPECT_TRUE(dxf.layers.count(layer) && dxf.layers.count(layer + "_NO") &&
                             dxf.layers.count(layer + "_Z"));
                 ASSERT_NE(cg, nullptr) << name;
-                EXPECT_EQ(std::string(cg->Attribute("name")) + "|" +
-                              (cg->Attribute("code") ? cg->Attribute("code") : "") + "|" +
+                // Each name once: the number, or for a number used before the number and "-k".
+                const std::string cgName = cg->Attribute("name");
+                EXPECT_TRUE(cgNames.insert(cgName).second) << cgName;
+                EXPECT_TRUE(label.empty() ? cgName.ends_with(" (no point number)")
+                                          : cgName == label || cgName.starts_with(label + "-"));
+                EXPECT_EQ((cg->Attribute("code") ? cg->Attribute("code") : "") + std::string("|") +
                               cg->GetText(),
-                          (label.empty() ? r[0] : label) + "|" + trim(r[4]) + "|" + y + " " + x +
-                              " " + r[3]);
+                          trim(r[4]) + "|" + y + " " + x + " " + r[3]);
                 cg = cg->NextSiblingElement("CgPoint");
             }
             EXPECT_EQ(cg, nullptr) << name;
@@ -700,4 +756,55 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
     }
     if (points == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no samples in " << folder;
     EXPECT_GT(points, 1000);
+}
+
+// With the default axes the plan (each point's east and north) agrees with the directions the
+// instruments measured, where a file has them: an M5 station at 0/0 measures each point's Hz
+// (degrees, minutes, seconds) as its bearing; an SDR33 backsight record holds the bearing from
+// its station to its backsight.
+TEST(RealSamples, ThePlanAgreesWithTheMeasuredDirections) {
+    const char* env = std::getenv("QUORVEL_SAMPLES");
+    const fs::path folder = env != nullptr && *env != '\0' ? env : QUORVEL_SAMPLES;
+    const auto agree = [](double east, double north, double bearing) {
+        const double degrees = std::atan2(east, north) * 180 / M_PI;
+        return std::abs(std::remainder(degrees - bearing, 360.0)) < 0.02;
+    };
+    int checked = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string text = slurp(e.path()), name = e.path().filename().string();
+        PointList list;
+        MemoryReader in(text);
+        ASSERT_EQ(readPoints(in, {}, list), PassResult::Ok);
+        std::map<std::string, const PointRow*> byPoint;
+        for (const PointRow& row : list.rows)
+            if (row.placed) byPoint.emplace(trim(row.point), &row);  // not a sighting of it
+        std::istringstream lines(text);
+        std::int64_t number = 0;
+        for (std::string l; std::getline(lines, l); ++number) {
+            if (l.starts_with("07TP")) {  // station, backsight, bearing
+                const PointRow* from = byPoint[trim(l.substr(4, 16))];
+                const PointRow* to = byPoint[trim(l.substr(20, 16))];
+                ASSERT_TRUE(from && to) << l;
+                EXPECT_TRUE(agree(to->east - from->east, to->north - from->north,
+                                  std::stod(l.substr(36, 16))))
+                    << name << l;
+                ++checked;
+            }
+            const std::size_t hz = l.find("|Hz ");
+            if (l.find("|SD ") == l.npos || hz == l.npos) continue;
+            // The point's coordinate line comes next.
+            const auto row = std::find_if(list.rows.begin(), list.rows.end(),
+                                          [&](const PointRow& r) { return r.line > number + 1; });
+            ASSERT_TRUE(row != list.rows.end() && trim(row->point) == trim(l.substr(21, 27))) << l;
+            const double dms = std::stod(l.substr(hz + 4)), degrees = std::floor(dms);
+            const double minutes = std::floor((dms - degrees) * 100 + 1e-9);
+            const double bearing = degrees + minutes / 60 + ((dms - degrees) * 100 - minutes) / 36;
+            EXPECT_TRUE(agree(row->east, row->north, bearing)) << name << l;
+            ++checked;
+        }
+    }
+    if (checked == 0 && std::getenv("QUORVEL_REQUIRE_SAMPLES"))
+        FAIL() << "no samples in " << folder;
+    EXPECT_GT(checked, 70);
 }

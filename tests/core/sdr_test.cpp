@@ -227,26 +227,27 @@ TEST(SdrObservations, WhatIsNotReducedIsNamedWithItsReason) {
         {head + s1 + obs("09F1", "A", "") + obs("09F1", "B", "5", "90", "90", "S2") +
          obs("09F1", "C", "5x") + obs("09F1", "D", "5", "") + obs("09MC", "E", "5") + obs("09F1", "F", "10"),
          s1Out + "6,210.000,100.000,11.500,CODE,F\r\n",
-         "|Reduced from observations: 1|Not written:  4: 1 with angles only (A); 1 whose station "
-         "has no 02 record (B); 2 with a field that is not a number (C, D)"},
+         "|Reduced from observations: 1|Not written:  4: 1 point with angles only: A; 1 point whose "
+         "station has no 02 record: B; 2 points with a field that is not a number: C, D"},
         // The backsight, scale or target height a point needs is not a number or not given.
         {head + s1 + rec("07TP", {"S1", "B1"}, {"x", "0"}) + obs("09F1", "G", "5") +
          rec("02TP", {"S1"}, {"100", "200", "10"}) + obs("09F1", "H", "10") + "06NMx\r\n" +
          obs("09F1", "I", "5") + "06NM1\r\n03NM?\r\n" + obs("09F1", "J", "5", "90", "90", ""),
          s1Out + "3,200.000,100.000,10.000,,S1\r\n",
-         "|Reduced from observations: 2|Not written:  4: 2 without Z (H, J); 2 with a field that is "
-         "not a number (G, I)"},
+         "|Reduced from observations: 2|Not written:  4: 2 points without Z: H, J; 2 points with a "
+         "field that is not a number: G, I"},
         {"00NMSDR33 V04-04.02     06-Dec-26 09:12 311111\r\n" + s1 + obs("09F1", "K", "5"), s1Out,
-         "|Not written:  1: 1 where angle unit 3 is not read (K)"},
+         "|Not written:  1: 1 point where angle unit 3 is not read: K"},
         {"00NMSDR33 V04-04.02     06-Dec-26 09:12 111113\r\n" + s1 + obs("09F1", "K", "5"), s1Out,
-         "|Not written:  1: 1 where circle direction 3 is not read (K)"},
+         "|Not written:  1: 1 point where circle direction 3 is not read: K"},
         {"10NMJOB\r\n" + s1 + obs("09F1", "L", "5"), s1Out,
-         "|Not written:  1: 1 where the file states no angle unit (L)|SDR field widths"},
+         "|Not written:  1: 1 point where the file states no angle unit: L|SDR field widths"},
     };
     // clang-format on
     for (const auto& c : cases) {
         std::string message;
-        EXPECT_EQ(convert(c.text, {.outputFormat = 3}, &message), c.out) << message;
+        EXPECT_EQ(convert(c.text, {.outputFormat = 3, .axes = Axes::XEastYNorth}, &message), c.out)
+            << message;
         EXPECT_NE(message.find(c.said), std::string::npos) << message;
     }
 }
@@ -262,14 +263,14 @@ TEST(SdrObservations, RealRawDataFile) {
     if (text.empty() && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no SDR sample";
     if (text.empty()) GTEST_SKIP() << "no SDR sample";
     std::string message;
-    const auto points = pointsOf(convert(text, {.outputFormat = 3}, &message), Axes::XEastYNorth);
+    const auto points = pointsOf(convert(text, {.outputFormat = 3}, &message), Axes::XNorthYEast);
     const Point &station = points.at("STLEV"), &backsight = points.at("KRYSHA");
     const double bearing =
         std::atan2(backsight.east - station.east, backsight.north - station.north);
     EXPECT_NEAR(bearing * 180 / std::numbers::pi + 360, 202.31844673, 1e-6);
     EXPECT_TRUE(
-        message.ends_with("|Reduced from observations: 20|Not written:  1: 1 with angles "
-                          "only (KRYSHA)"))
+        message.ends_with("|Reduced from observations: 20|Not written:  1: 1 point with "
+                          "angles only: KRYSHA"))
         << message;
     const Point& p1002 = points.at("1002");
     const Point& p1000 = points.at("1000");

@@ -3,6 +3,7 @@
 // time-out and view of the incoming data; the raw data file's names, overwrite question,
 // save dialog and progress bar; the failures that end either.
 
+#include "download/Reception.h"
 #include "Rig.h"
 #include "core/output_name.h"
 #include "download/IncomingView.h"
@@ -43,6 +44,8 @@ struct DumpRig : Rig<> {
 class DownloadTest : public QObject {
     Q_OBJECT
 private slots:
+    // A transfer kept in the capture file moves aside, named after its time, and the field
+    // that named it follows it (the waiting count tells where it went).
     void startOpensThePortAndCreatesTheCapture() {
         // Port name, folder ("~" is drive C:), line settings, port number, normalised folder.
         for (auto [portName, folder, line, number, normalised] :
@@ -53,7 +56,12 @@ private slots:
             Rig r;
             QVERIFY(QDir(r.home()).mkdir(u"sub"_s));
             const QString capture = normalised.replace(u'~', r.home()) + u"$R55.tmp"_s;
-            QVERIFY(writeFile(capture, "left from last time"));
+            const QString kept = normalised + u"transfer-20261206-091200.tmp"_s;
+            QFile file(capture);
+            QVERIFY(writeFile(capture, "left from last time") && file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime(QDate(2026, 12, 6), QTime(9, 12)),
+                                     QFileDevice::FileModificationTime));
+            r.EdObs->setText(capture);    // as Stop left it
             r.lblTime->setText(u"17"_s);  // a count left by an earlier reception
             r.port.setLine({.port = 2});
             RunSettingsRecord& rs = r.module.RunSettings;
@@ -62,11 +70,16 @@ private slots:
                      rs.StopBits) = std::tuple(portName, folder.replace(u'~', r.home()),
                                                l[0].toInt(), l[1], l[2].toShort(), l[3].toShort());
             r.w.cmdReceive_Click();
+            const QString note = u"The earlier transfer was kept as transfer-20261206-091200.tmp"_s;
             QCOMPARE(
                 QStringList({QString::number(r.port.line().port), r.port.line().text(),
                              rs.DefaultPath, r.module.CaptureFilePath, readFile(capture),
-                             r.state()}),
-                QStringList({QString::number(number), line, normalised, capture, "", kRunning}));
+                             readFile(kept), r.EdObs->text() + u'>' + r.EdOut->text(), r.state()}),
+                QStringList({QString::number(number), line, normalised, capture, "",
+                             "left from last time", kept + u'>' + kept.chopped(3) + u"dat"_s,
+                             QString(kRunning).replace(u"Waiting for ..."_s, note)}));
+            r.w.Timer1_Timer();
+            QCOMPARE(r.w.panel(1), u"Waiting for ... ( 1) \u00b7 "_s + note);
         }
         Rig r;  // a port already open: Receive closes it
         r.port.open();
@@ -112,7 +125,7 @@ private slots:
         QCOMPARE(r.module.LineCount, 12);
         // A conversion meanwhile leaves the capture open (and counts its lines in LineCount).
         QVERIFY(writeFile(r.at(u"job.obs"_s),
-                          "    R4    TR 1100 X 1.0                 2.0                 3.0"));
+                          "    R4    TR 1100 X 1.0                 2.0                 3.0\r\n"));
         r.EdObs->setText(r.at(u"job.obs"_s));
         r.EdOut->setText(r.at(u"job.dat"_s));
         r.w.CmdCon_Click();
@@ -131,15 +144,28 @@ private slots:
         r.port.signalEvent(platform::ComEvCD);
         QCOMPARE(r.state() + QString::number(r.module.LineCount),
                  u"Receive | Ready | end | 5 | idle1"_s);
+        qint64 now = 0;  // the counts' clock
+        r.w.reception().setClock([&] { return now; });
         r.w.cmdReceive_Click();  // the next start handles events again
-        r.port.receive("x");
+        r.port.receive("x" + QByteArray(34, '\r') + QByteArray(2966, 'y'));
         QCOMPARE(r.state() + QString::number(r.module.LineCount),
                  u"Stop | Receiving...  | Ready | 0 | port capture idle2"_s);
-        // Stop keeps what arrived and names the file really written, whatever the settings say.
+        // The rate of the last seconds of data, which a stall keeps; after the end the whole
+        // time and the mean rate.
+        now = 12'000;
+        const QString counts = u"3,001 bytes \u00b7 34 lines \u00b7 0:%1 \u00b7 %2 B/s"_s;
+        QCOMPARE(r.w.reception().progressText(),
+                 counts.arg(u"12"_s, u"3,001"_s) + u" \u00b7 last byte 12 s ago"_s);
+        now = 30'000;
+        // Stop keeps what arrived and names the file really written, whatever the settings say;
+        // it tells of a last line without its end.
         r.module.RunSettings.DefaultPath = u"/elsewhere"_s;
         QTest::mouseClick(r.cmdReceive, Qt::LeftButton);
         r.port.receive("ignored");
-        QCOMPARE(r.state() + readFile(r.capturePath()), u"Receive | Ready | Ready | 0 | idlex"_s);
+        QCOMPARE(r.state() + readFile(r.capturePath()).right(1),
+                 u"Receive | The transfer was cut off: the last line is incomplete | Ready | 0 | "
+                 "idley"_s);
+        QCOMPARE(r.w.panel(3), counts.arg(u"30"_s, u"100"_s));
         QCOMPARE(r.EdObs->text() + r.EdOut->text(), r.capturePath() + r.at(u"$R55.dat"_s));
         QCOMPARE(r.dialogs.shown.size(), 2);
     }
@@ -220,6 +246,9 @@ private slots:
         const QStringList none;
         // clang-format off
         QTest::newRow("yes") << kCapture << "Y" << none << "" << "SURVEY01.sdr" << kRaw;
+        QTest::newRow("two jobs") << QByteArray("\x02" "10NMFIRSTJOB\r\n08KI\r\n10NMSECONDJOB\r\n08KI\r\n\x03")
+                                  << "" << none << "" << "FIRSTJOB.sdr"
+                                  << QByteArray("10NMFIRSTJOB\r\n08KI\r\n10NMSECONDJOB\r\n08KI\r\n");
         QTest::newRow("a link, yes") << QByteArray("\x02" "10NMlink\r\n08KI\r\n\x03") << "Y" << none << ""
                                      << "link.sdr" << QByteArray("10NMlink\r\n08KI\r\n");
         QTest::newRow("no, taken, no, new") << kCapture << "NN" << QStringList{"site.dat", "survey"} << ""
@@ -286,10 +315,14 @@ private slots:
         const int lines = obs == u"link.sdr" ? 3 : copied || obs == u"SURVEY01.sdr" ? 5 : 0;
         QCOMPARE(QList({bar->maximum(), bar->value()}), QList({100, lines}));
         QCOMPARE(bar->isVisibleTo(&r.w), last == kOther && obs.size() > 0);
-        QCOMPARE(r.w.panel(1), u"Ready"_s);
+        // One file holds every job, named after the first (as stored files expect): told so.
+        const bool twoJobs = obs == u"FIRSTJOB.sdr";
+        QCOMPARE(r.w.panel(1), twoJobs ? u"The transfer held 2 jobs (FIRSTJOB, SECONDJOB): all are "
+                                         "in FIRSTJOB.sdr"_s
+                                       : u"Ready"_s);
         // Nothing else written, in the folder or beside it.
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden).size(),
-                 3 + !capture.isNull() - copied + (obs == u"survey"));
+                 3 + !capture.isNull() - copied + (obs == u"survey" || twoJobs));
     }
 };
 

@@ -124,13 +124,13 @@ private slots:
         QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), cancel ? QByteArray("keep") : kRecords);
         if (cancel) return;
 
-        // Convert goes on from there: the job's coordinates, X east and Y north.
+        // Convert goes on from there: the job's coordinates, X north and Y east.
         r.module.RunSettings.OutputFormat = 3;
         answer.pressButton(u"OK"_s);
         r.click("CmdCon");
         QCOMPARE(
             readFile(r.at(u"SURVEY01.dat"_s)),
-            "1,2000.000,5000.000,100.000,TRIG,1001\r\n2,2003.250,5010.500,100.000,PEG,1002\r\n");
+            "1,5000.000,2000.000,100.000,TRIG,1001\r\n2,5010.500,2003.250,100.000,PEG,1002\r\n");
         QCOMPARE(answer.titles, QStringList{u"Finito"_s});
     }
 
@@ -173,8 +173,49 @@ private slots:
         QCOMPARE(r.w.panel(3).startsWith(u"Data looks garbled"_s), !options.isEmpty());
     }
 
+    // A transfer stopped mid-line is told as cut off and kept, named after its time, when the
+    // next reception starts; that one brings two jobs into one file and says so. After the end
+    // the counts show the whole time and the mean rate.
+    void aStoppedTransferIsKeptThroughTheNextOne() {
+        PtyPair pty;
+        SerialRig r(false, pty.slave);
+        qint64 now = 0;  // the counts' clock
+        r.w.reception().setClock([&] { return now; });
+        r.click("cmdReceive");
+        const QByteArray first = "\x02" + kRecords.left(100);  // two lines and a part
+        QVERIFY(pty.send(first));
+        QVERIFY(waitFor([&] { return r.captured() == first.size(); }));
+        now = 30'000;
+        r.click("cmdReceive");
+        QCOMPARE(r.w.panel(1) + u'|' + r.w.panel(3) + u'|' + r.EdObs->text(),
+                 u"The transfer was cut off: the last line is incomplete|101 bytes \u00b7 2 lines "
+                 "\u00b7 0:30 \u00b7 3 B/s|"_s +
+                     r.capturePath());
+        QFile capture(r.capturePath());
+        QVERIFY(capture.open(QIODevice::ReadWrite) &&
+                capture.setFileTime(QDateTime(QDate(2026, 12, 6), QTime(9, 12)),
+                                    QFileDevice::FileModificationTime));
+        QVERIFY(writeFile(r.at(u"transfer-20261206-091200.tmp"_s), "older"));  // taken
+        r.click("cmdReceive");
+        const QString kept = r.at(u"transfer-20261206-091200-2.tmp"_s);
+        QCOMPARE(QStringList({r.w.panel(1), r.EdObs->text(), r.EdOut->text(), readFile(kept)}),
+                 QStringList({u"The earlier transfer was kept as transfer-20261206-091200-2.tmp"_s,
+                              kept, kept.chopped(3) + u"dat"_s, first}));
+        const QByteArray second = "10NMSECOND          121111\r\n08KI            1003\r\n";
+        QVERIFY(pty.send("\x02" + kRecords + second + "\x03"));
+        QVERIFY(waitFor([&] { return r.ended(); }));
+        QCOMPARE(r.w.panel(1),
+                 u"The transfer held 2 jobs (SURVEY01, SECOND): all are in SURVEY01.sdr"_s);
+        QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), kRecords + second);
+        QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({u"SURVEY01.sdr"_s, u"transfer-20261206-091200-2.tmp"_s,
+                              u"transfer-20261206-091200.tmp"_s}));
+        QCOMPARE(readFile(kept) + readFile(r.at(u"transfer-20261206-091200.tmp"_s)),
+                 first + "older");
+    }
+
     // The simulated instrument pulls the cable part way: the port's error storm raises one
-    // real message box, and what arrived is kept and named.
+    // real message box, and what arrived is kept and named, its last line told as cut off.
     void aCablePulledPartWay() {
         QTemporaryDir files;
         QVERIFY(
@@ -194,7 +235,9 @@ private slots:
         QCOMPARE(answer.titles, QStringList{u"Problem"_s});
         QVERIFY2(answer.texts[0].contains(r.port.device()), qPrintable(answer.texts[0]));
         QCOMPARE(r.state() + readFile(r.capturePath()),
-                 u"Receive | Ready | Start | 0 | idle"_s + ("\x02\r\n" + kRecords).left(40));
+                 u"Receive | The transfer was cut off: the last line is incomplete | Start | 0 | "
+                 "idle"_s +
+                     ("\x02\r\n" + kRecords).left(40));
         QCOMPARE(r.EdObs->text(), r.capturePath());
     }
 };

@@ -30,7 +30,7 @@ private slots:
         };
         // Modal, the defaults, the folder list at drive C:; the idle flag is not its business.
         QVERIFY(QApplication::activeModalWidget() == c && !rs.DownloadIdle);
-        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xeast"_s);
+        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xnorth"_s);
         QCOMPARE(folder(), QStringList(3, r.home()));
         // O.K. stays on a 1280 x 800 screen at 150 %, a title bar and a panel included.
         const QSize need = c->sizeHint().expandedTo(c->minimumSizeHint());
@@ -114,10 +114,13 @@ private slots:
         QVERIFY(!c->isVisible() && r.w.panel(2).startsWith(u"COM2"_s) && answer.unexpected == 0);
     }
 
-    // Kept across starts only when asked for, in a settings file of the test's own.
+    // Kept across starts only when asked for, in a settings file of the test's own. The axes are
+    // kept always: the old default X east, as 1.1.0 kept it, moves to X north once; X east
+    // chosen since stays.
     void rememberedAcrossStartsOnlyWhenAsked() {
         QTemporaryDir conf;
         QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));
+        QSettings(conf.filePath(u"q.conf"_s), QSettings::IniFormat).setValue(u"axes"_s, u"xeast"_s);
         const auto start = [&] {
             auto r = std::make_unique<Rig<>>(
                 false, QString(), nullptr,
@@ -151,7 +154,7 @@ private slots:
                 QStringList{lineOf(rs), rs.DefaultPath, r->w.panel(1), r->w.panel(2)}.join(u'|');
             QVERIFY(child<QDockWidget>(&r->w, "IncomingDock")->isHidden());
             if (run == 0) {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s +
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xnorth|"_s +
                                    conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
                 // The window shows them and keeps them at its first opening.
                 r->click("cmdSettings");
@@ -160,7 +163,8 @@ private slots:
                                          "cbOut_1", "chkRemember"})
                     QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
                 QCOMPARE(lineOf(rs) + rs.DefaultPath,
-                         u"COM3 9600 O 7 2 layout 2 axes xeast"_s + conf.filePath(u"jobs"_s));
+                         u"COM3 9600 O 7 2 layout 2 axes xnorth"_s + conf.filePath(u"jobs"_s));
+                child<QAbstractButton>(c, "cbAxes_0")->click();  // X east, chosen
                 r->click("CmdOK");
             } else if (run == 1) {
                 settings(*r, {}, true);  // the same once more
