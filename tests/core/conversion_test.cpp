@@ -239,11 +239,11 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
         {r4("1", "1", "abc", "3"), 2, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1" +
          second + "(1)"},
         {r4("1", "1", "2", "3"), 7, "", nothing + "1|Coordinates Lines:  1|"},  // no such format
-        // CSV quotes a field with a comma, a quote or an outer blank; DXF and LandXML need a Z
-        // that is a number.
+        // CSV quotes a field with a comma, a quote or a leading blank, and leaves out the
+        // trailing blanks of names and codes; DXF and LandXML need a Z that is a number.
         {line({{5, "R4"}, {11, "a\""}, {14, "1,2"}, {19, "X"}, {-31, "1"}, {-51, "2"}, {-71, "3"}},
               72) + "\n" + r4("", "1", "2", ""), kFormatCsv,
-         "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", "Conversion was Finshed "
+         "Point,X,Y,Z,Code\r\n\"1,2\",1.000,2.000,3.000,\"a\"\"\"\r\n", "Conversion was Finshed "
          "Successfully!|Lines read:  2|Coordinates Lines:  2|Output Format: CSV|Not written:  1: 1 "
          "without Z (line 2)"},
         {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
@@ -562,6 +562,18 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                     {kFormatDxf});
     EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n1.0\n 20\n2.5\n 30\n3.0\n"), dxf.npos);
     EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
+    // Its texts are about 1/400 of the job's larger side high, never below 0.05: the height
+    // of a 5 m, an 800 m, a 5 km job, one point, and one wider than a double holds.
+    std::string heights;
+    for (const auto& [wide, high] : {std::pair{5.0, 3.0}, {800.0, 20.0}, {1234.5, 5000.0},
+                                     {0.0, 0.0}, {1e308 * 10, 1.0}})
+        heights += std::to_string(dxfTextHeight(wide, high)) + " ";
+    EXPECT_EQ(heights, "0.050000 2.000000 13.000000 0.050000 0.050000 ");
+    const std::string job = convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"),
+                                    {kFormatDxf});
+    EXPECT_NE(job.find("TEXT\n  8\nTR_NO\n  6\nBYLAYER\n 10\n2.0\n 20\n1.0\n 30\n3.0\n 40\n2.0\n"),
+              job.npos)
+        << job;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
@@ -626,7 +638,8 @@ std::string trim(std::string_view s) {
 }  // namespace
 
 // Each real file in CSV, DXF and LandXML, read back with the parser or library that wrote it,
-// holds each point of layout 3 (number,X,Y,Z,code,point) with the same values, by both axes.
+// holds each point of layout 3 (number,X,Y,Z,code,point) with the same values, by both axes,
+// names and codes without the blanks that pad them in the fixed columns.
 // So do all of them one after another, thrice: a drawing large enough to pass through a
 // temporary file.
 TEST(RealSamples, EveryFormatReadsBackAsWritten) {
@@ -652,8 +665,9 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
         EXPECT_TRUE(rows.empty() || row == "Point,X,Y,Z,Code\r") << name;
         for (const auto& r : rows) {
             std::getline(csv, row);
+            const auto bare = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
             EXPECT_EQ(csvFields(row.substr(0, row.size() - 1)),
-                      (std::vector<std::string>{r[5], r[1], r[2], r[3], r[4]}))
+                      (std::vector<std::string>{bare(r[5]), r[1], r[2], r[3], bare(r[4])}))
                 << name;
         }
         for (const Axes axes : {Axes::XEastYNorth, Axes::XNorthYEast}) {
