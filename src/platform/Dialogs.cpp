@@ -111,7 +111,15 @@ std::optional<QString> QtDialogs::showSave(const QString& filter, const QString&
     const QFileInfo where(proposed);
     dialog.setDirectory(where.absolutePath());
     dialog.selectFile(where.fileName());
-    return run(dialog);
+    std::optional<QString> chosen = run(dialog);
+    // A name typed without an extension takes the one of the file type chosen.
+    if (chosen && !QFileInfo(*chosen).fileName().contains(QLatin1Char('.'))) {
+        QString type = dialog.selectedNameFilter().section(QLatin1Char('('), -1);
+        type = type.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
+        if (type.startsWith(QLatin1String("*.")) && type.indexOf(QLatin1Char('*'), 1) < 0)
+            *chosen += type.mid(1);
+    }
+    return chosen;
 }
 
 }  // namespace platform
