@@ -22,6 +22,7 @@
 
 #include "core/fileio.h"
 #include "points/PlanView.h"
+#include "platform/Screen.h"
 #include "points/PointTable.h"
 
 namespace {
@@ -152,7 +153,13 @@ void frmPoints::buildLayout() {
     page->addWidget(lblWarnings);
     page->addLayout(tools);
     page->addWidget(m_split, 1);
+    // Room for the table and the plan, as much of it as the screen has.
     resize(1100, 640);
+}
+
+void frmPoints::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    platform::fitOnScreen(this);
 }
 
 void frmPoints::showPoints(const QString& observation, quorvel::PointList list,

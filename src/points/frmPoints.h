@@ -42,6 +42,9 @@ public slots:
     void cbFilter_Click(int index);
     void lblWarnings_LinkActivated(const QString& link);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildLayout();
     void showWarnings();
