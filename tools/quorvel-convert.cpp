@@ -250,10 +250,10 @@ int main(int argc, char* argv[]) {
     if (opt.hasOutput && opt.output.empty()) return usageError("empty output file name");
     if (!opt.plot.empty()) {
         if (opt.observations.size() != 1 || opt.observations[0] == "-")
-            return usageError(
-                "--plot takes exactly one observation file, not " +
-                (opt.observations.size() != 1 ? std::to_string(opt.observations.size())
-                                              : std::string("standard input")));
+            return usageError("--plot takes exactly one observation file, not " +
+                              (opt.observations.size() != 1
+                                   ? std::to_string(opt.observations.size())
+                                   : std::string("standard input")));
         // The plan is written after the conversion: never over either of its files,
         // also where the output takes the proposed name and does not exist yet.
         const std::string& observation = opt.observations[0];

@@ -55,7 +55,7 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
 
 void ElidedLabel::updateTip() {
     const QString whole = elided() ? text() : QString();
-    setToolTip(whole.isEmpty() ? m_note
+    setToolTip(whole.isEmpty()    ? m_note
                : m_note.isEmpty() ? whole
                                   : whole + QLatin1Char('\n') + m_note);
 }

@@ -48,12 +48,21 @@ void KCR1::cmdEdit_Click() {
                 QStringLiteral("File Not Found or invalid path!\rPlease select again! "),
                 platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
             return;
-        case platform::LaunchResult::Failed:
+        case platform::LaunchResult::Failed: {
+            // Where the platform says what it tried, the user learns how to set an editor.
+            const QStringList tried = m_services.editor.tried();
             m_services.dialogs.message(
-                QStringLiteral(
-                    "Could not found Notepad on this computer!\rPlease Contact Varnel HK! "),
+                tried.isEmpty()
+                    ? QStringLiteral(
+                          "Could not found Notepad on this computer!\rPlease Contact Varnel HK! ")
+                    : QStringLiteral("Could not find a text editor on this computer!\rTried ") +
+                          tried.join(QStringLiteral(", ")) +
+                          QStringLiteral(".\rSet one in VISUAL (for example VISUAL=gedit in "
+                                         "~/.profile), or choose a default application for "
+                                         "text files in the desktop's settings."),
                 platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
             return;
+        }
     }
 }
 

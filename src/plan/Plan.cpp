@@ -55,7 +55,10 @@ void appendSymbol(std::vector<QLineF>& lines, QPointF c, Symbol symbol) {
             lines.emplace_back(c + QPointF(-0.8 * r, 0.8 * r), c + QPointF(0.8 * r, -0.8 * r));
             break;
         case Symbol::Square:
-            polygon({{-0.8 * r, -0.8 * r}, {0.8 * r, -0.8 * r}, {0.8 * r, 0.8 * r}, {-0.8 * r, 0.8 * r}});
+            polygon({{-0.8 * r, -0.8 * r},
+                     {0.8 * r, -0.8 * r},
+                     {0.8 * r, 0.8 * r},
+                     {-0.8 * r, 0.8 * r}});
             break;
         case Symbol::Circle: {
             const double d = r * 0.7071;
@@ -91,14 +94,15 @@ void drawLegend(QPainter& painter, const Plan& plan, const QRectF& area) {
     std::vector<std::vector<QLineF>> symbols(static_cast<std::size_t>(count));
     double left = box.left();
     for (int i = 0; i < count; ++i) {
-        if (i > 0 && i % perColumn == 0) left += widths[static_cast<std::size_t>(i / perColumn - 1)];
+        if (i > 0 && i % perColumn == 0)
+            left += widths[static_cast<std::size_t>(i / perColumn - 1)];
         const double y = box.top() + 4 + (i % perColumn) * rowHeight;
         appendSymbol(symbols[static_cast<std::size_t>(i)], QPointF(left + 12, y + rowHeight / 2),
                      codeMarker(i).symbol);
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(left + 24, y, widths[static_cast<std::size_t>(i / perColumn)] - 24,
-                                rowHeight),
-                         Qt::AlignVCenter, plan.legend[i]);
+        painter.drawText(
+            QRectF(left + 24, y, widths[static_cast<std::size_t>(i / perColumn)] - 24, rowHeight),
+            Qt::AlignVCenter, plan.legend[i]);
     }
     for (int i = 0; i < count; ++i) {
         painter.setPen(QPen(codeMarker(i).colour, 1.5));
@@ -126,9 +130,9 @@ void drawScaleBar(QPainter& painter, const Plan& plan, const QRectF& area, doubl
     painter.drawLine(a, a - QPointF(0, 5));
     painter.drawLine(b, b - QPointF(0, 5));
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(a.x(), box.top() + 2, std::max(pixels, fm.horizontalAdvance(text)),
-                            fm.height()),
-                     Qt::AlignHCenter, text);
+    painter.drawText(
+        QRectF(a.x(), box.top() + 2, std::max(pixels, fm.horizontalAdvance(text)), fm.height()),
+        Qt::AlignHCenter, text);
 }
 
 // Where numbers cover each other some are left out: the plan says how many.

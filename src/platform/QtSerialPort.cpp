@@ -80,10 +80,9 @@ bool QtSerialPort::open() {
     if (!m_port.open(QIODevice::ReadOnly)) {
         switch (m_port.error()) {
             case QSerialPort::DeviceNotFoundError:
-                m_error = tried.size() > 1
-                              ? QStringLiteral("%1 tried %2: no such device.")
-                                    .arg(com, tried.join(QStringLiteral(", ")))
-                              : QStringLiteral("%1: no such device.").arg(dev);
+                m_error = tried.size() > 1 ? QStringLiteral("%1 tried %2: no such device.")
+                                                 .arg(com, tried.join(QStringLiteral(", ")))
+                                           : QStringLiteral("%1: no such device.").arg(dev);
                 break;
             case QSerialPort::PermissionError: {
 #ifdef Q_OS_WIN

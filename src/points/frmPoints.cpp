@@ -21,8 +21,8 @@
 #include <algorithm>
 
 #include "core/fileio.h"
-#include "points/PlanView.h"
 #include "platform/Screen.h"
+#include "points/PlanView.h"
 #include "points/PointTable.h"
 
 namespace {

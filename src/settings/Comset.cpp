@@ -427,7 +427,8 @@ void Comset::cmdCancel_Click() {
     m_settings.OutputFormat = was.outputFormat;
     m_settings.DefaultPath = was.defaultPath;
     showChoices();
-    if (m_settings.AxisOrder != was.axes) cbAxes_Click(was.axes == quorvel::Axes::XEastYNorth ? 0 : 1);
+    if (m_settings.AxisOrder != was.axes)
+        cbAxes_Click(was.axes == quorvel::Axes::XEastYNorth ? 0 : 1);
     cbAxes->button(was.axes == quorvel::Axes::XEastYNorth ? 0 : 1)->setChecked(true);
     chkRemember->setChecked(was.remember);
     setHelp(was.help);
@@ -441,9 +442,9 @@ void Comset::reject() {
 }
 
 void Comset::takeSnapshot() {
-    m_opened = {m_settings.serial(), m_settings.OutputFormat, m_settings.DefaultPath,
-                m_settings.AxisOrder, edDefPath->text(), Dir1->path(), Drive1->currentIndex(),
-                chkRemember->isChecked(), m_help};
+    m_opened = {m_settings.serial(),    m_settings.OutputFormat,  m_settings.DefaultPath,
+                m_settings.AxisOrder,   edDefPath->text(),        Dir1->path(),
+                Drive1->currentIndex(), chkRemember->isChecked(), m_help};
     m_folderChosen = false;
 }
 

@@ -33,16 +33,47 @@ private slots:
         r.click("CmdBrowse1");
         QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
                  r.at(u"JOB9.tmp > "_s) + r.at(u"JOB9.dat"_s));
-        // Edit File: no name (Clear empties both fields), a folder that is gone, no editor.
-        const QByteArray path = qgetenv("PATH");
+        // Edit File: no name (Clear empties both fields), a folder that is gone, no editor
+        // anywhere; then $VISUAL (a command line), and the desktop's default for text files.
+        QHash<QByteArray, QByteArray> env;
+        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+                                 "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"}) {
+            env[name] = qgetenv(name);
+            qunsetenv(name);
+        }
         qputenv("PATH", QFile::encodeName(r.at(u"empty"_s)));
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+            qputenv(name, QFile::encodeName(r.at(u"config"_s)));
+        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            qputenv(name, QFile::encodeName(r.at(u"data"_s)));
+        const QString editor = r.at(u"editor"_s), edited = r.at(u"edited"_s);
+        QVERIFY(
+            writeFile(editor, "#!/bin/sh\necho \"$@\" >>'" + QFile::encodeName(edited) + "'\n") &&
+            QFile::setPermissions(editor, QFile::ReadOwner | QFile::ExeOwner) &&
+            QDir().mkpath(r.at(u"config"_s)) && QDir().mkpath(r.at(u"data/applications"_s)));
         r.click("CmdClear");
         for (const QString& next : {r.at(u"gone/A1.dat"_s), r.at(u"A1.dat"_s), QString()}) {
             answer.pressButton(u"OK"_s);
             r.click("cmdEdit");
             r.EdOut->setText(next);
         }
-        qputenv("PATH", path);
+        r.EdOut->setText(r.at(u"A1.dat"_s));
+        qputenv("VISUAL", QFile::encodeName(editor) + " -w");
+        r.click("cmdEdit");
+        qunsetenv("VISUAL");
+        QVERIFY(writeFile(r.at(u"config/mimeapps.list"_s),
+                          "[Added Associations]\ntext/plain=other.desktop;\n"
+                          "[Default Applications]\ntext/plain=gone.desktop;mine.desktop;\n") &&
+                writeFile(r.at(u"data/applications/mine.desktop"_s),
+                          "[Desktop Entry]\nType=Application\nExec=\"" + QFile::encodeName(editor) +
+                              "\" --new %U\n"));
+        r.click("cmdEdit");
+        QVERIFY(waitFor([&] { return readFile(edited).count('\n') == 2; }));
+        QCOMPARE(readFile(edited), "-w " + QFile::encodeName(r.at(u"A1.dat"_s)) +
+                                       "\n--new file://" + QFile::encodeName(r.at(u"A1.dat"_s)) +
+                                       "\n");
+        for (auto it = env.cbegin(); it != env.cend(); ++it)
+            it.value().isNull() ? qunsetenv(it.key()) : qputenv(it.key(), it.value());
         // Every text of both windows (EdObs empty after Clear), a tooltip after " | ".
         r.click("Command1");
         QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
@@ -85,8 +116,11 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(answer.texts.join(u'|'),
                  u"No file name!|File Not Found or invalid path!\nPlease select again! |"
-                 "Could not found Notepad on this computer!\nPlease Contact Varnel HK! |"
-                 "Really want to quit?|Really want to quit?"_s);
+                 "Could not find a text editor on this computer!\nTried $VISUAL (not set), $EDITOR "
+                 "(not set), the desktop's default for text files (none set), the usual text "
+                 "editors (none installed).\nSet one in VISUAL (for example VISUAL=gedit in "
+                 "~/.profile), or choose a default application for text files in the desktop's "
+                 "settings.|Really want to quit?|Really want to quit?"_s);
         QVERIFY(answer.unexpected + answer.pending() == 0 && r.quits == 1);
     }
 
@@ -114,12 +148,14 @@ private slots:
         QVERIFY(panel1->text().size() > 2000 && panel1->toolTip() == panel1->text());
         const int width = r.w.width();
         r.w.setPanel(1, u"Waiting for ... "_s + gone);
-        r.w.setPanel(3, u"6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s \u00b7 "_s + gone);
+        r.w.setPanel(3,
+                     u"6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s \u00b7 "_s + gone);
         child<QLabel>(&r.w, "Panel3")->show();
         QTest::qWait(50);
         QCOMPARE(r.w.width(), width);
-        QVERIFY(writeFile(r.at(u"A.sdr"_s), "    R4    TR 101  X       21.259              59.620"
-                                                "              11.256\r\n"));
+        QVERIFY(writeFile(r.at(u"A.sdr"_s),
+                          "    R4    TR 101  X       21.259              59.620"
+                          "              11.256\r\n"));
         r.w.setObservationName(r.at(u"A.sdr"_s));
         r.click("cmdViewPoints");
         r.click("Command1");

@@ -101,7 +101,8 @@ private slots:
         // Export: the whole job, as typed or by the file type chosen; the view in its shape.
         ModalAnswerer answerer;
         const std::tuple<const char*, const char*, const char*> exports[] = {
-            {"actExportJob", "plan.png", ""}, {"actExportJob", "plan", "SVG drawing (*.svg)"},
+            {"actExportJob", "plan.png", ""},
+            {"actExportJob", "plan", "SVG drawing (*.svg)"},
             {"actExportView", "view.png", ""}};
         for (const auto& [action, name, type] : exports) {
             answerer.handleNext([&](QWidget* m) {
@@ -133,7 +134,8 @@ private slots:
             row.placed = true;
             row.east = i;
         }
-        QVERIFY(plan::writeSvg(plan::Plan::from(many, {}), r.at(u"many.svg"_s), {800, 600}, nullptr));
+        QVERIFY(
+            plan::writeSvg(plan::Plan::from(many, {}), r.at(u"many.svg"_s), {800, 600}, nullptr));
         const QByteArray legend = readFile(r.at(u"many.svg"_s));
         QVERIFY(markers.size() == 500 && legend.contains(">C0<") && legend.contains(">C39<"));
         // Ticked, a successful Convert shows the window again.

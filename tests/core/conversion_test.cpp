@@ -574,12 +574,12 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     // Its texts are about 1/400 of the job's larger side high, never below 0.05: the height
     // of a 5 m, an 800 m, a 5 km job, one point, and one wider than a double holds.
     std::string heights;
-    for (const auto& [wide, high] : {std::pair{5.0, 3.0}, {800.0, 20.0}, {1234.5, 5000.0},
-                                     {0.0, 0.0}, {1e308 * 10, 1.0}})
+    for (const auto& [wide, high] :
+         {std::pair{5.0, 3.0}, {800.0, 20.0}, {1234.5, 5000.0}, {0.0, 0.0}, {1e308 * 10, 1.0}})
         heights += std::to_string(dxfTextHeight(wide, high)) + " ";
     EXPECT_EQ(heights, "0.050000 2.000000 13.000000 0.050000 0.050000 ");
-    const std::string job = convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"),
-                                    {kFormatDxf});
+    const std::string job =
+        convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"), {kFormatDxf});
     EXPECT_NE(job.find("TEXT\n  8\nTR_NO\n  6\nBYLAYER\n 10\n2.0\n 20\n1.0\n 30\n3.0\n 40\n2.0\n"),
               job.npos)
         << job;

@@ -178,8 +178,8 @@ private slots:
     void aPortThatDoesNotOpenNamesWhatWasTried_data() {
         QTest::addColumn<QString>("last");  // the third device: missing, a file, a terminal
         QTest::addColumn<QString>("said");
-        QTest::newRow("no adapter") << u"missing"_s
-                                    << u"COM1 tried %1/ttyUSB0, %1/ttyACM0, %1/ttyS0: no such device."_s;
+        QTest::newRow("no adapter")
+            << u"missing"_s << u"COM1 tried %1/ttyUSB0, %1/ttyACM0, %1/ttyS0: no such device."_s;
         QTest::newRow("no serial port")
             << u"file"_s << u"COM1 tried %1/ttyUSB0, %1/ttyACM0: no such device; %1/ttyS0: "_s;
         QTest::newRow("opens") << u"pty"_s << QString();
@@ -197,9 +197,10 @@ private slots:
         });
         r.w.cmdReceive_Click();
         const QString shown = r.dialogs.shown.join(u'\n');
-        QVERIFY2(said.isEmpty() ? shown.isEmpty() && r.port.isOpen()
-                                : shown.startsWith(problem(u"The serial port could not be opened!\r"_s +
-                                                           said.arg(dev.path()))),
+        QVERIFY2(said.isEmpty()
+                     ? shown.isEmpty() && r.port.isOpen()
+                     : shown.startsWith(problem(u"The serial port could not be opened!\r"_s +
+                                                said.arg(dev.path()))),
                  qPrintable(shown));
         r.w.cmdReceive_Click();  // Stop, where it opened
     }

@@ -111,9 +111,9 @@ private slots:
                                r.w.services().preferences->value(u"axes"_s)}
                 .join(u'|');
         };
-        const std::function<void()> leaves[] = {
-            [&] { choose({"cmdCancel"}); }, [&] { QTest::keyClick(c, Qt::Key_Escape); },
-            [&] { c->close(); }};
+        const std::function<void()> leaves[] = {[&] { choose({"cmdCancel"}); },
+                                                [&] { QTest::keyClick(c, Qt::Key_Escape); },
+                                                [&] { c->close(); }};
         for (const auto& leave : leaves) {
             r.w.setObservationName(u"/j/A1.sdr"_s);
             r.click("cmdSettings");
