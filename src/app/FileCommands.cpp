@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -14,11 +15,17 @@
 #include "settings/Comset.h"
 
 void KCR1::CmdBrowse1_Click() {
+    // Where the field's file is, else where downloads go: never the folder the program
+    // happened to be started from.
+    const QFileInfo field(EdObs->text());
+    QString folder = EdObs->text().isEmpty() ? QString() : field.absolutePath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = m_module.RunSettings.DefaultPath;
+    if (!QFileInfo(folder).isDir()) folder = m_services.homeFolder;
     const std::optional<QString> chosen = m_services.dialogs.showOpen(
         QStringLiteral("Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW *.TXT)|"
                        "*.sdr;*.obs;*.raw;*.txt;*.SDR;*.OBS;*.RAW;*.TXT|"
                        "DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"),
-        QStringLiteral("Open the Raw data File ..."));
+        QStringLiteral("Open the Raw data File ..."), folder);
     // Cancel and every failure end here silently, both fields as they were.
     if (!chosen || chosen->isEmpty()) return;
     setObservationName(*chosen);

@@ -96,9 +96,11 @@ std::optional<QString> run(QFileDialog& dialog) {
 
 }  // namespace
 
-std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title) {
+std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title,
+                                           const QString& folder) {
     QFileDialog dialog(m_parent, title);
     prepare(dialog, QFileDialog::AcceptOpen, filter);
+    dialog.setDirectory(folder);
     return run(dialog);
 }
 

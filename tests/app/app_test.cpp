@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 
 #include "Rig.h"
+#include "app/CommandLine.h"
 #include "app/frmAbout.h"
 #include "settings/Comset.h"
 
@@ -23,14 +24,22 @@ private slots:
         r.w.Form_Load();  // whatever was there; only the axes come from the last run
         QCOMPARE(lineOf(rs) + u' ' + rs.DefaultPath,
                  u"COM1 38400 N 8 1 layout 1 axes xnorth "_s + r.home());
-        // Browse: the real file dialog, and the output name follows at once.
-        QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}));
+        // Browse: the real file dialog, opening in the download folder or where the field's file
+        // is (not where the program was started), and the output name follows at once.
+        QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}) && QDir().mkpath(r.at(u"jobs"_s)));
         ModalAnswerer answer;
-        answer.handleNext([&](QWidget* modal) {
-            chooseFile(modal, r.at(u"JOB9.tmp"_s));
-            return qobject_cast<QFileDialog*>(modal) != nullptr;
-        });
-        r.click("CmdBrowse1");
+        QStringList opened;
+        for (const QString& field : {QString(), r.at(u"jobs/A.sdr"_s)}) {
+            r.EdObs->setText(field);
+            answer.handleNext([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog) opened << dialog->directory().path();
+                chooseFile(modal, r.at(u"JOB9.tmp"_s));
+                return dialog != nullptr;
+            });
+            r.click("CmdBrowse1");
+        }
+        QCOMPARE(opened, QStringList({r.home(), r.at(u"jobs"_s)}));
         QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
                  r.at(u"JOB9.tmp > "_s) + r.at(u"JOB9.dat"_s));
         // Edit File: no name (Clear empties both fields), a folder that is gone, no editor
@@ -122,6 +131,30 @@ private slots:
                  "~/.profile), or choose a default application for text files in the desktop's "
                  "settings.|Really want to quit?|Really want to quit?"_s);
         QVERIFY(answer.unexpected + answer.pending() == 0 && r.quits == 1);
+    }
+
+    // The command line: a file to open (as the desktop passes it), --help and --version
+    // before the toolkit looks at a display, and no option the toolkit did not take.
+    void commandLine() {
+        using A = CommandLine::Action;
+        const QString here = QDir::currentPath();
+        const std::tuple<QStringList, bool, QString> rows[] = {
+            {{}, true, u"run "_s},
+            {{u"job.sdr"_s}, true, u"run "_s + here + u"/job.sdr"_s},
+            {{u"/data/a b.obs"_s}, true, u"run /data/a b.obs"_s},
+            {{u"a"_s, u"b"_s}, true, u"wrong quorvel: one file at a time, not 2\n"_s},
+            {{u"--frob"_s, u"a"_s}, false, u"run "_s},  // perhaps the toolkit's own
+            {{u"--frob"_s, u"a"_s}, true, u"wrong quorvel: Unknown option 'frob'.\n"_s},
+            {{u"a"_s, u"--help"_s}, false, u"help Usage: quorvel [options] [FILE]\n"_s},
+            {{u"-v"_s}, false, u"version quorvel " QUORVEL_VERSION "\n"_s}};
+        for (const auto& [arguments, taken, expected] : rows) {
+            const CommandLine line = parseCommandLine(QStringList{u"quorvel"_s} + arguments, taken);
+            const char* actions[] = {"run", "help", "version", "wrong"};
+            QCOMPARE(QLatin1String(actions[int(line.action)]) + u' ' + line.file +
+                         line.text.section(u'\n', 0, 0) + (line.text.isEmpty() ? u""_s : u"\n"_s),
+                     expected);
+            QVERIFY(line.action != A::Wrong || line.text.endsWith(u"Try 'quorvel --help'.\n"_s));
+        }
     }
 
     // Every window opens inside the screen's available area (ctest runs this once more on a
