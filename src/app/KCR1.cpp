@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ElidedLabel.h"
 #include "app/Logos.h"
@@ -354,6 +355,12 @@ void KCR1::Form_Load() {
             setPanel(1, QStringLiteral("The download folder %1 is gone: downloads go to %2")
                             .arg(kept->missingFolder, rs.DefaultPath));
     }
+}
+
+QSize KCR1::sizeHint() const {
+    // The activity, the counts of a download and the serial settings side by side.
+    const QSize content = QMainWindow::sizeHint();
+    return {std::max(content.width(), fontMetrics().averageCharWidth() * 125), content.height()};
 }
 
 void KCR1::showEvent(QShowEvent* event) {

@@ -49,6 +49,8 @@ public:
     void outputFormatChanged(int previous);
     /// Whether the capture file of a reception is open.
     bool captureOpen() const;
+    /// Wide enough for a download's status texts where the screen has the room.
+    QSize sizeHint() const override;
     Reception& reception() { return *m_reception; }
     IncomingView& incomingView() { return *m_incoming; }
 

@@ -244,6 +244,11 @@ void Comset::buildLayout() {
     page->addLayout(buttons);
 }
 
+QSize Comset::sizeHint() const {
+    const QSize content = QDialog::sizeHint();
+    return {std::max(content.width(), fontMetrics().averageCharWidth() * 140), content.height()};
+}
+
 void Comset::fillDrives() {
     const QString current = Drive1->currentData().toString();
     const QSignalBlocker quiet(Drive1);

@@ -46,6 +46,8 @@ public:
     static QString helpFor(int index);
     /// The serial summary that O.K. writes into panel 2 of the main window.
     static QString statusText(const RunSettingsRecord& settings);
+    /// Room for the drive names and folders where the screen has it.
+    QSize sizeHint() const override;
 
 public slots:
     void cbBaud_Click(int index);
