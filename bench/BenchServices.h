@@ -25,7 +25,9 @@ public:
         }
         return platform::Answer::Ok;
     }
-    std::optional<QString> showOpen(const QString&, const QString&) override { return {}; }
+    std::optional<QString> showOpen(const QString&, const QString&, const QString&) override {
+        return {};
+    }
     std::optional<QString> showSave(const QString&, const QString&, const QString&) override {
         return {};
     }

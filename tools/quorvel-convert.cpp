@@ -28,8 +28,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quorvel-convert [--layout=1|2|3 | --format=csv|dxf|landxml]\n"
-    "                       [--axes=xnorth|xeast] [--force] [-o OUTPUT] [--plot PLAN.svg]\n"
-    "                       OBSERVATION...\n"
+    "                       [--axes=xnorth|xeast] [--force] [-o OUTPUT]\n"
+    "                       [--plot PLAN.png|PLAN.svg] OBSERVATION...\n"
     "       quorvel-convert --check [--layout=N | --format=F] [--axes=A] OBSERVATION...\n"
     "Converts observation files into coordinate files.\n"
     "\n"
@@ -40,8 +40,11 @@ constexpr const char* kUsage =
     "                 Turns the northings and eastings of SDR raw data into X and Y,\n"
     "                 and tells DXF and LandXML which of X and Y is the easting\n"
     "  -f, --force    replace existing output files\n"
-    "  -o OUTPUT      output file for a single observation file; - for standard output\n"
-    "  --plot PLAN    also draw the plan of the points (one observation file) as SVG\n"
+    "  -o OUTPUT, --output=OUTPUT\n"
+    "                 output file (a file name, not a folder) for a single\n"
+    "                 observation file; - for standard output\n"
+    "  --plot PLAN    also draw the plan of the points of one observation file:\n"
+    "                 a PNG image when PLAN ends in .png, an SVG drawing for .svg\n"
     "  --check        write nothing: list what deserves a look before the points are\n"
     "                 used, one line \"file: warning\" each (a point number at two\n"
     "                 positions, points at 0/0 far from the rest, points far from the\n"
@@ -119,8 +122,19 @@ Checked checkOne(const std::string& observation, const Options& opt) {
     return points.warnings.empty() ? kClean : kWarned;
 }
 
+// Whether `path` ends in `extension` (".png"), in any case.
+bool endsWith(const std::string& path, std::string_view extension) {
+    if (path.size() < extension.size()) return false;
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        const char c = path[path.size() - extension.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != extension[i]) return false;
+    }
+    return true;
+}
+
 #ifdef QUORVEL_PLOT
-// Draws the plan of `observation` into `path`; true on success.
+// Draws the plan of `observation` into `path`, as PNG or SVG by its extension; true on
+// success.
 bool plotOne(const std::string& observation, const std::string& path, const Options& opt) {
     quorvel::PointList points;
     if (!readPointsOf(observation, opt, points)) return false;
@@ -136,8 +150,10 @@ bool plotOne(const std::string& observation, const std::string& path, const Opti
     char* argv[] = {name, nullptr};
     const QGuiApplication application(argc, argv);
     QString error;
-    if (plan::writeSvg(plan::Plan::from(points, opt.axes), QFile::decodeName(path.c_str()),
-                       QSize(1200, 900), &error))
+    const plan::Plan plan = plan::Plan::from(points, opt.axes);
+    const QString target = QFile::decodeName(path.c_str());
+    if (endsWith(path, ".png") ? plan::writePng(plan, target, QSize(1200, 900), &error)
+                               : plan::writeSvg(plan, target, QSize(1200, 900), &error))
         return true;
     report(opt, observation, path, error.toStdString());
     return false;
@@ -157,8 +173,12 @@ bool convertOne(const std::string& observation, const std::string& output, const
     const bool nothing =
         r.failure && r.failure->kind == quorvel::ConversionFailure::Kind::NothingWritten;
     if (r.failure && !nothing) {
+        std::error_code ec;
         if (r.failure->kind == quorvel::ConversionFailure::Kind::SameFile)
             report(opt, observation, output, "is the observation file itself");
+        else if (r.failure->kind == quorvel::ConversionFailure::Kind::Output &&
+                 std::filesystem::is_directory(output, ec))
+            report(opt, observation, r.failure->path, r.failure->reason + ": give a file name");
         else
             report(opt, observation, r.failure->path, r.failure->reason);
         return false;
@@ -201,7 +221,7 @@ int main(int argc, char* argv[]) {
 #ifdef QUORVEL_PLOT
     app.add_option("--plot", opt.plot);
 #endif
-    CLI::Option* outputOption = app.add_option("-o,--output", opt.output);
+    CLI::Option* outputOption = app.add_option("-o,--output", opt.output)->type_name("OUTPUT");
     app.add_option("OBSERVATION", opt.observations);
     try {
         app.parse(argc, argv);
@@ -236,7 +256,10 @@ int main(int argc, char* argv[]) {
     if (opt.hasOutput && opt.output.empty()) return usageError("empty output file name");
     if (!opt.plot.empty()) {
         if (opt.observations.size() != 1 || opt.observations[0] == "-")
-            return usageError("--plot takes exactly one observation file, not standard input");
+            return usageError("--plot takes exactly one observation file, not " +
+                              (opt.observations.size() != 1
+                                   ? std::to_string(opt.observations.size())
+                                   : std::string("standard input")));
         // The plan is written after the conversion: never over either of its files,
         // also where the output takes the proposed name and does not exist yet.
         const std::string& observation = opt.observations[0];
@@ -246,6 +269,8 @@ int main(int argc, char* argv[]) {
             report(opt, observation, opt.plot, "is the observation or output file");
             return 1;
         }
+        if (!endsWith(opt.plot, ".png") && !endsWith(opt.plot, ".svg"))
+            return usageError("--plot " + opt.plot + ": the plan's name ends in .png or .svg");
         if (!opt.force && quorvel::regularFileExists(opt.plot)) {
             report(opt, observation, opt.plot, "File Exists! use --force to replace it");
             return 1;

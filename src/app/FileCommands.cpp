@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -14,11 +15,17 @@
 #include "settings/Comset.h"
 
 void KCR1::CmdBrowse1_Click() {
+    // Where the field's file is, else where downloads go: never the folder the program
+    // happened to be started from.
+    const QFileInfo field(EdObs->text());
+    QString folder = EdObs->text().isEmpty() ? QString() : field.absolutePath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = m_module.RunSettings.DefaultPath;
+    if (!QFileInfo(folder).isDir()) folder = m_services.homeFolder;
     const std::optional<QString> chosen = m_services.dialogs.showOpen(
         QStringLiteral("Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW *.TXT)|"
                        "*.sdr;*.obs;*.raw;*.txt;*.SDR;*.OBS;*.RAW;*.TXT|"
                        "DownLoad files (*.tmp)|*.tmp|All Files(*.*)|*.*"),
-        QStringLiteral("Open the Raw data File ..."));
+        QStringLiteral("Open the Raw data File ..."), folder);
     // Cancel and every failure end here silently, both fields as they were.
     if (!chosen || chosen->isEmpty()) return;
     setObservationName(*chosen);
@@ -48,12 +55,21 @@ void KCR1::cmdEdit_Click() {
                 QStringLiteral("File Not Found or invalid path!\rPlease select again! "),
                 platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
             return;
-        case platform::LaunchResult::Failed:
+        case platform::LaunchResult::Failed: {
+            // Where the platform says what it tried, the user learns how to set an editor.
+            const QStringList tried = m_services.editor.tried();
             m_services.dialogs.message(
-                QStringLiteral(
-                    "Could not found Notepad on this computer!\rPlease Contact Varnel HK! "),
+                tried.isEmpty()
+                    ? QStringLiteral(
+                          "Could not found Notepad on this computer!\rPlease Contact Varnel HK! ")
+                    : QStringLiteral("Could not find a text editor on this computer!\rTried ") +
+                          tried.join(QStringLiteral(", ")) +
+                          QStringLiteral(".\rSet one in VISUAL (for example VISUAL=gedit in "
+                                         "~/.profile), or choose a default application for "
+                                         "text files in the desktop's settings."),
                 platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
             return;
+        }
     }
 }
 

@@ -18,11 +18,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/ElidedLabel.h"
 #include "app/Logos.h"
 #include "app/frmAbout.h"
 #include "download/IncomingView.h"
 #include "download/Reception.h"
+#include "platform/Screen.h"
 #include "settings/Comset.h"
 #include "settings/Remembered.h"
 
@@ -211,17 +214,18 @@ void KCR1::buildLayout() {
     SB1 = new QStatusBar(this);
     SB1->setObjectName(QStringLiteral("SB1"));
     SB1->setSizeGripEnabled(false);
-    m_panel1 = new QLabel(SB1);
+    // A panel shows what fits and never widens the window: a long path or the counts
+    // of a download are elided in the middle, whole in the tooltip.
+    m_panel1 = new ElidedLabel(SB1, 30);
     m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel2 = new QLabel(SB1);
+    m_panel2 = new ElidedLabel(SB1, 30);
     m_panel2->setObjectName(QStringLiteral("Panel2"));
     m_panel1->setFrameShape(QFrame::StyledPanel);
     m_panel2->setFrameShape(QFrame::StyledPanel);
     // The download's counts, shown from a reception's start on.
-    m_panel3 = new QLabel(SB1);
+    m_panel3 = new ElidedLabel(SB1, 70);
     m_panel3->setObjectName(QStringLiteral("Panel3"));
     m_panel3->setFrameShape(QFrame::StyledPanel);
-    m_panel3->setTextFormat(Qt::PlainText);
     m_panel3->hide();
     SB1->addWidget(m_panel1, 1);
     SB1->addPermanentWidget(m_panel3);
@@ -281,7 +285,7 @@ void KCR1::connectReception() {
     connect(r, &Reception::started, this, [this] {
         m_garbled.clear();
         m_panel3->setStyleSheet(QString());
-        m_panel3->setToolTip(QString());
+        m_panel3->setNote(QString());
         m_panel3->show();
         m_incoming->clear();
     });
@@ -291,7 +295,7 @@ void KCR1::connectReception() {
         m_garbled = warning;
         m_incoming->showWarning(warning);
         m_panel3->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
-        m_panel3->setToolTip(warning);
+        m_panel3->setNote(warning);
         showProgress(m_reception->progressText());
     });
 }
@@ -354,6 +358,17 @@ void KCR1::Form_Load() {
             setPanel(1, QStringLiteral("The download folder %1 is gone: downloads go to %2")
                             .arg(kept->missingFolder, rs.DefaultPath));
     }
+}
+
+QSize KCR1::sizeHint() const {
+    // The activity, the counts of a download and the serial settings side by side.
+    const QSize content = QMainWindow::sizeHint();
+    return {std::max(content.width(), fontMetrics().averageCharWidth() * 125), content.height()};
+}
+
+void KCR1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    platform::fitOnScreen(this);
 }
 
 void KCR1::closeEverything() {

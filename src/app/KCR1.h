@@ -21,6 +21,7 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 class Comset;
+class ElidedLabel;
 class IncomingView;
 class Reception;
 class frmAbout;
@@ -48,6 +49,8 @@ public:
     void outputFormatChanged(int previous);
     /// Whether the capture file of a reception is open.
     bool captureOpen() const;
+    /// Wide enough for a download's status texts where the screen has the room.
+    QSize sizeHint() const override;
     Reception& reception() { return *m_reception; }
     IncomingView& incomingView() { return *m_incoming; }
 
@@ -77,6 +80,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
@@ -123,9 +127,9 @@ private:
     QLabel* lblStat = nullptr;
     QProgressBar* PB1 = nullptr;
     QStatusBar* SB1 = nullptr;
-    QLabel* m_panel1 = nullptr;
-    QLabel* m_panel2 = nullptr;
-    QLabel* m_panel3 = nullptr;
+    ElidedLabel* m_panel1 = nullptr;
+    ElidedLabel* m_panel2 = nullptr;
+    ElidedLabel* m_panel3 = nullptr;
     QDockWidget* m_incomingDock = nullptr;
     IncomingView* m_incoming = nullptr;
 

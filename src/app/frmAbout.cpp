@@ -11,6 +11,7 @@
 
 #include "app/Logos.h"
 #include "core/version.h"
+#include "platform/Screen.h"
 
 frmAbout::frmAbout(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -102,4 +103,9 @@ void frmAbout::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void frmAbout::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    platform::fitOnScreen(this);
 }

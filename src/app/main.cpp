@@ -1,41 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
-#include <QCommandLineParser>
 #include <cstdio>
 
+#include "app/CommandLine.h"
 #include "app/KCR1.h"
 #include "app/Module1.h"
-#include "core/version.h"
 #include "platform/QtSerialPort.h"
 
 int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
-    // --help and --version answer before any window (or display) is needed; other
-    // arguments are left to Qt, which takes its own (-platform and the like).
+    // --help and --version answer before any window (or display) is needed.
     QStringList args;
     for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Downloads from a total station over a serial line and converts observation files\n"
-        "into coordinate files. quorvel-convert converts from the command line."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and exit."));
-    parser.addOptions({help, version});
-    parser.parse(args);
-    if (parser.isSet(help) || parser.isSet(version)) {
-        // Without an application object the parser knows no program name.
-        const QString text = parser.isSet(help)
-                                 ? parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                             QStringLiteral("quorvel"))
-                                 : QString::fromStdString(quorvel::versionText("quorvel"));
-        std::fputs(text.toLocal8Bit().constData(), stdout);
+    CommandLine line = parseCommandLine(args, false);
+    if (line.action != CommandLine::Action::Run) {
+        std::fputs(line.text.toLocal8Bit().constData(), stdout);
         return 0;
     }
 
+    // The toolkit takes its own arguments (-platform and the like); the rest are ours.
     QApplication app(argc, argv);
+    line = parseCommandLine(QApplication::arguments(), true);
+    if (line.action == CommandLine::Action::Wrong) {
+        std::fputs(line.text.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
 
     Module1 module;
     platform::QtDialogs dialogs;
@@ -45,6 +35,8 @@ int main(int argc, char* argv[]) {
                          platform::listDrives, platform::quitApplication,
                          std::make_shared<platform::QtPreferences>()});
     dialogs.setParent(&window);
+    // A file given to open, by the desktop (a double-click) or a shell.
+    if (!line.file.isEmpty()) window.setObservationName(line.file);
     window.show();
     return QApplication::exec();
 }

@@ -28,16 +28,23 @@ void appendCsvField(std::string& out, std::string_view field) {
     out += '"';
 }
 
+// The fixed columns' padding is no part of a name or code: a GIS filters by "TRIG".
+std::string_view withoutTrailingBlanks(std::string_view text) {
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
 class CsvWriter final : public PointWriter {
 public:
     std::string_view nameLine() const override { return "Output Format: CSV"; }
     bool append(std::string& out, const CoordinateLine& line, std::int64_t, std::int64_t) override {
         if (!m_started) out += "Point,X,Y,Z,Code\r\n";
         m_started = true;
-        appendCsvField(out, line.Point);
-        for (const std::string* field : {&line.X, &line.Y, &line.Z, &line.Code}) {
+        appendCsvField(out, withoutTrailingBlanks(line.Point));
+        for (const std::string_view field :
+             {std::string_view(line.X), std::string_view(line.Y), std::string_view(line.Z),
+              withoutTrailingBlanks(line.Code)}) {
             out += ',';
-            appendCsvField(out, *field);
+            appendCsvField(out, field);
         }
         out += "\r\n";
         return true;

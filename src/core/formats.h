@@ -56,6 +56,13 @@ std::unique_ptr<PointWriter> makePointWriter(int format, Axes axes);
 std::unique_ptr<PointWriter> makeDxfWriter(Axes axes);
 std::unique_ptr<PointWriter> makeLandXmlWriter(Axes axes);
 
+/// The height of a DXF drawing's texts for points spread over `width` by `height`
+/// (east and north): about 1/400 of the larger side, to two significant digits, and
+/// never below kLeastTextHeight, so that numbers are legible on a 5 km job and do not
+/// cover a 5 m one.
+inline constexpr double kLeastTextHeight = 0.05;
+double dxfTextHeight(double width, double height);
+
 /// The layer of a code in a DXF drawing: the code without trailing blanks, in
 /// capitals, when it is a valid name (at most 28 of A-Z 0-9 $ - _, so that "_NO"
 /// still fits); otherwise its valid characters with '_' for the others, cut to 23,

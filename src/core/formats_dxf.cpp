@@ -22,7 +22,6 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kTextHeight = 0.2;             // metres in the drawing
 constexpr std::size_t kBufferSize = 64 * 1024;  // written out when a buffer reaches it
 
 // Text for a DXF string: ASCII as it is, other characters as \U+XXXX.
@@ -361,7 +360,8 @@ private:
                                          0, "CONTINUOUS", 1.0));
         dw.tableEnd();
         dw.tableStyle(1);
-        dxf.writeStyle(dw, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, kTextHeight, "txt", ""));
+        const double height = dxfTextHeight(m_high.x - m_low.x, m_high.y - m_low.y);
+        dxf.writeStyle(dw, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, height, "txt", ""));
         dw.tableEnd();
         dxf.writeView(dw);
         dxf.writeUcs(dw);
@@ -372,7 +372,7 @@ private:
         dw.sectionBlocks();
         dw.sectionEnd();
         dw.sectionEntities();
-        if (!writeEntities(dxf, dw)) return false;
+        if (!writeEntities(dxf, dw, height)) return false;
         dw.sectionEnd();
         dw.dxfEOF();
         return dw.flush();
@@ -380,7 +380,7 @@ private:
 
     // The entities of the records, from memory or from the temporary file; false when
     // a record could not be kept or read back whole.
-    bool writeEntities(DL_Dxf& dxf, BufferedDxfWriter& dw) {
+    bool writeEntities(DL_Dxf& dxf, BufferedDxfWriter& dw, double height) {
         MemoryReader memory(m_records);
         InFile file;
         ByteReader* in = &memory;
@@ -393,7 +393,7 @@ private:
         }
         RecordReader records(*in);
         // Each text's attributes but its place and words.
-        DL_TextData text(0, 0, 0, 0, 0, 0, kTextHeight, 1.0, 0, 0, 0, "", "STANDARD", 0.0);
+        DL_TextData text(0, 0, 0, 0, 0, 0, height, 1.0, 0, 0, 0, "", "STANDARD", 0.0);
         std::string zText;
         std::int64_t count = 0;
         Record r;
@@ -404,11 +404,11 @@ private:
             const Layer& layer = *m_layerOrder[r.layer];
             dxf.writePoint(dw, DL_PointData(r.east, r.north, r.z), layer.point);
             // The number up and right of the point, its Z below the number.
-            text.ipx = r.east + kTextHeight;
-            text.ipy = r.north + kTextHeight / 2;
+            text.ipx = r.east + height;
+            text.ipy = r.north + height / 2;
             text.ipz = r.z;
             dxf.writeText(dw, text, layer.number);
-            text.ipy -= 1.5 * kTextHeight;
+            text.ipy -= 1.5 * height;
             text.text = zText;
             dxf.writeText(dw, text, layer.z);
             ++count;
@@ -435,6 +435,14 @@ private:
 };
 
 }  // namespace
+
+double dxfTextHeight(double width, double height) {
+    const double side = std::max(width, height) / 400;
+    if (!(side > kLeastTextHeight) || !std::isfinite(side)) return kLeastTextHeight;
+    // Two significant digits: 12 on a 5 km job, not 12.3456.
+    const double step = std::pow(10.0, std::floor(std::log10(side)) - 1);
+    return std::max(kLeastTextHeight, std::round(side / step) * step);
+}
 
 std::unique_ptr<PointWriter> makeDxfWriter(Axes axes) {
     return std::make_unique<DxfWriter>(axes);

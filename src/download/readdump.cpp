@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The raw data file made from a reception's capture.
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QStringList>
@@ -72,7 +73,9 @@ std::optional<KCR1::DumpFailure> KCR1::writeRawDataFile() {
             QStringLiteral("SDRfiles (*.sdr)|*.sdr|All Files(*.*)|*.*"),
             QStringLiteral("Select name for the Raw data File ..."), EdObs->text());
         if (!chosen) return DumpFailure::Cancelled;
-        setObservationName(*chosen);
+        // A name typed without an extension is still a raw data file: "second" is second.sdr.
+        const bool bare = !QFileInfo(*chosen).fileName().contains(QLatin1Char('.'));
+        setObservationName(bare ? *chosen + QStringLiteral(".sdr") : *chosen);
     }
 
     PB1->setVisible(true);

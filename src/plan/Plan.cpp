@@ -19,7 +19,6 @@ namespace {
 // Point numbers are drawn only when no more than this many points are in view:
 // beyond it they hide each other and slow every repaint.
 constexpr int kMostLabels = 1500;
-constexpr int kLegendRows = 12;
 constexpr double kCross = 3.5;  // half the cross, in pixels
 constexpr double kMargin = 24;
 
@@ -35,39 +34,91 @@ void framedBox(QPainter& painter, const QRectF& box) {
     painter.drawRect(box);
 }
 
-void drawLegend(QPainter& painter, const Plan& plan, const QRectF& area) {
-    const QFontMetricsF fm(painter.font());
-    const int shown = std::min<int>(static_cast<int>(plan.legend.size()), kLegendRows);
-    const QString more = plan.legend.size() > kLegendRows
-                             ? QStringLiteral("and %1 more").arg(plan.legend.size() - kLegendRows)
-                             : QString();
-    const double rowHeight = fm.height() + 2;
-    double width = fm.horizontalAdvance(more);
-    for (int i = 0; i < shown; ++i) width = std::max(width, fm.horizontalAdvance(plan.legend[i]));
-    const int rows = shown + (more.isEmpty() ? 0 : 1);
-    if (rows == 0) return;
-    const QRectF box(area.left() + 8, area.top() + 8, width + 32, rows * rowHeight + 8);
-    framedBox(painter, box);
-    for (int i = 0; i < rows; ++i) {
-        const double y = box.top() + 4 + i * rowHeight;
-        if (i < shown) {
-            const QPointF c(box.left() + 12, y + rowHeight / 2);
-            painter.setPen(QPen(codeColour(i), 1.5));
-            painter.drawLine(c - QPointF(kCross, 0), c + QPointF(kCross, 0));
-            painter.drawLine(c - QPointF(0, kCross), c + QPointF(0, kCross));
+// The lines of `symbol` around `c`: every symbol is drawn as lines, so that each
+// code's points go to the painter in one call.
+void appendSymbol(std::vector<QLineF>& lines, QPointF c, Symbol symbol) {
+    const double r = kCross;
+    const auto polygon = [&](std::initializer_list<QPointF> corners) {
+        const QPointF* previous = std::prev(corners.end());
+        for (const QPointF& p : corners) {
+            lines.emplace_back(c + *previous, c + p);
+            previous = &p;
         }
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(box.left() + 24, y, width + 4, rowHeight), Qt::AlignVCenter,
-                         i < shown ? plan.legend[i] : more);
+    };
+    switch (symbol) {
+        case Symbol::Cross:
+            lines.emplace_back(c.x() - r, c.y(), c.x() + r, c.y());
+            lines.emplace_back(c.x(), c.y() - r, c.x(), c.y() + r);
+            break;
+        case Symbol::Diagonal:
+            lines.emplace_back(c + QPointF(-0.8 * r, -0.8 * r), c + QPointF(0.8 * r, 0.8 * r));
+            lines.emplace_back(c + QPointF(-0.8 * r, 0.8 * r), c + QPointF(0.8 * r, -0.8 * r));
+            break;
+        case Symbol::Square:
+            polygon({{-0.8 * r, -0.8 * r},
+                     {0.8 * r, -0.8 * r},
+                     {0.8 * r, 0.8 * r},
+                     {-0.8 * r, 0.8 * r}});
+            break;
+        case Symbol::Circle: {
+            const double d = r * 0.7071;
+            polygon({{0, -r}, {d, -d}, {r, 0}, {d, d}, {0, r}, {-d, d}, {-r, 0}, {-d, -d}});
+            break;
+        }
+        case Symbol::Triangle:
+            polygon({{0, -r}, {0.866 * r, 0.5 * r}, {-0.866 * r, 0.5 * r}});
+            break;
+        case Symbol::Diamond:
+            polygon({{0, -r}, {r, 0}, {0, r}, {-r, 0}});
+            break;
     }
 }
 
-void drawScaleBar(QPainter& painter, const QRectF& area, double unitsPerPixel) {
+// The codes in columns of as many rows as fit above the scale bar: all of them listed.
+void drawLegend(QPainter& painter, const Plan& plan, const QRectF& area) {
+    const QFontMetricsF fm(painter.font());
+    const int count = static_cast<int>(plan.legend.size());
+    if (count == 0) return;
+    const double rowHeight = fm.height() + 2;
+    const double room = area.height() - 2 * fm.height() - 64;  // the scale bar's below
+    const int perColumn = std::max(1, std::min(count, static_cast<int>(room / rowHeight)));
+    std::vector<double> widths;
+    for (int i = 0; i < count; ++i) {
+        if (i % perColumn == 0) widths.push_back(0);
+        widths.back() = std::max(widths.back(), fm.horizontalAdvance(plan.legend[i]) + 28);
+    }
+    double width = 8;
+    for (double w : widths) width += w;
+    const QRectF box(area.left() + 8, area.top() + 8, width, perColumn * rowHeight + 8);
+    framedBox(painter, box);
+    std::vector<std::vector<QLineF>> symbols(static_cast<std::size_t>(count));
+    double left = box.left();
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && i % perColumn == 0)
+            left += widths[static_cast<std::size_t>(i / perColumn - 1)];
+        const double y = box.top() + 4 + (i % perColumn) * rowHeight;
+        appendSymbol(symbols[static_cast<std::size_t>(i)], QPointF(left + 12, y + rowHeight / 2),
+                     codeMarker(i).symbol);
+        painter.setPen(Qt::black);
+        painter.drawText(
+            QRectF(left + 24, y, widths[static_cast<std::size_t>(i / perColumn)] - 24, rowHeight),
+            Qt::AlignVCenter, plan.legend[i]);
+    }
+    for (int i = 0; i < count; ++i) {
+        painter.setPen(QPen(codeMarker(i).colour, 1.5));
+        const auto& lines = symbols[static_cast<std::size_t>(i)];
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
+}
+
+void drawScaleBar(QPainter& painter, const Plan& plan, const QRectF& area, double unitsPerPixel) {
     const double length = quorvel::scaleBarLength(area.width() / 4 * unitsPerPixel);
     if (!(length > 0)) return;
     const double pixels = length / unitsPerPixel;
     const QFontMetricsF fm(painter.font());
-    const QString text = QString::number(length, 'g', 8);
+    // The unit only where the file states it: a number alone is never a wrong unit.
+    const QString text = QString::number(length, 'g', 8) +
+                         (plan.unit.isEmpty() ? QString() : QLatin1Char(' ') + plan.unit);
     const QRectF box(area.left() + 8, area.bottom() - fm.height() - 24,
                      std::max(pixels, fm.horizontalAdvance(text)) + 16, fm.height() + 16);
     framedBox(painter, box);
@@ -79,7 +130,23 @@ void drawScaleBar(QPainter& painter, const QRectF& area, double unitsPerPixel) {
     painter.drawLine(a, a - QPointF(0, 5));
     painter.drawLine(b, b - QPointF(0, 5));
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(a.x(), box.top() + 2, pixels, fm.height()), Qt::AlignHCenter, text);
+    painter.drawText(
+        QRectF(a.x(), box.top() + 2, std::max(pixels, fm.horizontalAdvance(text)), fm.height()),
+        Qt::AlignHCenter, text);
+}
+
+// Where numbers cover each other some are left out: the plan says how many.
+void drawHiddenLabels(QPainter& painter, const QRectF& area, Labels labels) {
+    if (labels.shown >= labels.inView) return;
+    const QFontMetricsF fm(painter.font());
+    const QString text =
+        QStringLiteral("%1 of %2 labels shown: zoom in").arg(labels.shown).arg(labels.inView);
+    const double width = fm.horizontalAdvance(text) + 16;
+    const QRectF box(area.right() - 8 - width, area.bottom() - fm.height() - 16, width,
+                     fm.height() + 8);
+    framedBox(painter, box);
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignCenter, text);
 }
 
 void drawNorthArrow(QPainter& painter, const Plan& plan, const QRectF& area) {
@@ -110,6 +177,7 @@ void drawNorthArrow(QPainter& painter, const Plan& plan, const QRectF& area) {
 Plan Plan::from(const quorvel::PointList& list, quorvel::Axes axes) {
     Plan plan;
     plan.northAxis = axes == quorvel::Axes::XEastYNorth ? QStringLiteral("Y") : QStringLiteral("X");
+    plan.unit = QString::fromStdString(list.unit);
     std::map<QString, int> codes;
     std::vector<QString> codeOf;
     for (std::size_t r = 0; r < list.rows.size(); ++r) {
@@ -127,7 +195,7 @@ Plan Plan::from(const quorvel::PointList& list, quorvel::Axes axes) {
         index = static_cast<int>(plan.legend.size());
         plan.legend << code;
     }
-    for (const QString& code : codeOf) plan.colours.push_back(codes[code]);
+    for (const QString& code : codeOf) plan.codes.push_back(codes[code]);
     QRectF bounds;
     if (!plan.positions.empty()) {
         double e0 = plan.positions[0].x(), e1 = e0, n0 = plan.positions[0].y(), n1 = n0;
@@ -165,40 +233,53 @@ int Plan::indexOfRow(int row) const {
     return it != rows.end() && *it == row ? static_cast<int>(it - rows.begin()) : -1;
 }
 
-QColor codeColour(int index) {
+Marker codeMarker(int index) {
     static const QRgb colours[] = {0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b,
                                    0xe377c2, 0x17becf, 0xbcbd22, 0x393b79, 0x637939, 0x7f7f7f};
-    return QColor::fromRgb(colours[index % std::size(colours)]);
+    constexpr int kColours = static_cast<int>(std::size(colours));
+    index = std::max(index, 0);
+    const auto symbol = static_cast<Symbol>(index / kColours % kSymbols);
+    if (index < kColours * kSymbols) return {QColor::fromRgb(colours[index % kColours]), symbol};
+    // Past every pairing of those, a hue of its own: steps of the golden angle never meet.
+    const double hue = std::fmod(index * 0.6180339887498949, 1.0);
+    return {QColor::fromHsvF(static_cast<float>(hue), 0.8f, 0.55f + 0.1f * (index % 3)), symbol};
 }
 
 QTransform fitTransform(const Plan& plan, const QRectF& area) {
-    const QRectF b = plan.bounds;
-    const double s = std::max(1e-12, std::min((area.width() - 2 * kMargin) / b.width(),
-                                              (area.height() - 2 * kMargin) / b.height()));
+    return regionTransform(plan.bounds, area.adjusted(kMargin, kMargin, -kMargin, -kMargin));
+}
+
+QTransform regionTransform(const QRectF& region, const QRectF& area) {
+    const QRectF b = region.normalized();
+    const double s = std::max(1e-12, std::min(area.width() / std::max(b.width(), 1e-300),
+                                              area.height() / std::max(b.height(), 1e-300)));
     const QPointF c = area.center();
     return QTransform(s, 0, 0, -s, c.x() - s * b.center().x(), c.y() + s * b.center().y());
 }
 
-void drawPoints(QPainter& painter, const Plan& plan, const QTransform& toDevice, const QRectF& area,
-                int selectedRow) {
+Labels drawPoints(QPainter& painter, const Plan& plan, const QTransform& toDevice,
+                  const QRectF& area, int selectedRow) {
     const QRectF cull = area.adjusted(-kCross, -kCross, kCross, kCross);
-    std::vector<std::vector<QLineF>> crosses(static_cast<std::size_t>(plan.legend.size()));
+    std::vector<std::vector<QLineF>> symbols(static_cast<std::size_t>(plan.legend.size()));
     std::vector<std::pair<QPointF, int>> inView;
     for (std::size_t i = 0; i < plan.positions.size(); ++i) {
         const QPointF p = toDevice.map(plan.positions[i]);
         if (!cull.contains(p)) continue;
-        auto& lines = crosses[static_cast<std::size_t>(plan.colours[i])];
-        lines.emplace_back(p.x() - kCross, p.y(), p.x() + kCross, p.y());
-        lines.emplace_back(p.x(), p.y() - kCross, p.x(), p.y() + kCross);
+        const int code = plan.codes[i];
+        appendSymbol(symbols[static_cast<std::size_t>(code)], p, codeMarker(code).symbol);
         inView.emplace_back(p, static_cast<int>(i));
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (std::size_t c = 0; c < crosses.size(); ++c) {
-        if (crosses[c].empty()) continue;
-        painter.setPen(QPen(codeColour(static_cast<int>(c)), 1.2));
-        painter.drawLines(crosses[c].data(), static_cast<int>(crosses[c].size()));
+    for (std::size_t c = 0; c < symbols.size(); ++c) {
+        if (symbols[c].empty()) continue;
+        painter.setPen(QPen(codeMarker(static_cast<int>(c)).colour, 1.2));
+        painter.drawLines(symbols[c].data(), static_cast<int>(symbols[c].size()));
     }
+    // Points without a number have nothing to hide.
+    Labels labels{0, static_cast<int>(std::count_if(inView.begin(), inView.end(), [&](auto& v) {
+                      return !plan.labels[v.second].isEmpty();
+                  }))};
     if (inView.size() <= static_cast<std::size_t>(kMostLabels)) {
         // A number goes only where no other one is yet, so that those shown can be read.
         const QFontMetricsF fm(painter.font());
@@ -209,9 +290,10 @@ void drawPoints(QPainter& painter, const Plan& plan, const QTransform& toDevice,
         for (const auto& [p, i] : inView) {
             const QPair<int, int> cell(static_cast<int>(std::floor(p.x() / cellWidth)),
                                        static_cast<int>(std::floor(p.y() / cellHeight)));
-            if (taken.contains(cell)) continue;
+            if (plan.labels[i].isEmpty() || taken.contains(cell)) continue;
             taken.insert(cell);
             painter.drawText(p + QPointF(kCross + 2, -kCross - 1), plan.labels[i]);
+            ++labels.shown;
         }
     }
     const int selected = plan.indexOfRow(selectedRow);
@@ -222,24 +304,35 @@ void drawPoints(QPainter& painter, const Plan& plan, const QTransform& toDevice,
         painter.drawEllipse(toDevice.map(plan.positions[static_cast<std::size_t>(selected)]), 8, 8);
     }
     painter.restore();
+    return labels;
 }
 
-void drawFurniture(QPainter& painter, const Plan& plan, const QRectF& area, double unitsPerPixel) {
+void drawFurniture(QPainter& painter, const Plan& plan, const QRectF& area, double unitsPerPixel,
+                   Labels labels) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     drawLegend(painter, plan, area);
-    drawScaleBar(painter, area, unitsPerPixel);
+    drawScaleBar(painter, plan, area, unitsPerPixel);
     drawNorthArrow(painter, plan, area);
+    drawHiddenLabels(painter, area, labels);
     painter.restore();
 }
 
-void drawPlan(QPainter& painter, const Plan& plan, const QRectF& area) {
-    const QTransform toDevice = fitTransform(plan, area);
-    drawPoints(painter, plan, toDevice, area);
-    drawFurniture(painter, plan, area, 1 / toDevice.m11());
+void drawPlan(QPainter& painter, const Plan& plan, const QRectF& area, const QTransform& toDevice) {
+    const Labels labels = drawPoints(painter, plan, toDevice, area);
+    drawFurniture(painter, plan, area, 1 / toDevice.m11(), labels);
 }
 
-bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error) {
+namespace {
+
+QTransform exportTransform(const Plan& plan, const QRectF& area, const QRectF& region) {
+    return region.isNull() ? fitTransform(plan, area) : regionTransform(region, area);
+}
+
+}  // namespace
+
+bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error,
+              const QRectF& region) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         QSvgGenerator svg;
@@ -249,7 +342,8 @@ bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error)
         svg.setTitle(QStringLiteral("Plan of the points"));
         QPainter painter(&svg);
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        drawPlan(painter, plan, QRectF(QPointF(0, 0), size));
+        const QRectF area(QPointF(0, 0), size);
+        drawPlan(painter, plan, area, exportTransform(plan, area, region));
         painter.end();
         if (file.error() == QFileDevice::NoError && file.commit()) return true;
     }
@@ -257,11 +351,13 @@ bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error)
     return false;
 }
 
-bool writePng(const Plan& plan, const QString& path, QSize size, QString* error) {
+bool writePng(const Plan& plan, const QString& path, QSize size, QString* error,
+              const QRectF& region) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    drawPlan(painter, plan, QRectF(QPointF(0, 0), size));
+    const QRectF area(QPointF(0, 0), size);
+    drawPlan(painter, plan, area, exportTransform(plan, area, region));
     painter.end();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit()) return true;

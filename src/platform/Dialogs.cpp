@@ -96,9 +96,11 @@ std::optional<QString> run(QFileDialog& dialog) {
 
 }  // namespace
 
-std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title) {
+std::optional<QString> QtDialogs::showOpen(const QString& filter, const QString& title,
+                                           const QString& folder) {
     QFileDialog dialog(m_parent, title);
     prepare(dialog, QFileDialog::AcceptOpen, filter);
+    dialog.setDirectory(folder);
     return run(dialog);
 }
 
@@ -111,7 +113,15 @@ std::optional<QString> QtDialogs::showSave(const QString& filter, const QString&
     const QFileInfo where(proposed);
     dialog.setDirectory(where.absolutePath());
     dialog.selectFile(where.fileName());
-    return run(dialog);
+    std::optional<QString> chosen = run(dialog);
+    // A name typed without an extension takes the one of the file type chosen.
+    if (chosen && !QFileInfo(*chosen).fileName().contains(QLatin1Char('.'))) {
+        QString type = dialog.selectedNameFilter().section(QLatin1Char('('), -1);
+        type = type.section(QLatin1Char(' '), 0, 0).remove(QLatin1Char(')'));
+        if (type.startsWith(QLatin1String("*.")) && type.indexOf(QLatin1Char('*'), 1) < 0)
+            *chosen += type.mid(1);
+    }
+    return chosen;
 }
 
 }  // namespace platform

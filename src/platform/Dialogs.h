@@ -21,9 +21,11 @@ public:
     /// `defaultAnswer` names the default button of a two-button box.
     virtual Answer message(const QString& text, Icon icon, Buttons buttons, const QString& caption,
                            Answer defaultAnswer = Answer::Ok) = 0;
-    /// The modal file-open dialog. `filter` lists name|pattern pairs separated by "|".
-    /// Returns the chosen file's full path, or nothing when the user cancelled.
-    virtual std::optional<QString> showOpen(const QString& filter, const QString& title) = 0;
+    /// The modal file-open dialog, opening in `folder`. `filter` lists name|pattern pairs
+    /// separated by "|". Returns the chosen file's full path, or nothing when the user
+    /// cancelled.
+    virtual std::optional<QString> showOpen(const QString& filter, const QString& title,
+                                            const QString& folder) = 0;
     /// The modal save-file dialog, for a file that may not exist yet: it opens on
     /// `proposed` (a folder and a file name) and asks nothing about replacing, as the
     /// caller asks itself. Returns the chosen full path, or nothing on Cancel.
@@ -39,7 +41,8 @@ public:
 
     Answer message(const QString& text, Icon icon, Buttons buttons, const QString& caption,
                    Answer defaultAnswer = Answer::Ok) override;
-    std::optional<QString> showOpen(const QString& filter, const QString& title) override;
+    std::optional<QString> showOpen(const QString& filter, const QString& title,
+                                    const QString& folder) override;
     std::optional<QString> showSave(const QString& filter, const QString& title,
                                     const QString& proposed) override;
 

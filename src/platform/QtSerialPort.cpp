@@ -5,20 +5,24 @@
 
 namespace platform {
 
-QString resolveComPort(const QString& comName) {
+QStringList comPortCandidates(const QString& comName) {
 #ifdef Q_OS_WIN
-    return comName;
+    return {comName};
 #else
     bool ok = false;
     const int n = comName.mid(3).toInt(&ok);
-    if (!comName.startsWith(QLatin1String("COM")) || !ok || n < 1) return comName;
+    if (!comName.startsWith(QLatin1String("COM")) || !ok || n < 1) return {comName};
     const QString index = QString::number(n - 1);
-    for (const char* stem : {"/dev/ttyUSB", "/dev/ttyACM"}) {
-        const QString candidate = QLatin1String(stem) + index;
-        if (QFileInfo::exists(candidate)) return candidate;
-    }
-    return QStringLiteral("/dev/ttyS") + index;
+    return {QStringLiteral("/dev/ttyUSB") + index, QStringLiteral("/dev/ttyACM") + index,
+            QStringLiteral("/dev/ttyS") + index};
 #endif
+}
+
+QString resolveComPort(const QString& comName) {
+    const QStringList candidates = comPortCandidates(comName);
+    for (const QString& candidate : candidates)
+        if (QFileInfo::exists(candidate)) return candidate;
+    return candidates.constLast();
 }
 
 QtSerialPort::QtSerialPort(PortResolver resolver, QObject* parent)
@@ -60,14 +64,25 @@ bool QtSerialPort::applySettings(QSerialPort& port, const LineSettings& line) {
 
 bool QtSerialPort::open() {
     if (m_port.isOpen()) return true;
+    const QString com = QStringLiteral("COM%1").arg(m_line.port);
     const QString dev = device();
     m_port.setPortName(dev);
     m_openDevice = dev;
     m_error.clear();
+    // The devices tried before the one opened did not exist: the message names them all.
+    QStringList tried = m_candidates ? m_candidates(com) : QStringList();
+    const qsizetype at = tried.indexOf(dev);
+    tried = at < 0 ? QStringList{dev} : tried.first(at + 1);
+    const QString skipped =
+        tried.size() > 1 ? QStringLiteral("%1 tried %2: no such device; ")
+                               .arg(com, QStringList(tried.first(tried.size() - 1)).join(u", "))
+                         : QString();
     if (!m_port.open(QIODevice::ReadOnly)) {
         switch (m_port.error()) {
             case QSerialPort::DeviceNotFoundError:
-                m_error = QStringLiteral("%1: no such device.").arg(dev);
+                m_error = tried.size() > 1 ? QStringLiteral("%1 tried %2: no such device.")
+                                                 .arg(com, tried.join(QStringLiteral(", ")))
+                                           : QStringLiteral("%1: no such device.").arg(dev);
                 break;
             case QSerialPort::PermissionError: {
 #ifdef Q_OS_WIN
@@ -91,6 +106,7 @@ bool QtSerialPort::open() {
             default:
                 m_error = QStringLiteral("%1: %2").arg(dev, m_port.errorString());
         }
+        if (m_port.error() != QSerialPort::DeviceNotFoundError) m_error.prepend(skipped);
         return false;
     }
     if (!applySettings(m_port, m_line)) {

@@ -25,12 +25,15 @@ public:
 
     /// Applies the line settings to an open port; false on one it refuses.
     static bool applySettings(QSerialPort& port, const LineSettings& line);
+    /// The devices a port name may stand for, named in the message when none opens.
+    void setCandidates(PortCandidates candidates) { m_candidates = std::move(candidates); }
 
 private:
     void onError(QSerialPort::SerialPortError error);
     void pollLineSignals();
 
     PortResolver m_resolver;
+    PortCandidates m_candidates = comPortCandidates;
     QSerialPort m_port;
     QTimer m_signalPoll;
     LineSettings m_line;

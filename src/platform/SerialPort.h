@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace platform {
@@ -35,9 +36,12 @@ struct LineSettings {
 
 /// Resolves a port name "COM1".."COM4" to the device to open.
 using PortResolver = std::function<QString(const QString& comName)>;
+/// The devices a port name may stand for, in the order they are tried.
+using PortCandidates = std::function<QStringList(const QString& comName)>;
 
-/// On Windows "COMn"; elsewhere the first existing /dev/ttyUSB(n-1),
-/// /dev/ttyACM(n-1), /dev/ttyS(n-1) (the last when none exists).
+/// On Windows "COMn"; elsewhere /dev/ttyUSB(n-1), /dev/ttyACM(n-1), /dev/ttyS(n-1).
+QStringList comPortCandidates(const QString& comName);
+/// The first of comPortCandidates() that exists (the last when none does).
 QString resolveComPort(const QString& comName);
 
 class SerialPort : public QObject {

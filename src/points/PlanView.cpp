@@ -52,6 +52,10 @@ QTransform PlanView::toViewport() const {
     return kPlanToScene * viewportTransform();
 }
 
+QRectF PlanView::visibleRegion() const {
+    return toViewport().inverted().mapRect(QRectF(viewport()->rect()));
+}
+
 void PlanView::setSelectedRow(int row) {
     m_selectedRow = row;
     const int i = m_plan ? m_plan->indexOfRow(row) : -1;
@@ -67,7 +71,7 @@ void PlanView::drawBackground(QPainter* painter, const QRectF& rect) {
     if (!m_plan) return;
     painter->save();
     painter->resetTransform();
-    plan::drawPoints(*painter, *m_plan, toViewport(), viewport()->rect(), m_selectedRow);
+    m_labels = plan::drawPoints(*painter, *m_plan, toViewport(), viewport()->rect(), m_selectedRow);
     painter->restore();
 }
 
@@ -75,7 +79,7 @@ void PlanView::drawForeground(QPainter* painter, const QRectF&) {
     if (!m_plan) return;
     painter->save();
     painter->resetTransform();
-    plan::drawFurniture(*painter, *m_plan, viewport()->rect(), unitsPerPixel());
+    plan::drawFurniture(*painter, *m_plan, viewport()->rect(), unitsPerPixel(), m_labels);
     painter->restore();
 }
 

@@ -21,6 +21,10 @@ public:
     void fit();
     /// Plan units a pixel of the view spans.
     double unitsPerPixel() const;
+    /// The part of the plan in view, in east and north.
+    QRectF visibleRegion() const;
+    /// Of the points in view at the last drawing, how many have their number shown.
+    plan::Labels labels() const { return m_labels; }
 
 signals:
     /// The user clicked near the point of `row`.
@@ -40,6 +44,7 @@ private:
 
     const plan::Plan* m_plan = nullptr;
     int m_selectedRow = -1;
+    plan::Labels m_labels;  // of the points drawn last, for the note in front of them
     QPoint m_pressAt;
     // Until the user zooms or pans, the whole plan stays in view as the window resizes.
     bool m_fitted = true;

@@ -86,6 +86,10 @@ QVariant PointTableModel::data(const QModelIndex& index, int role) const {
                     return statusText(r, m_list->counts);
             }
             break;
+        case Qt::ToolTipRole:
+            // The whole status, however narrow its column.
+            if (index.column() == Status) return statusText(r, m_list->counts);
+            break;
         case Qt::TextAlignmentRole:
             if (index.column() == Line || (index.column() >= X && index.column() <= Z))
                 return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

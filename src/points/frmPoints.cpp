@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -20,6 +21,7 @@
 #include <algorithm>
 
 #include "core/fileio.h"
+#include "platform/Screen.h"
 #include "points/PlanView.h"
 #include "points/PointTable.h"
 
@@ -86,13 +88,21 @@ void frmPoints::buildLayout() {
                    QStringLiteral("Copy the selected lines, or all shown, as tab-separated text"));
     cmdFit = makeButton(this, "cmdFit", QStringLiteral("&Fit"),
                         QStringLiteral("Show all points in the plan"));
-    cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport Plan..."),
+    cmdExport = makeButton(this, "cmdExport", QStringLiteral("E&xport Plan"),
                            QStringLiteral("Save the plan as a PNG image or an SVG drawing"));
+    // The whole job for the file, or the part in view for a report on one corner of it.
+    auto* exports = new QMenu(cmdExport);
+    actExportJob = exports->addAction(QStringLiteral("The &Whole Job..."));
+    actExportJob->setObjectName(QStringLiteral("actExportJob"));
+    actExportView = exports->addAction(QStringLiteral("The &Current View..."));
+    actExportView->setObjectName(QStringLiteral("actExportView"));
+    cmdExport->setMenu(exports);
+    connect(actExportJob, &QAction::triggered, this, [this] { exportPlan(false); });
+    connect(actExportView, &QAction::triggered, this, [this] { exportPlan(true); });
     chkShowAfter = new QCheckBox(QStringLiteral("Show the points &after converting"), this);
     chkShowAfter->setObjectName(QStringLiteral("chkShowAfter"));
     connect(cmdCopy, &QPushButton::clicked, this, &frmPoints::cmdCopy_Click);
     connect(cmdFit, &QPushButton::clicked, this, &frmPoints::cmdFit_Click);
-    connect(cmdExport, &QPushButton::clicked, this, &frmPoints::cmdExport_Click);
     connect(chkShowAfter, &QCheckBox::toggled, this, &frmPoints::showAfterConvertChanged);
 
     m_model = new PointTableModel(this);
@@ -143,7 +153,13 @@ void frmPoints::buildLayout() {
     page->addWidget(lblWarnings);
     page->addLayout(tools);
     page->addWidget(m_split, 1);
+    // Room for the table and the plan, as much of it as the screen has.
     resize(1100, 640);
+}
+
+void frmPoints::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    platform::fitOnScreen(this);
 }
 
 void frmPoints::showPoints(const QString& observation, quorvel::PointList list,
@@ -234,8 +250,10 @@ void frmPoints::cmdCopy_Click() {
     lines << cells.join(QLatin1Char('\t'));
     for (int r : rows) {
         cells.clear();
+        // Without the blanks that pad the file's columns: a spreadsheet takes them as
+        // part of the text, and a missing Z is an empty cell.
         for (int c = 0; c < PointTableModel::ColumnCount; ++c)
-            cells << m_filter->index(r, c).data().toString();
+            cells << m_filter->index(r, c).data().toString().trimmed();
         lines << cells.join(QLatin1Char('\t'));
     }
     QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
@@ -245,7 +263,7 @@ void frmPoints::cmdFit_Click() {
     picPlan->fit();
 }
 
-void frmPoints::cmdExport_Click() {
+void frmPoints::exportPlan(bool currentView) {
     using platform::Answer;
     using platform::Buttons;
     using platform::Icon;
@@ -253,10 +271,13 @@ void frmPoints::cmdExport_Click() {
         m_dialogs.message(text, Icon::Critical, Buttons::Ok, QStringLiteral("Problem"));
     };
     const QFileInfo obs(m_observation);
-    const auto chosen = m_dialogs.showSave(
-        QStringLiteral("PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg"),
-        QStringLiteral("Export Plan"),
-        obs.dir().filePath(obs.completeBaseName() + QStringLiteral("-plan.png")));
+    const QString name = obs.completeBaseName() +
+                         (currentView ? QStringLiteral("-view.png") : QStringLiteral("-plan.png"));
+    const auto chosen =
+        m_dialogs.showSave(QStringLiteral("PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg"),
+                           currentView ? QStringLiteral("Export the Current View")
+                                       : QStringLiteral("Export the Whole Job"),
+                           obs.dir().filePath(name));
     if (!chosen) return;
     QString path = *chosen;
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -273,10 +294,21 @@ void frmPoints::cmdExport_Click() {
         m_dialogs.message(QStringLiteral("File Exists! Do you want to replace? "), Icon::Critical,
                           Buttons::YesNo, QStringLiteral("Problem"), Answer::Yes) != Answer::Yes)
         return;
+    // The view keeps its shape: its longer side takes the export's longer side.
+    QSize size = kExportSize;
+    QRectF region;
+    if (currentView) {
+        const QSizeF seen = picPlan->viewport()->size();
+        size = (seen * (std::max(kExportSize.width(), kExportSize.height()) /
+                        std::max({seen.width(), seen.height(), 1.0})))
+                   .toSize()
+                   .expandedTo(QSize(1, 1));
+        region = picPlan->visibleRegion();
+    }
     QString error;
     const bool svg = path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
-    const bool ok = svg ? plan::writeSvg(m_plan, path, kExportSize, &error)
-                        : plan::writePng(m_plan, path, kExportSize, &error);
+    const bool ok = svg ? plan::writeSvg(m_plan, path, size, &error, region)
+                        : plan::writePng(m_plan, path, size, &error, region);
     if (!ok)
         problem(QStringLiteral("Could not write the Plan ") + path + QLatin1Char('\r') + error);
 }

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QAction;
 class QLabel;
 class QPushButton;
 class QSplitter;
@@ -36,9 +37,13 @@ signals:
 public slots:
     void cmdCopy_Click();
     void cmdFit_Click();
-    void cmdExport_Click();
+    /// Export Plan: the whole job, or only what the plan shows now.
+    void exportPlan(bool currentView);
     void cbFilter_Click(int index);
     void lblWarnings_LinkActivated(const QString& link);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
@@ -60,6 +65,8 @@ private:
     QPushButton* cmdCopy = nullptr;
     QPushButton* cmdFit = nullptr;
     QPushButton* cmdExport = nullptr;
+    QAction* actExportJob = nullptr;
+    QAction* actExportView = nullptr;
     QCheckBox* chkShowAfter = nullptr;
     QSplitter* m_split = nullptr;
     QTableView* tblPoints = nullptr;

@@ -19,6 +19,7 @@
 
 #include "platform/FolderList.h"
 #include "platform/Platform.h"
+#include "platform/Screen.h"
 #include "settings/Remembered.h"
 
 namespace {
@@ -71,6 +72,7 @@ Comset::Comset(RunSettingsRecord& settings, Context context, QWidget* parent)
     connect(edDefPath, &QLineEdit::textChanged, this, &Comset::edDefPath_Change);
     connect(Dir1, &platform::FolderList::pathChanged, this, &Comset::Dir1_Change);
     connect(CmdOK, &QPushButton::clicked, this, &Comset::CmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &Comset::cmdCancel_Click);
     fillDrives();
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Comset::Drive1_Change);
 
@@ -188,7 +190,7 @@ void Comset::buildLayout() {
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setAccessibleName(QStringLiteral("Drive"));
     Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Drive1->setMinimumContentsLength(20);
+    Drive1->setMinimumContentsLength(12);
     Dir1 = new platform::FolderList(Frame7);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
@@ -203,13 +205,18 @@ void Comset::buildLayout() {
     CmdOK->setObjectName(QStringLiteral("CmdOK"));
     CmdOK->setDefault(true);
     CmdOK->setMinimumWidth(90);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+    cmdCancel->setMinimumWidth(90);
+    cmdCancel->setToolTip(QStringLiteral("Leave the settings as they were when the window opened"));
     chkRemember = new QCheckBox(QStringLiteral("Remember these settings"), this);
     chkRemember->setObjectName(QStringLiteral("chkRemember"));
     chkRemember->setToolTip(
         QStringLiteral("Start with these settings next time (kept when you press O.K.)"));
 
     // Reserve the room of the longest help text so the window never jumps.
-    const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 60;
+    const int helpWidth = QFontMetrics(lblHelp->font()).averageCharWidth() * 46;
     lblHelp->setMinimumWidth(helpWidth);
     int helpHeight = 0;
     for (int i = 0; i < 6; ++i) {
@@ -232,9 +239,15 @@ void Comset::buildLayout() {
     buttons->addWidget(chkRemember);
     buttons->addStretch(1);
     buttons->addWidget(CmdOK);
+    buttons->addWidget(cmdCancel);
     auto* page = new QVBoxLayout(this);
     page->addLayout(columns, 1);
     page->addLayout(buttons);
+}
+
+QSize Comset::sizeHint() const {
+    const QSize content = QDialog::sizeHint();
+    return {std::max(content.width(), fontMetrics().averageCharWidth() * 140), content.height()};
 }
 
 void Comset::fillDrives() {
@@ -392,22 +405,59 @@ void Comset::Dir1_Change(const QString& path) {
 
 void Comset::edDefPath_Change(const QString& text) {
     m_settings.DefaultPath = text;
+    if (!m_restoring) m_folderChosen = true;
 }
 
 void Comset::CmdOK_Click() {
     m_settings.DefaultPath = edDefPath->text();
-    remembered::save(*m_context.preferences, m_settings, chkRemember->isChecked());
+    remembered::save(*m_context.preferences, m_settings, chkRemember->isChecked(), m_folderChosen);
     hide();
     emit settingsAccepted();
 }
 
+void Comset::cmdCancel_Click() {
+    const Snapshot& was = m_opened;
+    const int format = m_settings.OutputFormat;
+    {
+        m_restoring = true;
+        const QSignalBlocker quietDrive(Drive1);
+        const QSignalBlocker quietFolder(Dir1);
+        Drive1->setCurrentIndex(was.drive);
+        m_drive = was.drive;
+        if (!was.folder.isEmpty()) Dir1->setPath(was.folder);
+        edDefPath->setText(was.path);
+        m_restoring = false;
+    }
+    m_settings.serial() = was.serial;
+    m_settings.OutputFormat = was.outputFormat;
+    m_settings.DefaultPath = was.defaultPath;
+    showChoices();
+    if (m_settings.AxisOrder != was.axes)
+        cbAxes_Click(was.axes == quorvel::Axes::XEastYNorth ? 0 : 1);
+    cbAxes->button(was.axes == quorvel::Axes::XEastYNorth ? 0 : 1)->setChecked(true);
+    chkRemember->setChecked(was.remember);
+    setHelp(was.help);
+    hide();
+    // An output name that followed the format follows it back.
+    if (format != was.outputFormat) emit outputFormatChanged(format);
+}
+
 void Comset::reject() {
-    CmdOK_Click();
+    cmdCancel_Click();
+}
+
+void Comset::takeSnapshot() {
+    m_opened = {m_settings.serial(),    m_settings.OutputFormat,  m_settings.DefaultPath,
+                m_settings.AxisOrder,   edDefPath->text(),        Dir1->path(),
+                Drive1->currentIndex(), chkRemember->isChecked(), m_help};
+    m_folderChosen = false;
 }
 
 void Comset::showEvent(QShowEvent* event) {
     // Devices and media come and go between two openings.
     describePorts();
     fillDrives();
+    takeSnapshot();
     QDialog::showEvent(event);
+    platform::fitOnScreen(this);
 }

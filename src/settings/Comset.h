@@ -2,7 +2,8 @@
 #pragma once
 // The settings window: serial line, output layout and default folder. Every choice
 // is written into RunSettings the moment it is made; O.K. says so to the main
-// window (which refreshes its status text) and leaves.
+// window (which refreshes its status text) and leaves. Cancel, Escape and the close
+// control put back what the window showed when it opened.
 
 #include <QDialog>
 #include <memory>
@@ -45,6 +46,8 @@ public:
     static QString helpFor(int index);
     /// The serial summary that O.K. writes into panel 2 of the main window.
     static QString statusText(const RunSettingsRecord& settings);
+    /// Room for the drive names and folders where the screen has it.
+    QSize sizeHint() const override;
 
 public slots:
     void cbBaud_Click(int index);
@@ -60,7 +63,9 @@ public slots:
     void Dir1_Change(const QString& path);
     void edDefPath_Change(const QString& text);
     void CmdOK_Click();
-    /// Escape and the close control leave the way O.K. does.
+    /// Puts back the settings and controls of the opening, then leaves.
+    void cmdCancel_Click();
+    /// Escape and the close control cancel.
     void reject() override;
 
 signals:
@@ -81,6 +86,20 @@ private:
     void describePorts();
     /// Selects the buttons of the settings in force.
     void showChoices();
+    /// What the window shows and has written, as it opens: Cancel puts it back.
+    void takeSnapshot();
+
+    struct Snapshot {
+        SerialSettings serial;
+        std::int16_t outputFormat = 0;
+        QString defaultPath;
+        quorvel::Axes axes = quorvel::Axes::XEastYNorth;
+        QString path;    // the path field
+        QString folder;  // the folder list
+        int drive = -1;
+        bool remember = false;
+        QString help;
+    };
 
     RunSettingsRecord& m_settings;
     Context m_context;
@@ -107,9 +126,16 @@ private:
     QComboBox* Drive1 = nullptr;
     platform::FolderList* Dir1 = nullptr;
     QPushButton* CmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
     QCheckBox* chkRemember = nullptr;
 
     QString m_help;
     // The drive in force, restored when another one cannot be read.
     int m_drive = -1;
+    Snapshot m_opened;
+    // The program moves the controls back: no choice of the user's.
+    bool m_restoring = false;
+    // The user chose a folder since the opening (a remembered one that is gone is
+    // replaced only then).
+    bool m_folderChosen = false;
 };

@@ -41,7 +41,7 @@ bool enabled(const platform::Preferences& store) {
     return store.value(kOn) == QLatin1String("on");
 }
 
-void save(platform::Preferences& store, const RunSettingsRecord& s, bool on) {
+void save(platform::Preferences& store, const RunSettingsRecord& s, bool on, bool folderChosen) {
     store.setValue(kOn, on ? QStringLiteral("on") : QStringLiteral("off"));
     if (!on) return;
     store.setValue(kPort, s.PortName);
@@ -50,7 +50,9 @@ void save(platform::Preferences& store, const RunSettingsRecord& s, bool on) {
     store.setValue(kData, QString::number(s.DataBits));
     store.setValue(kStop, QString::number(s.StopBits));
     store.setValue(kLayout, QString::number(s.OutputFormat));
-    store.setValue(kFolder, s.DefaultPath);
+    const QString kept = store.value(kFolder);
+    if (folderChosen || kept.trimmed().isEmpty() || QFileInfo(kept).isDir())
+        store.setValue(kFolder, s.DefaultPath);
 }
 
 std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord& s,

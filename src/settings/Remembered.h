@@ -15,7 +15,10 @@ namespace remembered {
 /// Whether the user asked for the settings to be kept.
 bool enabled(const platform::Preferences& store);
 /// O.K. in the settings window: keeps `settings` when `on`, else only that it is off.
-void save(platform::Preferences& store, const RunSettingsRecord& settings, bool on);
+/// A kept folder that is gone stays kept unless `folderChosen`: the home folder that
+/// stands in for it is no choice of the user's.
+void save(platform::Preferences& store, const RunSettingsRecord& settings, bool on,
+          bool folderChosen);
 
 struct Loaded {
     QString missingFolder;  // the kept folder, gone since: downloads go to the home folder

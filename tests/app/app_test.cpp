@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 
 #include "Rig.h"
+#include "app/CommandLine.h"
 #include "app/frmAbout.h"
 #include "settings/Comset.h"
 #include "settings/Remembered.h"
@@ -24,26 +25,65 @@ private slots:
         r.w.Form_Load();  // whatever was there; only the axes come from the last run
         QCOMPARE(lineOf(rs) + u' ' + rs.DefaultPath,
                  u"COM1 38400 N 8 1 layout 1 axes xeast "_s + r.home());
-        // Browse: the real file dialog, and the output name follows at once.
-        QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}));
+        // Browse: the real file dialog, opening in the download folder or where the field's file
+        // is (not where the program was started), and the output name follows at once.
+        QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}) && QDir().mkpath(r.at(u"jobs"_s)));
         ModalAnswerer answer;
-        answer.handleNext([&](QWidget* modal) {
-            chooseFile(modal, r.at(u"JOB9.tmp"_s));
-            return qobject_cast<QFileDialog*>(modal) != nullptr;
-        });
-        r.click("CmdBrowse1");
+        QStringList opened;
+        for (const QString& field : {QString(), r.at(u"jobs/A.sdr"_s)}) {
+            r.EdObs->setText(field);
+            answer.handleNext([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog) opened << dialog->directory().path();
+                chooseFile(modal, r.at(u"JOB9.tmp"_s));
+                return dialog != nullptr;
+            });
+            r.click("CmdBrowse1");
+        }
+        QCOMPARE(opened, QStringList({r.home(), r.at(u"jobs"_s)}));
         QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
                  r.at(u"JOB9.tmp > "_s) + r.at(u"JOB9.dat"_s));
-        // Edit File: no name (Clear empties both fields), a folder that is gone, no editor.
-        const QByteArray path = qgetenv("PATH");
+        // Edit File: no name (Clear empties both fields), a folder that is gone, no editor
+        // anywhere; then $VISUAL (a command line), and the desktop's default for text files.
+        QHash<QByteArray, QByteArray> env;
+        for (const char* name : {"PATH", "VISUAL", "EDITOR", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+                                 "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"}) {
+            env[name] = qgetenv(name);
+            qunsetenv(name);
+        }
         qputenv("PATH", QFile::encodeName(r.at(u"empty"_s)));
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+            qputenv(name, QFile::encodeName(r.at(u"config"_s)));
+        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            qputenv(name, QFile::encodeName(r.at(u"data"_s)));
+        const QString editor = r.at(u"editor"_s), edited = r.at(u"edited"_s);
+        QVERIFY(
+            writeFile(editor, "#!/bin/sh\necho \"$@\" >>'" + QFile::encodeName(edited) + "'\n") &&
+            QFile::setPermissions(editor, QFile::ReadOwner | QFile::ExeOwner) &&
+            QDir().mkpath(r.at(u"config"_s)) && QDir().mkpath(r.at(u"data/applications"_s)));
         r.click("CmdClear");
         for (const QString& next : {r.at(u"gone/A1.dat"_s), r.at(u"A1.dat"_s), QString()}) {
             answer.pressButton(u"OK"_s);
             r.click("cmdEdit");
             r.EdOut->setText(next);
         }
-        qputenv("PATH", path);
+        r.EdOut->setText(r.at(u"A1.dat"_s));
+        qputenv("VISUAL", QFile::encodeName(editor) + " -w");
+        r.click("cmdEdit");
+        qunsetenv("VISUAL");
+        QVERIFY(writeFile(r.at(u"config/mimeapps.list"_s),
+                          "[Added Associations]\ntext/plain=other.desktop;\n"
+                          "[Default Applications]\ntext/plain=gone.desktop;mine.desktop;\n") &&
+                writeFile(r.at(u"data/applications/mine.desktop"_s),
+                          "[Desktop Entry]\nType=Application\nExec=\"" + QFile::encodeName(editor) +
+                              "\" --new %U\n"));
+        r.click("cmdEdit");
+        QVERIFY(waitFor([&] { return readFile(edited).count('\n') == 2; }));
+        QCOMPARE(readFile(edited), "-w " + QFile::encodeName(r.at(u"A1.dat"_s)) +
+                                       "\n--new file://" + QFile::encodeName(r.at(u"A1.dat"_s)) +
+                                       "\n");
+        for (auto it = env.cbegin(); it != env.cend(); ++it)
+            it.value().isNull() ? qunsetenv(it.key()) : qputenv(it.key(), it.value());
         // Every text of both windows (EdObs empty after Clear), a tooltip after " | ".
         r.click("Command1");
         QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
@@ -86,9 +126,78 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         QCOMPARE(answer.texts.join(u'|'),
                  u"No file name!|File Not Found or invalid path!\nPlease select again! |"
-                 "Could not found Notepad on this computer!\nPlease Contact Varnel HK! |"
-                 "Really want to quit?|Really want to quit?"_s);
+                 "Could not find a text editor on this computer!\nTried $VISUAL (not set), $EDITOR "
+                 "(not set), the desktop's default for text files (none set), the usual text "
+                 "editors (none installed).\nSet one in VISUAL (for example VISUAL=gedit in "
+                 "~/.profile), or choose a default application for text files in the desktop's "
+                 "settings.|Really want to quit?|Really want to quit?"_s);
         QVERIFY(answer.unexpected + answer.pending() == 0 && r.quits == 1);
+    }
+
+    // The command line: a file to open (as the desktop passes it), --help and --version
+    // before the toolkit looks at a display, and no option the toolkit did not take.
+    void commandLine() {
+        using A = CommandLine::Action;
+        const QString here = QDir::currentPath();
+        const std::tuple<QStringList, bool, QString> rows[] = {
+            {{}, true, u"run "_s},
+            {{u"job.sdr"_s}, true, u"run "_s + here + u"/job.sdr"_s},
+            {{u"/data/a b.obs"_s}, true, u"run /data/a b.obs"_s},
+            {{u"a"_s, u"b"_s}, true, u"wrong quorvel: one file at a time, not 2\n"_s},
+            {{u"--frob"_s, u"a"_s}, false, u"run "_s},  // perhaps the toolkit's own
+            {{u"--frob"_s, u"a"_s}, true, u"wrong quorvel: Unknown option 'frob'.\n"_s},
+            {{u"a"_s, u"--help"_s}, false, u"help Usage: quorvel [options] [FILE]\n"_s},
+            {{u"-v"_s}, false, u"version quorvel " QUORVEL_VERSION "\n"_s}};
+        for (const auto& [arguments, taken, expected] : rows) {
+            const CommandLine line = parseCommandLine(QStringList{u"quorvel"_s} + arguments, taken);
+            const char* actions[] = {"run", "help", "version", "wrong"};
+            QCOMPARE(QLatin1String(actions[int(line.action)]) + u' ' + line.file +
+                         line.text.section(u'\n', 0, 0) + (line.text.isEmpty() ? u""_s : u"\n"_s),
+                     expected);
+            QVERIFY(line.action != A::Wrong || line.text.endsWith(u"Try 'quorvel --help'.\n"_s));
+        }
+    }
+
+    // Every window opens inside the screen's available area (ctest runs this once more on a
+    // 1280 x 800 screen at 150 %), and no text widens the main window: a status is elided in
+    // the middle, whole in its tooltip.
+    void everyWindowOpensOnTheScreen() {
+        const QString gone = u"/media/stick/"_s + u"a-long-folder-name/"_s.repeated(110);
+        auto kept = std::make_shared<platform::MemoryPreferences>();
+        kept->setValue(u"remember"_s, u"on"_s);
+        kept->setValue(u"download/folder"_s, gone);
+        Rig r(false, {}, nullptr, kept);
+        QVERIFY(QTest::qWaitForWindowExposed(&r.w));
+        const QRect screen = r.w.screen()->availableGeometry();
+        QStringList outside;
+        const auto check = [&](QWidget* window) {
+            QVERIFY(window && window->isVisible());
+            if (!screen.contains(window->frameGeometry()))
+                outside << window->objectName() + u' ' +
+                               QString::number(window->frameGeometry().width()) + u'x' +
+                               QString::number(window->frameGeometry().height());
+        };
+        check(&r.w);
+        auto* panel1 = child<QLabel>(&r.w, "Panel1");
+        QVERIFY(panel1->text().size() > 2000 && panel1->toolTip() == panel1->text());
+        const int width = r.w.width();
+        r.w.setPanel(1, u"Waiting for ... "_s + gone);
+        r.w.setPanel(3,
+                     u"6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s \u00b7 "_s + gone);
+        child<QLabel>(&r.w, "Panel3")->show();
+        QTest::qWait(50);
+        QCOMPARE(r.w.width(), width);
+        QVERIFY(writeFile(r.at(u"A.sdr"_s),
+                          "    R4    TR 101  X       21.259              59.620"
+                          "              11.256\r\n"));
+        r.w.setObservationName(r.at(u"A.sdr"_s));
+        r.click("cmdViewPoints");
+        r.click("Command1");
+        r.click("cmdSettings");
+        for (const char* name : {"frmPoints", "frmAbout", "Comset"})
+            check(r.w.findChild<QWidget*>(QLatin1String(name)));
+        QCOMPARE(outside.join(u", "_s), QString());
+        r.w.findChild<QWidget*>(u"Comset"_s)->close();
     }
 
     // Each key reaches its button, also while the reception's button reads "Stop"; Escape

@@ -60,6 +60,7 @@ TEST(Cli, RunsOneAfterAnother) {
         {"missing.sdr A1.sdr", 1, "", "quorvel-convert: missing.sdr: No such file or directory\n"
                                       "quorvel-convert: A1.sdr: A1.dat: File Exists! use --force to replace it\n"},
         {"-o no/such/folder.dat A1.sdr", 1, "", "quorvel-convert: no/such/folder.dat: No such file or directory\n"},
+        {"--output=. A1.sdr", 1, "", "quorvel-convert: .: Is a directory: give a file name\n"},
         {"-o ./A1.sdr A1.sdr", 1, "", "quorvel-convert: ./A1.sdr: is the observation file itself\n"},
         {"./", 1, "", "quorvel-convert: ./: no output name for a folder\n"},
         {"-- -o", 1, "", "quorvel-convert: -o: No such file or directory\n"},  // after --, names only
@@ -69,9 +70,8 @@ TEST(Cli, RunsOneAfterAnother) {
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  4\nOutput Format: Autocogo 3\n"
          "Reduced from observations: 1\n"},
         {"--axes xeast --format=csv -o - '" QUORVEL_TEST_DATA "/road-sdr20.sdr'", 0,
-         "Point,X,Y,Z,Code\r\n1,2000.000,5000.000,100.000,\"CP              \"\r\n4,2003.872,5024.447,104.973,"
-         "\"EDGE            \"\r\n2,2004.341,5024.620,99.572,\"EDGE            \"\r\n3,2010.100,5030.000,-0.001,"
-         "\"EDGE            \"\r\n",
+         "Point,X,Y,Z,Code\r\n1,2000.000,5000.000,100.000,CP\r\n4,2003.872,5024.447,104.973,EDGE\r\n"
+         "2,2004.341,5024.620,99.572,EDGE\r\n3,2010.100,5030.000,-0.001,EDGE\r\n",
          "Conversion was Finshed Successfully!\nLines read:  6\nCoordinates Lines:  4\nOutput Format: CSV\n"
          "Reduced from observations: 1\n"},
         // Checks write nothing, and exit 0 for no warning, 1 for warnings, 2 for a file not
@@ -86,6 +86,7 @@ TEST(Cli, RunsOneAfterAnother) {
          "quorvel-convert: missing.sdr: No such file or directory\n"},
         {"-f --plot ./A1.dat A1.sdr", 1, "", "quorvel-convert: ./A1.dat: is the observation or output file\n"},
         {"-f --plot A1.svg A1.sdr", 0, done + "1\n", ""},
+        {"-f --plot A1.PNG A1.sdr", 0, done + "1\n", ""},  // a PNG image, by its extension
         {"-f --plot A1.sdr A1.sdr", 1, "", "quorvel-convert: A1.sdr: is the observation or output file\n"},
         {"--version", 0, quorvel::versionText("quorvel-convert"), ""},
         {"", 2, "", "no observation file"},
@@ -93,12 +94,14 @@ TEST(Cli, RunsOneAfterAnother) {
         {"--format xls A1.sdr", 2, "", "--format: xls not in {csv,dxf,landxml}"},
         {"--layout=1 --format=csv A1.sdr", 2, "", "--layout excludes --format"},
         {"--axes=up A1.sdr", 2, "", "--axes: up not in {xeast,xnorth}"},
-        {"-o", 2, "", "--output: 1 required TEXT missing"},
+        {"-o", 2, "", "--output: 1 required OUTPUT missing"},
         {"-o x A1.sdr A1.sdr", 2, "", "-o takes exactly one observation file"},
         {"-o x -o y A1.sdr", 2, "", "--output: At Most 1 required but received 2"},
         {"-o '' A1.sdr", 2, "", "empty output file name"},
         {"--check -o x A1.sdr", 2, "", "--check writes no output"},
-        {"--plot x.svg A1.sdr A1.sdr", 2, "", "--plot takes exactly one observation file, not standard input"},
+        {"--plot x.svg A1.sdr A1.sdr", 2, "", "--plot takes exactly one observation file, not 2"},
+        {"--plot x.svg - <A1.sdr", 2, "", "--plot takes exactly one observation file, not standard input"},
+        {"--plot x.pdf A1.sdr", 2, "", "--plot x.pdf: the plan's name ends in .png or .svg"},
         {"--frobnicate A1.sdr", 2, "", "The following argument was not expected: --frobnicate"}};
     // clang-format on
     for (const auto& r : runs) {
@@ -108,6 +111,7 @@ TEST(Cli, RunsOneAfterAnother) {
         const bool usageError = r.status == 2 && !r.err.ends_with("\n");  // its line alone
         EXPECT_EQ(err, usageError ? "quorvel-convert: " + r.err + "\n" + usage : r.err) << r.args;
     }
-    EXPECT_EQ(dir.listing(), ".err .out A1.dat A1.dxf A1.sdr A1.svg B.dat ");
+    EXPECT_EQ(dir.listing(), ".err .out A1.PNG A1.dat A1.dxf A1.sdr A1.svg B.dat ");
     EXPECT_NE(slurp(dir / "A1.svg").find(">101<"), std::string::npos);
+    EXPECT_TRUE(slurp(dir / "A1.PNG").starts_with("\x89PNG\r\n"));
 }

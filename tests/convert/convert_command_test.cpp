@@ -90,20 +90,54 @@ private slots:
         QTest::mouseClick(plan->viewport(), Qt::LeftButton, {}, plan->viewport()->rect().center());
         QCOMPARE(table->currentIndex().siblingAtColumn(3).data().toString(), u"99.259"_s);
         QTest::mouseClick(child<QPushButton>(points, "cmdCopy"), Qt::LeftButton);
-        QCOMPARE(QApplication::clipboard()->text(),
-                 u"Line\tPoint\tCode\tX\tY\tZ\tStatus\n13\t101 \tTR \t99.259\t59.620\t11.256\t"
+        QCOMPARE(QApplication::clipboard()->text(),  // without the file's padding
+                 u"Line\tPoint\tCode\tX\tY\tZ\tStatus\n13\t101\tTR\t99.259\t59.620\t11.256\t"
                  "written; number used at another position\n"_s);
+        QCOMPARE(table->currentIndex().siblingAtColumn(6).data(Qt::ToolTipRole).toString(),
+                 u"written; number used at another position"_s);
         auto* filter = child<QComboBox>(points, "cbFilter");
         filter->setCurrentIndex(filter->findData(8));  // lines not written: the choice stays
         QCOMPARE(table->model()->rowCount(), 1);
+        // Export: the whole job, as typed or by the file type chosen; the view in its shape.
         ModalAnswerer answerer;
-        for (const char* name : {"plan.png", "plan.svg"}) {
-            answerer.handleNext([&](QWidget* m) { return chooseFile(m, r.at(name)), true; });
-            QTest::mouseClick(child<QPushButton>(points, "cmdExport"), Qt::LeftButton);
+        const std::tuple<const char*, const char*, const char*> exports[] = {
+            {"actExportJob", "plan.png", ""},
+            {"actExportJob", "plan", "SVG drawing (*.svg)"},
+            {"actExportView", "view.png", ""}};
+        for (const auto& [action, name, type] : exports) {
+            answerer.handleNext([&](QWidget* m) {
+                auto* d = qobject_cast<QFileDialog*>(m);
+                auto* types = d ? d->findChild<QComboBox*>(u"fileTypeCombo"_s) : nullptr;
+                if (types && *type) types->setCurrentIndex(types->findText(QLatin1String(type)));
+                return chooseFile(m, r.at(name)), d != nullptr;
+            });
+            child<QAction>(points, action)->trigger();
         }
         QCOMPARE(QImage(r.at(u"plan.png"_s)).size(), QSize(1600, 1200));
+        const QSize view = plan->viewport()->size().scaled(1600, 1600, Qt::KeepAspectRatio);
+        QCOMPARE(QImage(r.at(u"view.png"_s)).size(), view);
+        // Numbers on one spot hide each other: the plan says how many are shown.
         const QByteArray svg = readFile(r.at(u"plan.svg"_s));
-        QVERIFY(svg.startsWith("<?xml") && svg.contains(">101<") && svg.contains(">N<"));
+        QVERIFY(svg.startsWith("<?xml") && svg.contains(">101<") && svg.contains(">N<") &&
+                svg.contains(" of 13 labels shown: zoom in<"));
+        QTest::mouseClick(child<QPushButton>(points, "cmdFit"), Qt::LeftButton);
+        plan->viewport()->repaint();
+        QVERIFY(plan->labels().inView == 13 && plan->labels().shown < 13);
+        // Every code its own colour and symbol, and all of the legend listed, past a dozen.
+        QSet<QPair<QRgb, int>> markers;
+        for (int i = 0; i < 500; ++i)
+            markers.insert({plan::codeMarker(i).colour.rgb(), int(plan::codeMarker(i).symbol)});
+        quorvel::PointList many;
+        for (int i = 0; i < 40; ++i) {
+            quorvel::PointRow& row = many.rows.emplace_back();
+            row.code = "C" + std::to_string(i);
+            row.placed = true;
+            row.east = i;
+        }
+        QVERIFY(
+            plan::writeSvg(plan::Plan::from(many, {}), r.at(u"many.svg"_s), {800, 600}, nullptr));
+        const QByteArray legend = readFile(r.at(u"many.svg"_s));
+        QVERIFY(markers.size() == 500 && legend.contains(">C0<") && legend.contains(">C39<"));
         // Ticked, a successful Convert shows the window again.
         child<QCheckBox>(points, "chkShowAfter")->setChecked(true);
         points->hide();

@@ -260,11 +260,11 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
          "-91.269,156.234,,509 0863   \r\n", done + "2|Coordinates Lines:  2|Output Format: Autocogo 3"},
         {rec.substr(0, 78), 3, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1 point "
          "cut off: 509 0863"},
-        // CSV quotes a field with a comma, a quote or an outer blank; DXF and LandXML need a Z
-        // that is a number.
+        // CSV quotes a field with a comma, a quote or a leading blank, and leaves out the
+        // trailing blanks of names and codes; DXF and LandXML need a Z that is a number.
         {line({{5, "R4"}, {11, "a\""}, {14, "1,2"}, {19, "X"}, {-31, "1"}, {-51, "2"}, {-71, "3"}},
               72) + "\n" + r4("", "1", "2", ""), kFormatCsv,
-         "Point,X,Y,Z,Code\r\n\"1,2 \",1.000,2.000,3.000,\"a\"\" \"\r\n", done + "2|Coordinates "
+         "Point,X,Y,Z,Code\r\n\"1,2\",1.000,2.000,3.000,\"a\"\"\"\r\n", done + "2|Coordinates "
          "Lines:  2|Output Format: CSV|Not written:  1: 1 point without Z: line 2"},
         {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
          "Format: LandXML|Not written:  1: 1 point with a Z that is not a number: 5"},
@@ -279,31 +279,40 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
     EXPECT_EQ(closingMessageParts({}).back(), "");  // no SDR records, nothing said of them
 }
 
-// The warnings of a file (joined by '|'), then each coordinate line's warning bits; the
-// lines a check names are those the conversion writes or leaves out.
+// The warnings of a file (joined by '|'), then each coordinate line's warning bits, then the
+// unit of its coordinates; the lines a check names are those the conversion writes or leaves out.
 TEST(PointChecks, WarningsAndTheLinesTheyName) {
     std::string near, zeros;  // five points within a metre of 10/10; six at 0/0
     for (int i = 1; i <= 5; ++i)
         near += r4("P" + std::to_string(i), "10." + std::to_string(i), "10", "1") + "\n";
     for (int i = 1; i <= 6; ++i) zeros += r4("Z" + std::to_string(i), "0", "0", "1") + "\n";
+    // An SDR33 header stating the distance unit `u` (1 metres, 2 feet), and a point.
+    const auto sdr = [](char u) {
+        return "00NMSDR33 V04-04.02 000006-Dec-26 09:12 2" + std::string(1, u) +
+               "1111\r\n08KI1001" + b(12) + "5000.000" + b(8) + "2000.000" + b(8) + "100.000\r\n";
+    };
     // clang-format off
     const std::tuple<std::string, Axes, std::string> cases[] = {
-        {near + r4("P1", "10.14", "10.01", "9"), Axes::XEastYNorth, "/000000"},  // measured again
+        {near + r4("P1", "10.14", "10.01", "9"), Axes::XEastYNorth, "/000000/"},  // measured again
         {near + r4("P1", "12", "10", "1") + "\n" + r4("0", "0", "0", "0") + "\n" + r4("P2", "0", "0", ""),
          Axes::XEastYNorth, "Point numbers used at two or more positions: 1 (P1)|Points at 0/0/0 or "
-         "with X and Y both 0: 2 (0, P2)|Not written:  1: 1 point without Z: P2/100001210"},
+         "with X and Y both 0: 2 (0, P2)|Not written:  1: 1 point without Z: P2/100001210/"},
         {near + r4("F", "10", "300", "1") + "\n" + r4("G", "10", "x", "1"), Axes::XNorthYEast,
          "Points far from the rest of the job: 1 (F)|Not written:  1: 1 point with a second value "
-         "that is not a number: G/0000048"},
+         "that is not a number: G/0000048/"},
         // A station at 0/0 among its points (a local grid) is no placeholder, nor with two.
         {near.substr(0, 79) + r4("A", "-8", "3", "1") + "\n" + r4("B", "2", "-9", "1") + "\n" +
          r4("C", "-4", "-6", "1") + "\n" + r4("D", "7", "-2", "1") + "\n" + r4("S", "0", "0", "0"),
-         Axes::XNorthYEast, "/000000"},
+         Axes::XNorthYEast, "/000000/"},
         {near.substr(0, 79) + r4("P9", "900", "900", "1") + "\n" + r4("S", "0", "0", "0"),
-         Axes::XNorthYEast, "/000"},
+         Axes::XNorthYEast, "/000/"},
         {near + zeros, Axes::XEastYNorth, "Points at 0/0/0 or with X and Y both 0: 6 (Z1, Z2, Z3, "
-         "Z4, Z5, ...)/00000222222"},
-        {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines/"}};
+         "Z4, Z5, ...)/00000222222/"},
+        {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines//"},
+        // The unit a header states, after a download's STX too; none where two disagree or
+        // the header's digit means no unit known.
+        {sdr('1'), Axes::XEastYNorth, "/0/m"}, {"\x02" + sdr('2'), Axes::XEastYNorth, "/0/ft"},
+        {sdr('1') + sdr('2'), Axes::XEastYNorth, "/00/"}, {sdr('7'), Axes::XEastYNorth, "/0/"}};
     // clang-format on
     for (const auto& [text, axes, expected] : cases) {
         PointList list;
@@ -313,8 +322,8 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
         for (const WarningSummary& w : list.warnings) got += (got.empty() ? "" : "|") + w.text;
         got += "/";
         for (const PointRow& row : list.rows) got += std::to_string(row.warnings);
-        EXPECT_EQ(got, expected) << text;
-        if (list.rows.empty() || !list.rows[0].placed) continue;
+        EXPECT_EQ(got + "/" + list.unit, expected) << text;
+        if (list.rows.empty() || !list.rows[0].placed || text.find("00NM") != text.npos) continue;
         const bool xEast = axes == Axes::XEastYNorth;
         EXPECT_TRUE(list.rows[0].east == (xEast ? 10.1 : 10) &&
                     list.rows[0].north == (xEast ? 10 : 10.1))
@@ -614,6 +623,18 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
         said.ends_with("|Renamed:  4: 3 points with a number used before: 5-2, 5-2-2, "
                        "5-3; 1 point without a number: line 3 (no point number)"))
         << said;
+    // Its texts are about 1/400 of the job's larger side high, never below 0.05: the height
+    // of a 5 m, an 800 m, a 5 km job, one point, and one wider than a double holds.
+    std::string heights;
+    for (const auto& [wide, high] :
+         {std::pair{5.0, 3.0}, {800.0, 20.0}, {1234.5, 5000.0}, {0.0, 0.0}, {1e308 * 10, 1.0}})
+        heights += std::to_string(dxfTextHeight(wide, high)) + " ";
+    EXPECT_EQ(heights, "0.050000 2.000000 13.000000 0.050000 0.050000 ");
+    const std::string job =
+        convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"), {kFormatDxf});
+    EXPECT_NE(job.find("TEXT\n  8\nTR_NO\n  6\nBYLAYER\n 10\n2.0\n 20\n1.0\n 30\n3.0\n 40\n2.0\n"),
+              job.npos)
+        << job;
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),
@@ -678,7 +699,8 @@ std::string trim(std::string_view s) {
 }  // namespace
 
 // Each real file in CSV, DXF and LandXML, read back with the parser or library that wrote it,
-// holds each point of layout 3 (number,X,Y,Z,code,point) with the same values, by both axes.
+// holds each point of layout 3 (number,X,Y,Z,code,point) with the same values, by both axes,
+// names and codes without the blanks that pad them in the fixed columns.
 // So do all of them one after another, thrice: a drawing large enough to pass through a
 // temporary file.
 TEST(RealSamples, EveryFormatReadsBackAsWritten) {
@@ -704,8 +726,9 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
         EXPECT_TRUE(rows.empty() || row == "Point,X,Y,Z,Code\r") << name;
         for (const auto& r : rows) {
             std::getline(csv, row);
+            const auto bare = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
             EXPECT_EQ(csvFields(row.substr(0, row.size() - 1)),
-                      (std::vector<std::string>{r[5], r[1], r[2], r[3], r[4]}))
+                      (std::vector<std::string>{bare(r[5]), r[1], r[2], r[3], bare(r[4])}))
                 << name;
         }
         for (const Axes axes : {Axes::XEastYNorth, Axes::XNorthYEast}) {

@@ -252,7 +252,7 @@ private slots:
         QTest::newRow("a link, yes") << QByteArray("\x02" "10NMlink\r\n08KI\r\n\x03") << "Y" << none << ""
                                      << "link.sdr" << QByteArray("10NMlink\r\n08KI\r\n");
         QTest::newRow("no, taken, no, new") << kCapture << "NN" << QStringList{"site.dat", "survey"} << ""
-                                            << "survey" << kRaw;
+                                            << "survey.sdr" << kRaw;  // a bare name is a raw data file
         QTest::newRow("cancel") << kCapture << "N" << QStringList{QString()} << "" << "$R55.tmp" << kCapture;
         QTest::newRow("the capture itself") << kCapture << "NY" << QStringList{"$R55.tmp"} << kOther
                                             << "$R55.tmp" << kCapture;
@@ -322,7 +322,7 @@ private slots:
                                        : u"Ready"_s);
         // Nothing else written, in the folder or beside it.
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden).size(),
-                 3 + !capture.isNull() - copied + (obs == u"survey" || twoJobs));
+                 3 + !capture.isNull() - copied + (obs == u"survey.sdr" || twoJobs));
     }
 };
 

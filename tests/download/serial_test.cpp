@@ -214,6 +214,38 @@ private slots:
                  first + "older");
     }
 
+    // A port that does not open names every device its COM name was tried as, in order;
+    // where one exists but cannot be opened, why.
+    void aPortThatDoesNotOpenNamesWhatWasTried_data() {
+        QTest::addColumn<QString>("last");  // the third device: missing, a file, a terminal
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no adapter")
+            << u"missing"_s << u"COM1 tried %1/ttyUSB0, %1/ttyACM0, %1/ttyS0: no such device."_s;
+        QTest::newRow("no serial port")
+            << u"file"_s << u"COM1 tried %1/ttyUSB0, %1/ttyACM0: no such device; %1/ttyS0: "_s;
+        QTest::newRow("opens") << u"pty"_s << QString();
+    }
+    void aPortThatDoesNotOpenNamesWhatWasTried() {
+        QFETCH(QString, last);
+        QFETCH(QString, said);
+        QTemporaryDir dev;
+        PtyPair pty;
+        const QString third = last == u"pty"_s ? pty.slave : dev.filePath(u"ttyS0"_s);
+        if (last == u"file"_s) QVERIFY(writeFile(third, "not a port"));
+        SerialRig r(false, third);
+        r.port.setCandidates([&](const QString&) {
+            return QStringList{dev.filePath(u"ttyUSB0"_s), dev.filePath(u"ttyACM0"_s), third};
+        });
+        r.w.cmdReceive_Click();
+        const QString shown = r.dialogs.shown.join(u'\n');
+        QVERIFY2(said.isEmpty()
+                     ? shown.isEmpty() && r.port.isOpen()
+                     : shown.startsWith(problem(u"The serial port could not be opened!\r"_s +
+                                                said.arg(dev.path()))),
+                 qPrintable(shown));
+        r.w.cmdReceive_Click();  // Stop, where it opened
+    }
+
     // The simulated instrument pulls the cable part way: the port's error storm raises one
     // real message box, and what arrived is kept and named, its last line told as cut off.
     void aCablePulledPartWay() {

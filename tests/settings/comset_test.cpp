@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window driven through its controls with the real message box: the first opening,
-// the help under the mouse, folders and drives, the option groups, O.K., the second opening.
+// the help under the mouse, folders and drives, the option groups, O.K., the second opening,
+// Cancel.
 
 #include "settings/Comset.h"
 #include "Rig.h"
@@ -101,17 +102,38 @@ private slots:
         QCOMPARE(r.w.panel(2) + u'|' + rs.DefaultPath, u"COM3 1200  7  2 E   |/data/ö x"_s);
         QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
         rs.DefaultPath = u"/data/ö x/"_s;  // a reception normalised it
-        // The second opening resets nothing; Escape and the close control leave as O.K.
+        // The second opening resets nothing. Cancel, Escape and the close control put back
+        // what it showed: the settings and their buttons, the path, the axes kept for the
+        // next run, and an output name that followed the format.
+        const QString was = u"COM3 1200 E 7 2 layout 2 axes xnorth|/data/ö x/|/j/A1.dat|xnorth"_s;
+        const auto seen = [&] {
+            return QStringList{lineOf(rs), rs.DefaultPath, out->text(),
+                               r.w.services().preferences->value(u"axes"_s)}
+                .join(u'|');
+        };
+        const std::function<void()> leaves[] = {[&] { choose({"cmdCancel"}); },
+                                                [&] { QTest::keyClick(c, Qt::Key_Escape); },
+                                                [&] { c->close(); }};
+        for (const auto& leave : leaves) {
+            r.w.setObservationName(u"/j/A1.sdr"_s);
+            r.click("cmdSettings");
+            QVERIFY(QApplication::activeModalWidget() == c);
+            QCOMPARE(seen(), was);
+            QVERIFY(child<QAbstractButton>(c, "cbBaud_0")->isChecked() &&
+                    child<QAbstractButton>(c, "Port_2")->isChecked() &&
+                    path->text() == u"/data/ö x"_s);
+            choose({"Port_3", "cbBaud_3", "cbOut_4", "cbAxes_0", "chkRemember"});
+            path->setText(u"/elsewhere"_s);
+            QCOMPARE(seen(), u"COM4 38400 E 7 2 layout 5 axes xeast|/elsewhere|/j/A1.dxf|xeast"_s);
+            leave();
+            QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
+            QCOMPARE(seen(), was);
+            QCOMPARE(r.w.panel(2), u"COM3 1200  7  2 E   "_s);
+        }
         r.click("cmdSettings");
-        QCOMPARE(lineOf(rs) + u'|' + rs.DefaultPath,
-                 u"COM3 1200 E 7 2 layout 2 axes xnorth|/data/ö x/"_s);
-        choose({"Port_3"});
-        QTest::keyClick(c, Qt::Key_Escape);
-        QCOMPARE(r.w.panel(2) + u'|' + rs.DefaultPath, u"COM4 1200  7  2 E   |/data/ö x"_s);
-        r.click("cmdSettings");
-        choose({"Port_1"});
-        c->close();
-        QVERIFY(!c->isVisible() && r.w.panel(2).startsWith(u"COM2"_s) && answer.unexpected == 0);
+        QVERIFY(!child<QCheckBox>(c, "chkRemember")->isChecked() &&
+                c->helpText() == Comset::helpFor(1) && answer.unexpected == 0);
+        r.click("CmdOK");
     }
 
     // Kept across starts only when asked for, in a settings file of the test's own. The axes are
@@ -146,8 +168,9 @@ private slots:
                      true);
             child<QDockWidget>(&r->w, "IncomingDock")->toggleViewAction()->trigger();
         }
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 4; ++run) {
             if (run == 2) QVERIFY(QDir(conf.filePath(u"jobs"_s)).removeRecursively());
+            if (run == 3) QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));  // the stick is back
             auto r = start();
             RunSettingsRecord& rs = r->module.RunSettings;
             const QString seen =
@@ -168,11 +191,17 @@ private slots:
                 r->click("CmdOK");
             } else if (run == 1) {
                 settings(*r, {}, true);  // the same once more
-            } else {
+            } else if (run == 2) {
                 QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s + r->home() +
                                    u"|The download folder "_s + conf.filePath(u"jobs"_s) +
                                    u" is gone: downloads go to "_s + r->home() +
                                    u"|COM3 9600  7  2 O   "_s);
+                // O.K. without a folder chosen keeps the one that is gone for the next start.
+                r->click("cmdSettings");
+                r->click("CmdOK");
+            } else {
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s +
+                                   conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
                 settings(*r, {}, false);
             }
         }

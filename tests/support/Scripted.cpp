@@ -24,8 +24,10 @@ platform::Answer ScriptedDialogs::message(const QString& text, platform::Icon ic
     return a;
 }
 
-std::optional<QString> ScriptedDialogs::showOpen(const QString& filter, const QString& title) {
+std::optional<QString> ScriptedDialogs::showOpen(const QString& filter, const QString& title,
+                                                 const QString& folder) {
     dialogs << title + QStringLiteral(" | ") + filter;
+    if (!folder.isNull()) openFolders << folder;
     if (files.empty()) return std::nullopt;
     const QString f = files.front();
     files.pop_front();

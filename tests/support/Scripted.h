@@ -25,11 +25,12 @@ inline QString problem(const QString& text) {
 struct ScriptedDialogs final : platform::Dialogs {
     platform::Answer message(const QString& text, platform::Icon icon, platform::Buttons buttons,
                              const QString& caption, platform::Answer defaultAnswer) override;
-    std::optional<QString> showOpen(const QString& filter, const QString& title) override;
+    std::optional<QString> showOpen(const QString& filter, const QString& title,
+                                    const QString& folder) override;
     std::optional<QString> showSave(const QString& filter, const QString& title,
                                     const QString& proposed) override {
         saveProposals << proposed;
-        return showOpen(filter, title);
+        return showOpen(filter, title, {});
     }
     std::deque<platform::Answer> answers;
     std::deque<QString> files;           // a null QString is a Cancel
@@ -38,6 +39,7 @@ struct ScriptedDialogs final : platform::Dialogs {
     QList<platform::Answer> defaults;  // of each message
     QStringList dialogs;               // "title | filter" of each file dialog
     QStringList saveProposals;         // where each save dialog opened
+    QStringList openFolders;           // where each open dialog opened
 };
 
 /// A serial port whose events the test raises.

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryFile>
 #include <cstdio>
 
 #include "app/KCR1.h"
@@ -70,7 +71,17 @@ bool save(const QWidget& window, const QString& file) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen on a screen of a common size, where each window opens at its own size.
+    QTemporaryFile screen;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const QByteArray config =
+            R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1920, "height": 1080,)"
+            R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+        const bool made = screen.open() && screen.write(config) == config.size() && screen.flush();
+        qputenv("QT_QPA_PLATFORM",
+                made ? "offscreen:configfile=" + QFile::encodeName(screen.fileName())
+                     : QByteArray("offscreen"));
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
