@@ -229,12 +229,16 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
     std::string_view line;
     while (lines.next(line)) {
         const std::int64_t lineNumber = ++counts.LineCount;
-        const SdrRecords::Kind kind = sdr.next(line, lineNumber, lines.unended());
+        // The last line, without a line end, may stop mid-record. Every record ends within
+        // the shortest line limit, so a line that long was not cut off (and one held only
+        // in part is judged as if held whole).
+        const bool unended = lines.unended() && line.size() < ObservationLineReader::kMinLineLimit;
+        const SdrRecords::Kind kind = sdr.next(line, lineNumber, unended);
         if (sdr.ready() && !pass.placeReduced(sdr)) return PassResult::WriteFailed;
         if (kind == SdrRecords::Kind::Passed || kind == SdrRecords::Kind::Observation) continue;
         if (kind == SdrRecords::Kind::Coordinate) {
             ++counts.CoordinateCount;
-            if (lines.unended() && !sdr.complete(line)) {
+            if (unended && !sdr.complete(line)) {
                 coordinate.Code.clear();
                 sdr.read(line, coordinate);  // for its point number
                 pass.unread(lineNumber, coordinate, NotWrittenReason::CutOff);
@@ -248,7 +252,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
             const ObservationLayout& layout = classify(line);
             if (!isCoordinateLine(line, layout)) continue;
             ++counts.CoordinateCount;
-            if (lines.unended() && !reachesRecordEnd(line, layout)) {
+            if (unended && !reachesRecordEnd(line, layout)) {
                 // A last line that ends mid-record would give wrong values (99 for 99.328).
                 coordinate.Point.assign(pointOf(line, layout));
                 coordinate.Code.assign(codeOf(line, layout));

@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 
+#include "convert_text.h"
 #include "core/conversion.h"
 #include "core/fileio.h"
 #include "core/formats.h"
@@ -25,7 +26,6 @@
 #include "core/output_name.h"
 #include "core/points.h"
 #include "core/reduction.h"
-#include "convert_text.h"
 #include "piecewise_io.h"
 #include "temp_dir.h"
 
@@ -100,10 +100,19 @@ TEST(Numbers, StrictAndLeadingReadings) {
     EXPECT_EQ(leadingNumber(std::string_view("7-5").substr(1)), "-5.000");  // reads only its text
     // Computed values round as their shortest text would: near a half-thousandth too.
     const std::pair<double, const char*> computed[] = {
-        {1.0005, "1.001"}, {-2.0005, "-2.001"}, {1.00049999, "1.000"}, {0.0072, "0.007"},
-        {-0.0004, "0.000"}, {999.9996, "1000.000"}, {-12345.6785, "-12345.679"},
-        {1e12 + 0.25, "1000000000000.250"}, {1e15 + 0.5, "1000000000000000.500"}, {5e-324, "0.000"},
-        {1e301, ""}, {std::numeric_limits<double>::infinity(), ""}, {std::nan(""), ""}};
+        {1.0005, "1.001"},
+        {-2.0005, "-2.001"},
+        {1.00049999, "1.000"},
+        {0.0072, "0.007"},
+        {-0.0004, "0.000"},
+        {999.9996, "1000.000"},
+        {-12345.6785, "-12345.679"},
+        {1e12 + 0.25, "1000000000000.250"},
+        {1e15 + 0.5, "1000000000000000.500"},
+        {5e-324, "0.000"},
+        {1e301, ""},
+        {std::numeric_limits<double>::infinity(), ""},
+        {std::nan(""), ""}};
     for (const auto& [value, text] : computed) {
         std::string out = "=";
         EXPECT_EQ(appendRounded(value, out), *text != '\0') << text;
@@ -346,13 +355,17 @@ TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
         runOn + digits + ".5.5",                          // ... not a number: its text
         r4("3", "1", "2", "3").substr(0, 31) + digits,    // the first runs on, through all three
         std::string(200, ' ') + "\r" + digits + "\r\n"};  // line ends where it is skipped
+    // Each before a line, and last without a line end (no long line is cut off mid-record).
     for (const std::string& text : cases) {
-        const std::string both = text + "\n" + r4("4", "5", "6", "7") + "\n";
-        std::string whole, message[2];
-        EXPECT_EQ(convert(both, {.outputFormat = 3, .lineLimit = 128}, &message[0]),
-                  whole = convert(both, {.outputFormat = 3, .lineLimit = SIZE_MAX}, &message[1]));
-        EXPECT_EQ(message[0], message[1]);
-        EXPECT_NE(whole.find(",5.000,6.000,7.000,TR ,4   \r\n"), std::string::npos);
+        for (const std::string& both :
+             {text + "\n" + r4("4", "5", "6", "7") + "\n", r4("4", "5", "6", "7") + "\n" + text}) {
+            std::string whole, message[2];
+            EXPECT_EQ(
+                convert(both, {.outputFormat = 3, .lineLimit = 128}, &message[0]),
+                whole = convert(both, {.outputFormat = 3, .lineLimit = SIZE_MAX}, &message[1]));
+            EXPECT_EQ(message[0], message[1]);
+            EXPECT_NE(whole.find(",5.000,6.000,7.000,TR ,4   \r\n"), std::string::npos);
+        }
     }
 }
 
