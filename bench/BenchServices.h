@@ -19,6 +19,7 @@ public:
                              const QString& caption, platform::Answer) override {
         if (buttons == platform::Buttons::YesNo) return platform::Answer::Yes;
         ++shown;
+        last = text;
         if (caption == QStringLiteral("Problem")) {
             std::fprintf(stderr, "problem: %s\n", qPrintable(text));
             ++problems;
@@ -33,6 +34,7 @@ public:
     }
     int shown = 0;     // messages, questions left out
     int problems = 0;  // of them, those captioned "Problem"
+    QString last;      // the latest message
 };
 
 class NoEditor final : public platform::EditorLauncher {

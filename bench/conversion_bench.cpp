@@ -39,7 +39,8 @@ void ConversionPass(benchmark::State& state) {
         quorvel::MemoryReader in(text);
         NullWriter out;
         quorvel::ConversionCounts counts;
-        quorvel::convertObservations(in, out, static_cast<int>(state.range(0)), counts);
+        quorvel::convertObservations(in, out, static_cast<quorvel::OutputFormat>(state.range(0)),
+                                     counts);
         benchmark::DoNotOptimize(counts.CoordinateCount);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -63,7 +64,7 @@ void ConversionPassSdr(benchmark::State& state) {
         quorvel::MemoryReader in(text);
         NullWriter out;
         quorvel::ConversionCounts counts;
-        quorvel::convertObservations(in, out, 1, counts);
+        quorvel::convertObservations(in, out, quorvel::OutputFormat::Autocogo1, counts);
         benchmark::DoNotOptimize(counts.CoordinateCount);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

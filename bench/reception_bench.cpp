@@ -19,9 +19,9 @@
 #include <cstdio>
 
 #include "BenchServices.h"
+#include "app/IncomingView.h"
 #include "app/KCR1.h"
-#include "download/IncomingView.h"
-#include "download/Reception.h"
+#include "download/Download.h"
 #include "platform/QtSerialPort.h"
 
 int main(int argc, char** argv) {
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     if (!sim.waitForReadyRead(5000)) return 1;
     const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
-    Module1 module;
+    quorvel::Module1 module;
     bench::AnsweringDialogs dialogs;
     platform::PortResolver resolver = [device](const QString&) { return device; };
     platform::QtSerialPort port(resolver);
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
                          preferences});
     window.show();
     int panelUpdates = 0;
-    QObject::connect(&window.reception(), &Reception::progressChanged, [&] { ++panelUpdates; });
+    QObject::connect(window.findChild<Download*>(), &Download::progressChanged,
+                     [&] { ++panelUpdates; });
 
     const QString capture = dir.path() + QStringLiteral("/$R55.tmp");
     const qint64 expected = size + 1;  // the STX first
@@ -94,8 +95,9 @@ int main(int argc, char** argv) {
     app.exec();
     window.findChild<QPushButton*>(QStringLiteral("cmdReceive"))->click();  // Stop
     sim.waitForFinished(5000);
-    window.incomingView().flush();
-    const QString shown = window.incomingView().text();
+    auto* incoming = window.findChild<IncomingView*>();
+    incoming->flush();
+    const QString shown = incoming->text();
 
     QFile f(capture);
     const QByteArray got = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
     std::printf("throughput %.1f MB/s (%.3f s from first to last chunk)\n",
                 double(expected) / 1e6 / seconds, seconds);
     std::printf("longest event-loop stall %.1f ms (limit 50 ms)\n", double(longestStall) / 1e6);
-    std::printf("status panel 3 (%d updates): %s\n", panelUpdates, qPrintable(window.panel(3)));
+    std::printf("status panel 3 (%d updates): %s\n", panelUpdates,
+                qPrintable(window.findChild<QLabel*>(QStringLiteral("Panel3"))->text()));
     std::printf("incoming view %s: %lld lines, %lld characters kept\n", view ? "shown" : "hidden",
                 static_cast<long long>(shown.count(QLatin1Char('\n'))),
                 static_cast<long long>(shown.size()));

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -33,8 +34,9 @@ int main(int argc, char** argv) {
     const int layout = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
 
     QTemporaryDir dir;
-    Module1 module;
-    module.RunSettings.OutputFormat = static_cast<std::int16_t>(layout);
+    quorvel::Module1 module;
+    module.RunSettings.OutputFormat =
+        quorvel::outputFormatNumbered(layout).value_or(quorvel::OutputFormat::Autocogo1);
     bench::AnsweringDialogs dialogs;
     platform::PortResolver resolver = [](const QString& name) { return name; };
     platform::QtSerialPort port(resolver);
@@ -54,16 +56,17 @@ int main(int argc, char** argv) {
         ms.push_back(double(clock.nsecsElapsed()) / 1e6);
         QApplication::processEvents();
     }
-    auto report = [&](const char* what, const char* count) {
+    auto report = [&](const char* what, long long count, const char* counted) {
         std::sort(ms.begin(), ms.end());
-        std::printf(
-            "%s: %.1f ms median of %d (best %.1f, longest %.1f), %lld %s\n", what,
-            ms[ms.size() / 2], runs, ms.front(), ms.back(),
-            static_cast<long long>(what[0] == 'C' ? module.LineCount : module.CoordinateCount),
-            count);
+        std::printf("%s: %.1f ms median of %d (best %.1f, longest %.1f), %lld %s\n", what,
+                    ms[ms.size() / 2], runs, ms.front(), ms.back(), count, counted);
         ms.clear();
     };
-    report("Convert on the GUI thread", "lines");
+    // "Lines read:  N" of the closing message.
+    const QString said = dialogs.last;
+    const long long lines =
+        said.section(QStringLiteral("Lines read: "), 1).section(u'\r', 0, 0).trimmed().toLongLong();
+    report("Convert on the GUI thread", lines, "lines");
 
     auto* view = window.findChild<QPushButton*>(QStringLiteral("cmdViewPoints"));
     for (int i = 0; i < runs; ++i) {
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
         ms.push_back(double(clock.nsecsElapsed()) / 1e6);
         QApplication::processEvents();
     }
-    report("View Points until painted", "coordinate lines");
-    return dialogs.problems == 0 && module.LineCount > 0 ? 0 : 1;
+    auto* table = window.findChild<QTableView*>(QStringLiteral("tblPoints"));
+    report("View Points until painted", table ? table->model()->rowCount() : 0, "coordinate lines");
+    return dialogs.problems == 0 && lines > 0 ? 0 : 1;
 }

@@ -38,13 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     // 1-3 the layouts, 4-6 CSV, DXF and LandXML; 7 is no format: nothing is written.
     const int format = data[0] % 7 + 1;
+    const auto writes = static_cast<quorvel::OutputFormat>(format);
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     std::string out;
     quorvel::StringWriter writer(out);
     quorvel::MemoryReader in(text);
     quorvel::ConversionCounts counts;
-    check(quorvel::convertObservations(in, writer, format, counts) == quorvel::PassResult::Ok);
+    check(quorvel::convertObservations(in, writer, writes, counts) == quorvel::PassResult::Ok);
 
     check(counts.LineCount == countLines(text));
     check(counts.CoordinateCount <= counts.LineCount);
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quorvel::StringWriter writer2(again);
     PiecewiseReader pieces(text, data[0] % 7 + 1);
     quorvel::ConversionCounts counts2;
-    quorvel::convertObservations(pieces, writer2, {.outputFormat = format, .lineLimit = 0},
+    quorvel::convertObservations(pieces, writer2, {.outputFormat = writes, .lineLimit = 0},
                                  counts2);
     // LandXML states the time it was written.
     check((format == 6 || again == out) &&
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     quorvel::MemoryReader in3(text);
     quorvel::PointList points;
-    check(quorvel::readPoints(in3, {.outputFormat = format}, points) == quorvel::PassResult::Ok);
+    check(quorvel::readPoints(in3, {.outputFormat = writes}, points) == quorvel::PassResult::Ok);
     check(format == 7 || static_cast<std::int64_t>(points.rows.size()) == counts.CoordinateCount);
     std::int64_t unwritten = 0;
     for (const quorvel::PointRow& row : points.rows) unwritten += row.notWritten ? 1 : 0;

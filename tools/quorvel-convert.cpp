@@ -13,7 +13,7 @@
 
 #include "core/conversion.h"
 #include "core/fileio.h"
-#include "core/formats.h"
+#include "core/output_format.h"
 #include "core/output_name.h"
 #include "core/points.h"
 #include "core/version.h"
@@ -62,7 +62,7 @@ constexpr const char* kUsage =
     "(exit status 1), as does a second OBSERVATION whose output is the first one's.\n";
 
 struct Options {
-    int format = 1;
+    quorvel::OutputFormat format = quorvel::OutputFormat::Autocogo1;
     quorvel::Axes axes = quorvel::Axes::XNorthYEast;
     bool force = false;
     std::string output;
@@ -84,13 +84,6 @@ void report(const Options& opt, const std::string& observation, const std::strin
             const std::string& reason) {
     const std::string from = opt.batch && path != observation ? observation + ": " : "";
     std::fprintf(stderr, "quorvel-convert: %s%s: %s\n", from.c_str(), path.c_str(), reason.c_str());
-}
-
-// Whether `a` and `b` name one file, or would once created.
-bool samePlace(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return quorvel::sameFile(a, b) ||
-           std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
 // Reads the points of `observation` ("-": standard input) as its conversion would;
@@ -163,8 +156,9 @@ bool plotOne(const std::string& observation, const std::string& path, const Opti
 // Converts one file; true on success.
 bool convertOne(const std::string& observation, const std::string& output, const Options& opt) {
     const bool toStdout = output == "-";
-    if (!toStdout && !opt.force && quorvel::regularFileExists(output) &&
-        !(observation != "-" && quorvel::sameFile(observation, output))) {
+    // The observation file itself is refused by the conversion, with its own message.
+    const quorvel::OutputTarget target = quorvel::outputTarget(output, {observation});
+    if (!toStdout && !opt.force && target.taken && (observation == "-" || !target.source)) {
         report(opt, observation, output, "File Exists! use --force to replace it");
         return false;
     }
@@ -188,12 +182,15 @@ bool convertOne(const std::string& observation, const std::string& output, const
     std::vector<std::string> parts = quorvel::closingMessageParts(r.counts, output);
     if (opt.batch) {
         // One line a file, then what was not written, each naming the file.
-        const std::string_view name = quorvel::formatName(opt.format);
-        if (!nothing)
-            parts[0] = std::to_string(r.counts.written) + " coordinate lines written to " + output +
-                       (opt.format <= 3 ? ", layout " : ", format ") + std::string(name);
-        parts.erase(parts.begin() + 1, parts.begin() + 4);
-        for (std::string& part : parts) part = observation + ": " + part;
+        std::vector<std::string> lines{
+            nothing ? parts.front()
+                    : std::to_string(r.counts.written) + " coordinate lines written to " + output +
+                          (quorvel::isLayout(opt.format) ? ", layout " : ", format ") +
+                          std::string(quorvel::formatName(opt.format))};
+        for (const std::string& detail : quorvel::closingMessageDetails(r.counts))
+            lines.push_back(detail);
+        for (std::string& line : lines) line = observation + ": " + line;
+        parts = std::move(lines);
     }
     for (const std::string& part : parts)
         if (!part.empty()) std::fprintf(messages, "%s\n", part.c_str());
@@ -234,11 +231,11 @@ int main(int argc, char* argv[]) {
     } catch (const CLI::ParseError& e) {
         return usageError(e.what());
     }
-    if (!layout.empty()) opt.format = layout[0] - '0';
+    if (!layout.empty()) opt.format = *quorvel::outputFormatNumbered(layout[0] - '0');
     if (!format.empty())
-        opt.format = format == "csv"   ? quorvel::kFormatCsv
-                     : format == "dxf" ? quorvel::kFormatDxf
-                                       : quorvel::kFormatLandXml;
+        opt.format = format == "csv"   ? quorvel::OutputFormat::Csv
+                     : format == "dxf" ? quorvel::OutputFormat::Dxf
+                                       : quorvel::OutputFormat::LandXml;
     if (axes == "xeast") opt.axes = quorvel::Axes::XEastYNorth;
     opt.hasOutput = outputOption->count() > 0;
     opt.batch = opt.observations.size() > 1;
@@ -265,13 +262,14 @@ int main(int argc, char* argv[]) {
         const std::string& observation = opt.observations[0];
         const std::string output =
             opt.hasOutput ? opt.output : quorvel::outputNameFor(observation, opt.format);
-        if (samePlace(observation, opt.plot) || samePlace(output, opt.plot)) {
+        const quorvel::OutputTarget plan = quorvel::outputTarget(opt.plot, {observation, output});
+        if (plan.source) {
             report(opt, observation, opt.plot, "is the observation or output file");
             return 1;
         }
         if (!endsWith(opt.plot, ".png") && !endsWith(opt.plot, ".svg"))
             return usageError("--plot " + opt.plot + ": the plan's name ends in .png or .svg");
-        if (!opt.force && quorvel::regularFileExists(opt.plot)) {
+        if (!opt.force && plan.taken) {
             report(opt, observation, opt.plot, "File Exists! use --force to replace it");
             return 1;
         }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's small file commands: Browse, Clear, Edit File, Settings, About,
-// Exit and the output name proposed when the observation field is left.
+// The main window's commands: Convert and View Points, Browse, Clear, Edit File,
+// Settings, About, Exit, and the output name proposed when the observation field is left.
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
@@ -11,15 +11,52 @@
 #include "app/KCR1.h"
 #include "app/frmAbout.h"
 #include "core/output_name.h"
-#include "download/Reception.h"
+#include "download/Download.h"
+#include "points/frmPoints.h"
 #include "settings/Comset.h"
+
+void KCR1::CmdCon_Click() {
+    const ConvertCommand::Outcome outcome =
+        m_convert.convert(EdObs->text(), EdOut->text(), m_module.RunSettings);
+    using O = ConvertCommand::Outcome;
+    if (outcome == O::NoObservation) EdObs->setFocus();
+    if (outcome == O::NoOutput) EdOut->setFocus();
+    // The download's count of lines goes on from the lines this conversion read.
+    if (m_convert.counts()) m_download->setLineCount(m_convert.counts()->LineCount);
+    if (outcome == O::Converted && m_pointsAfterConvert) viewPoints(EdObs->text());
+}
+
+void KCR1::cmdViewPoints_Click() {
+    if (EdObs->text().isEmpty()) {
+        m_prompts.problem(QStringLiteral("Empty field of Observation File"));
+        EdObs->setFocus();
+        return;
+    }
+    viewPoints(EdObs->text());
+}
+
+void KCR1::viewPoints(const QString& observation) {
+    std::optional<quorvel::PointList> list = m_convert.points(observation, m_module.RunSettings);
+    if (!list) return;
+    if (!m_points) {
+        m_points = new frmPoints(m_services.dialogs, this);
+        m_points->setShowAfterConvert(m_pointsAfterConvert);
+        connect(m_points, &frmPoints::showAfterConvertChanged, this, [this](bool on) {
+            m_pointsAfterConvert = on;
+            m_services.preferences->setValue(QStringLiteral("pointsAfterConvert"),
+                                             on ? QStringLiteral("on") : QStringLiteral("off"));
+        });
+    }
+    m_points->showPoints(observation, std::move(*list), m_module.RunSettings.AxisOrder);
+}
 
 void KCR1::CmdBrowse1_Click() {
     // Where the field's file is, else where downloads go: never the folder the program
     // happened to be started from.
     const QFileInfo field(EdObs->text());
     QString folder = EdObs->text().isEmpty() ? QString() : field.absolutePath();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = m_module.RunSettings.DefaultPath;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QFile::decodeName(QByteArray::fromStdString(m_module.RunSettings.DefaultPath));
     if (!QFileInfo(folder).isDir()) folder = m_services.homeFolder;
     const std::optional<QString> chosen = m_services.dialogs.showOpen(
         QStringLiteral("Observation files (*.sdr *.obs *.raw *.txt *.SDR *.OBS *.RAW *.TXT)|"
@@ -40,8 +77,7 @@ void KCR1::CmdClear_Click() {
 void KCR1::cmdEdit_Click() {
     const QString path = EdOut->text();
     if (path.isEmpty()) {
-        m_services.dialogs.message(QStringLiteral("No file name!"), platform::Icon::Critical,
-                                   platform::Buttons::Ok, QStringLiteral("Problem"));
+        m_prompts.problem(QStringLiteral("No file name!"));
         EdOut->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -51,14 +87,13 @@ void KCR1::cmdEdit_Click() {
             return;
         case platform::LaunchResult::FileNotFound:
         case platform::LaunchResult::PathNotFound:
-            m_services.dialogs.message(
-                QStringLiteral("File Not Found or invalid path!\rPlease select again! "),
-                platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+            m_prompts.problem(
+                QStringLiteral("File Not Found or invalid path!\rPlease select again! "));
             return;
         case platform::LaunchResult::Failed: {
             // Where the platform says what it tried, the user learns how to set an editor.
             const QStringList tried = m_services.editor.tried();
-            m_services.dialogs.message(
+            m_prompts.problem(
                 tried.isEmpty()
                     ? QStringLiteral(
                           "Could not found Notepad on this computer!\rPlease Contact Varnel HK! ")
@@ -66,8 +101,7 @@ void KCR1::cmdEdit_Click() {
                           tried.join(QStringLiteral(", ")) +
                           QStringLiteral(".\rSet one in VISUAL (for example VISUAL=gedit in "
                                          "~/.profile), or choose a default application for "
-                                         "text files in the desktop's settings."),
-                platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("Problem"));
+                                         "text files in the desktop's settings."));
             return;
         }
     }
@@ -76,12 +110,11 @@ void KCR1::cmdEdit_Click() {
 void KCR1::cmdSettings_Click() {
     if (m_comset == nullptr) {
         m_comset = new Comset(m_module.RunSettings,
-                              {m_services.dialogs, m_services.drives, m_services.resolver,
+                              {m_prompts, m_services.drives, m_services.resolver,
                                m_services.homeFolder, m_services.preferences},
                               this);
-        connect(m_comset, &Comset::outputFormatChanged, this, &KCR1::outputFormatChanged);
-        connect(m_comset, &Comset::settingsAccepted, this, [this] {
-            setPanel(2, Comset::statusText(m_module.RunSettings));
+        connect(m_comset, &Comset::accepted, this, [this](const quorvel::RunSettings& settings) {
+            applySettings(settings);
             show();
             raise();
             activateWindow();
@@ -90,6 +123,19 @@ void KCR1::cmdSettings_Click() {
     m_comset->show();
     m_comset->raise();
     m_comset->activateWindow();
+}
+
+void KCR1::applySettings(const quorvel::RunSettings& settings) {
+    const quorvel::OutputFormat previous = m_module.RunSettings.OutputFormat;
+    m_module.RunSettings = settings;
+    setPanel(2, QString::fromStdString(quorvel::statusText(settings.Line)));
+    // An output name still as proposed for the format follows the new format's
+    // extension; a name of the user's own stays.
+    const std::string observation = QFile::encodeName(EdObs->text()).toStdString();
+    if (settings.OutputFormat != previous && !EdObs->text().isEmpty() &&
+        EdOut->text() == QFile::decodeName(QByteArray::fromStdString(
+                             quorvel::outputNameFor(observation, previous))))
+        EdObs_LostFocus();
 }
 
 void KCR1::Command1_Click() {
@@ -110,15 +156,6 @@ void KCR1::EdObs_LostFocus() {
                                                    m_module.RunSettings.OutputFormat);
     // A folder (a name ending in a separator) proposes nothing.
     if (!out.empty()) EdOut->setText(QFile::decodeName(QByteArray::fromStdString(out)));
-}
-
-void KCR1::outputFormatChanged(int previous) {
-    const std::string observation = QFile::encodeName(EdObs->text()).toStdString();
-    if (EdObs->text().isEmpty() ||
-        EdOut->text() != QFile::decodeName(QByteArray::fromStdString(
-                             quorvel::outputNameFor(observation, previous))))
-        return;
-    EdObs_LostFocus();
 }
 
 void KCR1::setObservationName(const QString& path) {
@@ -148,12 +185,10 @@ void KCR1::endProgram() {
 }
 
 bool KCR1::confirmQuit() {
-    const platform::Answer answer =
-        m_services.dialogs.message(QStringLiteral("Really want to quit?"), platform::Icon::Question,
-                                   platform::Buttons::OkCancel, QStringLiteral("Quit?"));
-    if (answer != platform::Answer::Ok) return false;
+    if (!m_prompts.confirm(QStringLiteral("Really want to quit?"), QStringLiteral("Quit?")))
+        return false;
     m_quitting = true;
-    m_reception->stopTimer();
+    m_download->stopTimer();
     closeEverything();
     return true;
 }

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
+#include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,10 +23,11 @@
 #include <algorithm>
 
 #include "app/ElidedLabel.h"
+#include "app/IncomingView.h"
 #include "app/Logos.h"
 #include "app/frmAbout.h"
-#include "download/IncomingView.h"
-#include "download/Reception.h"
+#include "core/incoming.h"
+#include "download/Download.h"
 #include "platform/Screen.h"
 #include "settings/Comset.h"
 #include "settings/Remembered.h"
@@ -56,16 +59,19 @@ void setColour(QWidget* widget, const QColor& colour) {
 
 }  // namespace
 
-KCR1::KCR1(Module1& module, platform::Services services, QWidget* parent)
-    : QMainWindow(parent), m_module(module), m_services(std::move(services)) {
+KCR1::KCR1(quorvel::Module1& module, platform::Services services, QWidget* parent)
+    : QMainWindow(parent),
+      m_module(module),
+      m_services(std::move(services)),
+      m_prompts(m_services.dialogs),
+      m_convert(m_prompts) {
     setObjectName(QStringLiteral("KCR1"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(logos::draw(logos::Kind::Station, 64)));
-    m_reception =
-        new Reception(m_module, m_services.port, m_services.dialogs, m_services.homeFolder, this);
+    m_download = new Download(m_services.port, m_prompts, m_services.homeFolder, this);
     buildLayout();
     buildIncomingDock();
-    connectReception();
+    connectDownload();
 
     connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
     connect(cmdViewPoints, &QPushButton::clicked, this, &KCR1::cmdViewPoints_Click);
@@ -263,41 +269,100 @@ void KCR1::buildIncomingDock() {
     SB1->addPermanentWidget(button);
 }
 
-void KCR1::connectReception() {
-    Reception* r = m_reception;
+void KCR1::connectDownload() {
+    Download* d = m_download;
     // Alt+R receives and stops alike, though "Stop" has no R to underline.
-    connect(r, &Reception::captionChanged, this, [this](const QString& caption) {
-        const bool receive = caption == QLatin1String("Receive");
-        cmdReceive->setText(receive ? QStringLiteral("&Receive") : caption);
+    connect(d, &Download::stateChanged, this, [this](Download::State state) {
+        const QString caption =
+            state == Download::State::Idle ? QStringLiteral("Receive") : QStringLiteral("Stop");
+        cmdReceive->setText(state == Download::State::Idle ? QStringLiteral("&Receive") : caption);
         cmdReceive->setAccessibleName(caption);
         cmdReceive->setShortcut(QKeySequence(Qt::ALT | Qt::Key_R));
     });
-    connect(r, &Reception::activityChanged, this, [this](const QString& t) { setPanel(1, t); });
-    connect(r, &Reception::stageChanged, lblStat, &QLabel::setText);
-    connect(r, &Reception::waitedChanged, this,
-            [this](int seconds) { lblTime->setText(QString::number(seconds)); });
-    connect(r, &Reception::stopped, this, &KCR1::setObservationName);
+    connect(d, &Download::activityChanged, this, [this](Download::Activity activity) {
+        using A = Download::Activity;
+        switch (activity) {
+            case A::Ready:
+                return setPanel(1, QStringLiteral("Ready"));
+            case A::Waiting:
+                return setPanel(
+                    1, m_keptNote.isEmpty() ? QStringLiteral("Waiting for ...") : m_keptNote);
+            case A::Receiving:
+                return setPanel(1, QStringLiteral("Receiving... "));
+            case A::StartOfText:
+                return setPanel(1, QStringLiteral("Start receieve ..."));
+            case A::Converting:
+                return setPanel(1, QStringLiteral("Converting ..."));
+            case A::CutOff:
+                return setPanel(
+                    1, QStringLiteral("The transfer was cut off: the last line is incomplete"));
+        }
+    });
+    connect(d, &Download::stageChanged, this, [this](Download::Stage stage) {
+        static const QString words[] = {QString(), QStringLiteral("Ready"), QStringLiteral("Start"),
+                                        QStringLiteral("end")};
+        lblStat->setText(words[int(stage)]);
+    });
+    connect(d, &Download::waited, this, [this](int seconds) {
+        lblTime->setText(QString::number(seconds));
+        if (seconds == 0) return;
+        const QString waiting = QStringLiteral("Waiting for ... ( %1)").arg(seconds);
+        setPanel(
+            1, m_keptNote.isEmpty() ? waiting : waiting + QStringLiteral(" \u00b7 ") + m_keptNote);
+    });
+    connect(d, &Download::captureKept, this, &KCR1::setObservationName);
     // The field that named the kept transfer names it where it went.
-    connect(r, &Reception::transferKept, this, [this](const QString& capture, const QString& kept) {
+    connect(d, &Download::transferKept, this, [this](const QString& capture, const QString& kept) {
         if (QDir::cleanPath(EdObs->text()) == QDir::cleanPath(capture)) setObservationName(kept);
     });
-    connect(r, &Reception::endOfText, this, &KCR1::readdump);
-    connect(r, &Reception::started, this, [this] {
+    connect(d, &Download::endOfText, this, &KCR1::readdump);
+    connect(d, &Download::started, this, [this](const QString& keptAs) {
+        m_keptNote = keptAs.isEmpty() ? QString()
+                                      : QStringLiteral("The earlier transfer was kept as %1")
+                                            .arg(QFileInfo(keptAs).fileName());
         m_garbled.clear();
         m_panel3->setStyleSheet(QString());
         m_panel3->setNote(QString());
         m_panel3->show();
         m_incoming->clear();
     });
-    connect(r, &Reception::dataArrived, m_incoming, &IncomingView::append);
-    connect(r, &Reception::progressChanged, this, &KCR1::showProgress);
-    connect(r, &Reception::garbled, this, [this](const QString& warning) {
-        m_garbled = warning;
-        m_incoming->showWarning(warning);
+    connect(d, &Download::dataArrived, m_incoming, &IncomingView::append);
+    connect(d, &Download::progressChanged, this, &KCR1::showProgress);
+    connect(d, &Download::garbled, this, [this](const quorvel::LineSettings& line) {
+        m_garbled = QString::fromStdString(quorvel::garbledWarning(line));
+        m_incoming->showWarning(m_garbled);
         m_panel3->setStyleSheet(QStringLiteral("QLabel { color: #b00020; }"));
-        m_panel3->setNote(warning);
-        showProgress(m_reception->progressText());
+        m_panel3->setNote(m_garbled);
+        showProgress(m_download->progressText());
     });
+    connect(d, &Download::problem, this, [this](const QString& text) { m_prompts.problem(text); });
+
+    // The raw data file.
+    RawDataStep* raw = &d->rawData();
+    connect(raw, &RawDataStep::named, this, &KCR1::setObservationName);
+    connect(raw, &RawDataStep::progressed, this, [this](int value, int maximum) {
+        PB1->setMaximum(maximum);
+        PB1->setValue(value);
+        PB1->repaint();  // the bar moves while the copy runs
+    });
+    connect(raw, &RawDataStep::progressShown, PB1, &QProgressBar::setVisible);
+    connect(raw, &RawDataStep::written, this, [this](const RawDataStep::Written& w) {
+        setPanel(3, QStringLiteral("Job %1 \u00b7 %2 %3")
+                        .arg(w.job, QString::fromStdString(quorvel::groupedNumber(w.lines)),
+                             w.lines == 1 ? QStringLiteral("line") : QStringLiteral("lines")));
+        // The one file holds every job of the transfer, named after the first (as stored
+        // files expect): the user is told of the others.
+        QStringList names = w.jobNames;
+        if (w.jobs > static_cast<std::uint64_t>(names.size())) names << QStringLiteral("...");
+        setPanel(1, w.jobs <= 1
+                        ? QStringLiteral("Ready")
+                        : QStringLiteral("The transfer held %1 jobs (%2): all are in %3")
+                              .arg(QString::number(w.jobs), names.join(QStringLiteral(", ")),
+                                   QFileInfo(w.rawPath).fileName()));
+    });
+    connect(raw, &RawDataStep::ended, this, [this] { setPanel(1, QStringLiteral("Ready")); });
+    connect(raw, &RawDataStep::problem, this,
+            [this](const QString& text) { m_prompts.problem(text); });
 }
 
 void KCR1::showProgress(const QString& counts) {
@@ -305,58 +370,49 @@ void KCR1::showProgress(const QString& counts) {
                                           : QStringLiteral("Data looks garbled \u00b7 ") + counts);
 }
 
-bool KCR1::captureOpen() const {
-    return m_reception->captureOpen();
-}
-
-QString KCR1::panel(int index) const {
-    return (index == 1 ? m_panel1 : index == 2 ? m_panel2 : m_panel3)->text();
-}
-
 void KCR1::setPanel(int index, const QString& text) {
     (index == 1 ? m_panel1 : index == 2 ? m_panel2 : m_panel3)->setText(text);
 }
 
 void KCR1::cmdReceive_Click() {
-    m_reception->click();
+    m_download->click(m_module.RunSettings);
 }
 
 void KCR1::MSComm1_OnComm(int kind) {
-    m_reception->portEvent(kind);
+    m_download->portEvent(kind);
 }
 
 void KCR1::MSComm1_LineLost(const QString& reason) {
-    m_reception->lineLost(reason);
+    m_download->lineLost(reason);
 }
 
 void KCR1::Timer1_Timer() {
-    m_reception->tick();
+    m_download->tick();
 }
 
-void KCR1::showProblem(const QString& text) {
-    m_services.dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
-                               QStringLiteral("Problem"));
+void KCR1::readdump() {
+    m_download->readdump();
 }
 
 void KCR1::Form_Load() {
     setPanel(1, QStringLiteral("Ready"));
     setPanel(2, QStringLiteral("COM1 38400 8 1 N"));
-    RunSettingsRecord& rs = m_module.RunSettings;
-    rs.resetChoices();
+    quorvel::RunSettings& rs = m_module.RunSettings;
+    rs = {};
     // Drive C: is the user's home folder here.
-    rs.DefaultPath = m_services.homeFolder;
-    rs.DownloadIdle = true;
+    rs.DefaultPath = QFile::encodeName(m_services.homeFolder).toStdString();
     // The one choice kept from the last run.
     rs.AxisOrder = remembered::loadAxes(*m_services.preferences);
     m_pointsAfterConvert =
         m_services.preferences->value(QStringLiteral("pointsAfterConvert")) == QLatin1String("on");
-    m_reception->stopTimer();
+    m_download->stopTimer();
     // The settings of the last run, when the user asked to keep them.
     if (const auto kept = remembered::load(*m_services.preferences, rs, m_services.homeFolder)) {
-        setPanel(2, Comset::statusText(rs));
+        setPanel(2, QString::fromStdString(quorvel::statusText(rs.Line)));
         if (!kept->missingFolder.isEmpty())
             setPanel(1, QStringLiteral("The download folder %1 is gone: downloads go to %2")
-                            .arg(kept->missingFolder, rs.DefaultPath));
+                            .arg(kept->missingFolder,
+                                 QFile::decodeName(QByteArray::fromStdString(rs.DefaultPath))));
     }
 }
 
@@ -372,7 +428,7 @@ void KCR1::showEvent(QShowEvent* event) {
 }
 
 void KCR1::closeEverything() {
-    m_reception->closeEverything();
+    m_download->closeEverything();
 }
 
 bool KCR1::eventFilter(QObject* watched, QEvent* event) {

@@ -5,11 +5,11 @@
 
 #include <QMainWindow>
 #include <memory>
-#include <optional>
 
-#include "app/Module1.h"
-#include "core/fileio.h"
+#include "convert/ConvertCommand.h"
+#include "core/settings.h"
 #include "platform/Platform.h"
+#include "platform/Prompts.h"
 
 class QButtonGroup;
 class QDockWidget;
@@ -19,40 +19,26 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
-class QTimer;
 class Comset;
+class Download;
 class ElidedLabel;
 class IncomingView;
-class Reception;
 class frmAbout;
 class frmPoints;
 
 class KCR1 : public QMainWindow {
     Q_OBJECT
 public:
-    KCR1(Module1& module, platform::Services services, QWidget* parent = nullptr);
+    /// `module` holds the settings the program runs with; the window replaces them when
+    /// the settings window's O.K. hands over new ones.
+    KCR1(quorvel::Module1& module, platform::Services services, QWidget* parent = nullptr);
     ~KCR1() override;
 
-    /// Text of panel 1, 2 or 3 (the download's counts) of the status bar.
-    QString panel(int index) const;
-    void setPanel(int index, const QString& text);
-
-    Module1& module() { return m_module; }
-    platform::Services& services() { return m_services; }
-    /// Closes the port and every file the program holds open (the capture file).
-    void closeEverything();
     /// Puts `path` into the observation field and the output name it gives into the
     /// output field, as leaving the field does.
     void setObservationName(const QString& path);
-    /// The output format changed from `previous`: an output name still as proposed for
-    /// it follows the new format's extension; a name of the user's own stays.
-    void outputFormatChanged(int previous);
-    /// Whether the capture file of a reception is open.
-    bool captureOpen() const;
     /// Wide enough for a download's status texts where the screen has the room.
     QSize sizeHint() const override;
-    Reception& reception() { return *m_reception; }
-    IncomingView& incomingView() { return *m_incoming; }
 
 public slots:
     void Form_Load();
@@ -84,22 +70,25 @@ protected:
 
 private:
     void buildLayout();
+    void buildIncomingDock();
+    /// Shows what the download reports: captions, the status bar, the fields, the bar.
+    void connectDownload();
+    /// The settings window's O.K.: the program runs with `settings` from now on.
+    void applySettings(const quorvel::RunSettings& settings);
     /// Asks "Really want to quit?"; on OK stops the timer and closes the port and files.
     bool confirmQuit();
     void endProgram();
-    void showProblem(const QString& text);
+    void closeEverything();
+    /// Text of panel 1, 2 or 3 (the download's counts) of the status bar.
+    void setPanel(int index, const QString& text);
     /// Reads `observation` as Convert would and shows its points.
     void viewPoints(const QString& observation);
-    void connectReception();
-    void buildIncomingDock();
     void showProgress(const QString& counts);
-    // readdump helpers
-    enum class DumpFailure { NotFound, Cancelled, Other };
-    std::optional<DumpFailure> writeRawDataFile();
-    void failDump(DumpFailure kind);
 
-    Module1& m_module;
+    quorvel::Module1& m_module;
     platform::Services m_services;
+    platform::Prompts m_prompts;
+    ConvertCommand m_convert;
 
     // Controls, named as in the window's layout.
     QLabel* Label10 = nullptr;
@@ -140,10 +129,12 @@ private:
     // "Show the points after converting", remembered between runs.
     bool m_pointsAfterConvert = false;
 
-    // The download: port use, capture file, Timer1, counts and state.
-    Reception* m_reception = nullptr;
+    // The download: port use, capture file, Timer1, counts, state, raw data file.
+    Download* m_download = nullptr;
     // The reception's data looked garbled: panel 3 says so until the next one.
     QString m_garbled;
+    // Where the reception kept an earlier transfer: the waiting count says so.
+    QString m_keptNote;
     // The user confirmed the end of the program; closing the window asks no more.
     bool m_quitting = false;
     bool m_quitRequested = false;

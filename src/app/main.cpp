@@ -4,7 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/KCR1.h"
-#include "app/Module1.h"
+#include "core/settings.h"
 #include "platform/QtSerialPort.h"
 
 int main(int argc, char* argv[]) {
@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    Module1 module;
+    quorvel::Module1 module;
     platform::QtDialogs dialogs;
     platform::QtSerialPort port;
     platform::QtEditorLauncher editor;

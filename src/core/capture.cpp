@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "host_files.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -86,10 +87,7 @@ void takeHead(std::string& head, std::string_view piece) {
 // The job name of a line that starts (after STX) with `head`, if it is a job record.
 std::optional<std::string> jobNameOf(std::string_view head) {
     if (head.size() < kJobFirst || head.substr(0, kJobFirst) != kJobRecordTag) return std::nullopt;
-    std::string name(head.substr(kJobFirst));
-    const std::size_t last = name.find_last_not_of(' ');
-    name.erase(last == std::string::npos ? 0 : last + 1);
-    return name;
+    return std::string(withoutTrailingBlanks(head.substr(kJobFirst)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "observation.h"
 #include "observation_reader.h"
 #include "safe_output.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -46,12 +47,11 @@ bool runsOnPastTheCut(std::string_view line, const ObservationLayout& layout) {
 void noteNotWritten(ConversionCounts& counts, NotWrittenReason reason, std::string_view point,
                     std::int64_t lineNumber) {
     NotWrittenLines& lines = counts.notWritten[static_cast<std::size_t>(reason)];
-    ++lines.count;
-    if (lines.points.size() >= kNamedPoints) return;
-    point = point.substr(0, point.find_last_not_of(' ') + 1);
-    // A line without a point number is named by its place in the file.
-    lines.points.emplace_back(point.empty() ? "line " + std::to_string(lineNumber)
-                                            : std::string(point));
+    if (lines.points.size() >= kNamedPoints) {
+        ++lines.count;
+        return;
+    }
+    lines.add(pointName(point, lineNumber));
 }
 
 NotWrittenReason reasonOf(ObservationFault fault) {
@@ -268,6 +268,7 @@ PassResult convertObservations(ByteReader& in, ByteWriter& out, const Conversion
         if (!pass.place(lineNumber, coordinate)) return PassResult::WriteFailed;
     }
     counts.sdrWidthsAssumed = sdr.widthsAssumed();
+    counts.distanceUnit = sdr.distanceUnit();
     if (lines.failed()) return PassResult::ReadFailed;
     sdr.finish();
     if (!pass.placeReduced(sdr) || !pass.finish()) return PassResult::WriteFailed;
@@ -281,6 +282,12 @@ std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                            : "Nothing was written to " + std::string(output) + "!",
         "Lines read: " + countText(counts.LineCount),
         "Coordinates Lines: " + countText(counts.CoordinateCount), counts.nameLine};
+    for (std::string& detail : closingMessageDetails(counts)) parts.push_back(std::move(detail));
+    return parts;
+}
+
+std::vector<std::string> closingMessageDetails(const ConversionCounts& counts) {
+    std::vector<std::string> parts;
     if (counts.reduced > 0)
         parts.push_back("Reduced from observations: " + std::to_string(counts.reduced));
     if (notWrittenTotal(counts) > 0) parts.push_back(notWrittenSummary(counts));

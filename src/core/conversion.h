@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "io.h"
+#include "output_format.h"
 #include "sdr.h"
 
 namespace quorvel {
@@ -58,6 +59,7 @@ struct ConversionCounts {
     bool sdrWidthsAssumed = false;  // SDR records read without a header stating their widths
     std::int64_t reduced = 0;       // coordinate lines reduced from observations
     std::string anglesNotRead;      // why, when the file's angles are not read
+    std::string distanceUnit;       // "m" or "ft" as SDR headers state it; empty if none
 };
 
 /// The reason as the closing message words it ("without Z", "cut off").
@@ -78,7 +80,7 @@ public:
 };
 
 struct ConversionOptions {
-    int outputFormat = 1;  // 1-3 the layouts, then the formats of formats.h
+    OutputFormat outputFormat = OutputFormat::Autocogo1;
     /// How the northings and eastings of SDR records become X and Y, and which of X
     /// and Y is the easting where DXF and LandXML place points.
     Axes axes = Axes::XNorthYEast;
@@ -93,9 +95,9 @@ enum class PassResult { Ok, ReadFailed, WriteFailed };
 /// `options` (or the format of formats.h). `counts` starts from zero and holds the totals so far.
 PassResult convertObservations(ByteReader& in, ByteWriter& out, const ConversionOptions& options,
                                ConversionCounts& counts);
-inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outputFormat,
+inline PassResult convertObservations(ByteReader& in, ByteWriter& out, OutputFormat format,
                                       ConversionCounts& counts) {
-    return convertObservations(in, out, ConversionOptions{outputFormat}, counts);
+    return convertObservations(in, out, ConversionOptions{format}, counts);
 }
 
 /// The closing message, line by line: the success text, the two counts (each with
@@ -107,6 +109,8 @@ inline PassResult convertObservations(ByteReader& in, ByteWriter& out, int outpu
 /// at all, the first line says so instead and names `output`.
 std::vector<std::string> closingMessageParts(const ConversionCounts& counts,
                                              std::string_view output = {});
+/// The lines of the closing message after the name line.
+std::vector<std::string> closingMessageDetails(const ConversionCounts& counts);
 
 /// "Not written: " and the count, then for each reason "k point(s) <reason>: " and
 /// the first point numbers, reasons joined by "; ": "Not written:  7: 6 points
@@ -130,7 +134,7 @@ struct ConversionFailure {
 struct ConversionRequest {
     std::string observation;
     std::string output;
-    int outputFormat = 1;
+    OutputFormat outputFormat = OutputFormat::Autocogo1;
     Axes axes = Axes::XNorthYEast;
     /// "-" names standard input (observation) or standard output (output).
     bool dashIsStandardStream = false;

@@ -150,6 +150,19 @@ bool sameFile(const std::string& a, const std::string& b) {
     return !ec && same;
 }
 
+OutputTarget outputTarget(const std::string& output, std::initializer_list<std::string> sources) {
+    OutputTarget target;
+    target.taken = regularFileExists(output) || isSymbolicLink(output);
+    std::error_code ec;
+    const fs::path place = fs::weakly_canonical(output, ec);
+    for (const std::string& source : sources) {
+        std::error_code ec2;
+        if (sameFile(output, source) || (!ec && fs::weakly_canonical(source, ec2) == place && !ec2))
+            target.source = true;
+    }
+    return target;
+}
+
 FileError removeFile(const std::string& path) {
     std::error_code ec;
     if (!fs::remove(path, ec) && !ec) return FileError{path, ENOENT};

@@ -4,6 +4,7 @@
 // tools need no toolkit. Failures keep the path and the system's reason.
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "io.h"
@@ -87,6 +88,14 @@ bool isSymbolicLink(const std::string& path);
 
 /// Both paths name the same existing file, whatever their spelling or links.
 bool sameFile(const std::string& a, const std::string& b);
+
+/// What stands where an output is about to be written.
+struct OutputTarget {
+    bool taken = false;   // a file, or a link to anything, is there: ask before replacing it
+    bool source = false;  // it is one of the files the output is made from (through a link or
+                          // another spelling, or once created): never write it
+};
+OutputTarget outputTarget(const std::string& output, std::initializer_list<std::string> sources);
 
 /// Deletes a file; the error is empty on success.
 FileError removeFile(const std::string& path);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text.h"
+
 namespace quorvel {
 
 namespace {
@@ -26,11 +28,6 @@ void appendCsvField(std::string& out, std::string_view field) {
         out += c;
     }
     out += '"';
-}
-
-// The fixed columns' padding is no part of a name or code: a GIS filters by "TRIG".
-std::string_view withoutTrailingBlanks(std::string_view text) {
-    return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
 class CsvWriter final : public PointWriter {
@@ -55,46 +52,35 @@ private:
     bool m_started = false;
 };
 
-// Length of the valid UTF-8 sequence at s[i] (no overlong forms, no surrogates), 0 if none.
-std::size_t utf8Length(std::string_view s, std::size_t i) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = at(i);
-    if (lead < 0x80) return 1;
-    std::size_t len = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        len = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        len = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        len = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size() || at(i + 1) < low || at(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < len; ++k)
-        if ((at(i + k) & 0xC0) != 0x80) return 0;
-    return len;
-}
-
 }  // namespace
 
-std::string_view formatName(int format) {
-    return format >= 1 && format <= kFormatCount ? kNames[format - 1] : std::string_view{};
+std::string_view formatName(OutputFormat format) {
+    const int n = numberOf(format);
+    return n >= 1 && n <= static_cast<int>(kOutputFormats.size()) ? kNames[n - 1]
+                                                                  : std::string_view{};
 }
 
-std::unique_ptr<PointWriter> makePointWriter(int format, [[maybe_unused]] Axes axes) {
+std::string_view formatExtension(OutputFormat format) {
     switch (format) {
-        case kFormatCsv:
+        case OutputFormat::Csv:
+            return ".csv";
+        case OutputFormat::Dxf:
+            return ".dxf";
+        case OutputFormat::LandXml:
+            return ".xml";
+        default:
+            return {};
+    }
+}
+
+std::unique_ptr<PointWriter> makePointWriter(OutputFormat format, [[maybe_unused]] Axes axes) {
+    switch (format) {
+        case OutputFormat::Csv:
             return std::make_unique<CsvWriter>();
 #ifdef QUORVEL_LIBRARY_FORMATS
-        case kFormatDxf:
+        case OutputFormat::Dxf:
             return makeDxfWriter(axes);
-        case kFormatLandXml:
+        case OutputFormat::LandXml:
             return makeLandXmlWriter(axes);
 #endif
         default:
@@ -103,7 +89,7 @@ std::unique_ptr<PointWriter> makePointWriter(int format, [[maybe_unused]] Axes a
 }
 
 std::string dxfLayerName(std::string_view code) {
-    code = code.substr(0, code.find_last_not_of(' ') + 1);
+    code = withoutTrailingBlanks(code);
     if (code.empty()) return "0";
     std::string name;
     bool valid = code.size() <= 28;
@@ -127,17 +113,8 @@ std::string dxfLayerName(std::string_view code) {
     return name.substr(0, 23) + tail;
 }
 
-bool toDouble(std::string_view text, double& value) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
-    text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
-}
-
 std::string cleanText(std::string_view text) {
-    text = text.substr(0, text.find_last_not_of(' ') + 1);
+    text = withoutTrailingBlanks(text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {

@@ -1,34 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Output formats beside the three layouts: CSV for spreadsheets and GIS, DXF for
-// CAD programs, LandXML for civil design programs. Output format numbers 1-3 are
-// the layouts; these follow them.
+// The writers of the output formats beside the three layouts: CSV for spreadsheets
+// and GIS, DXF for CAD programs, LandXML for civil design programs.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "axes.h"
 #include "conversion.h"
 #include "io.h"
 #include "observation.h"
-#include "sdr.h"
+#include "output_format.h"
 
 namespace quorvel {
-
-inline constexpr int kFormatCsv = 4;
-inline constexpr int kFormatDxf = 5;
-inline constexpr int kFormatLandXml = 6;
-inline constexpr int kFormatCount = 6;
-// Whether this build writes DXF and LandXML (it needs dxflib and tinyxml2 for them).
-#ifdef QUORVEL_LIBRARY_FORMATS
-inline constexpr bool kLibraryFormats = true;
-#else
-inline constexpr bool kLibraryFormats = false;
-#endif
-
-/// "Autocogo 1".."Autocogo 3", "CSV", "DXF", "LandXML"; empty for no such format.
-std::string_view formatName(int format);
 
 /// Writes the points of one file in a format that has a header and a closing part.
 class PointWriter {
@@ -48,9 +34,9 @@ public:
     virtual RenamedPoints renamed() const { return {}; }
 };
 
-/// The writer of format 4, 5 or 6 (nothing for the layouts or an unknown number).
+/// The writer of CSV, DXF or LandXML (nothing for the layouts or an unknown format).
 /// `axes` tells which of X and Y is the easting where the format places points.
-std::unique_ptr<PointWriter> makePointWriter(int format, Axes axes);
+std::unique_ptr<PointWriter> makePointWriter(OutputFormat format, Axes axes);
 
 /// Writers of the library-backed formats (formats_dxf.cpp, formats_landxml.cpp).
 std::unique_ptr<PointWriter> makeDxfWriter(Axes axes);
@@ -69,9 +55,6 @@ double dxfTextHeight(double width, double height);
 /// then '$' and four hex digits of the code, so that each code keeps its own layer
 /// whatever order points come in. An empty code is layer "0".
 std::string dxfLayerName(std::string_view code);
-
-/// A decimal text as a double; false when it is not one (or out of range, or not finite).
-bool toDouble(std::string_view text, double& value);
 
 /// `text` as valid UTF-8 without control characters (tab excepted): each byte of
 /// an invalid sequence and each control becomes U+FFFD. Trailing blanks are cut.

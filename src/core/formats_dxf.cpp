@@ -17,6 +17,8 @@
 
 #include "fileio.h"
 #include "formats.h"
+#include "numbers.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -27,7 +29,7 @@ constexpr std::size_t kBufferSize = 64 * 1024;  // written out when a buffer rea
 // Text for a DXF string: ASCII as it is, other characters as \U+XXXX.
 std::string dxfText(std::string_view text) {
     // Printable ASCII, nearly every point name and Z, is kept as it is.
-    text = text.substr(0, text.find_last_not_of(' ') + 1);
+    text = withoutTrailingBlanks(text);
     if (std::all_of(text.begin(), text.end(),
                     [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t'; }))
         return std::string(text);
@@ -266,8 +268,9 @@ public:
         double x = 0, y = 0;
         Record r;
         if (!toDouble(line.X, x) || !toDouble(line.Y, y) || !toDouble(line.Z, r.z)) return false;
-        r.east = m_axes == Axes::XEastYNorth ? x : y;
-        r.north = m_axes == Axes::XEastYNorth ? y : x;
+        const EastNorth<double> at = eastNorth(x, y, m_axes);
+        r.east = at.east;
+        r.north = at.north;
         if (m_count++ == 0) m_low = m_high = {r.east, r.north, r.z};
         m_low = {std::min(m_low.x, r.east), std::min(m_low.y, r.north), std::min(m_low.z, r.z)};
         m_high = {std::max(m_high.x, r.east), std::max(m_high.y, r.north), std::max(m_high.z, r.z)};

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "formats.h"
+#include "numbers.h"
 
 namespace quorvel {
 
@@ -26,8 +27,9 @@ public:
             return false;
         if (!m_started) start();
         // LandXML orders a point northing, easting, elevation.
-        const std::string& northing = m_axes == Axes::XEastYNorth ? line.Y : line.X;
-        const std::string& easting = m_axes == Axes::XEastYNorth ? line.X : line.Y;
+        const EastNorth<std::string> at = eastNorth(line.X, line.Y, m_axes);
+        const std::string& northing = at.north;
+        const std::string& easting = at.east;
         const std::string name = uniqueName(line.Point, fileLine);
         const std::string code = cleanText(line.Code);
         m_printer.OpenElement("CgPoint");

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "text.h"
+
 namespace quorvel {
 
 namespace {
@@ -63,19 +65,19 @@ private:
 }  // namespace
 
 bool lacksZ(const CoordinateLine& line) {
-    return line.Z.find_first_not_of(' ') == std::string::npos;
+    return blank(line.Z);
 }
 
-std::optional<std::string_view> appendCoordinateLine(std::string& out, int outputFormat,
+std::optional<std::string_view> appendCoordinateLine(std::string& out, OutputFormat layout,
                                                      const CoordinateLine& line,
                                                      std::int64_t number) {
-    if (outputFormat < 1 || outputFormat > 3) return std::nullopt;
-    const std::string_view name = kNameLines[outputFormat - 1];
+    if (!isLayout(layout)) return std::nullopt;
+    const std::string_view name = kNameLines[numberOf(layout) - 1];
     if (lacksZ(line)) return name;
 
     LineWriter w(out, LineWriter::kRoom + line.X.size() + line.Y.size() + line.Z.size() +
                           line.Code.size() + line.Point.size());
-    if (outputFormat == 3) {
+    if (layout == OutputFormat::Autocogo3) {
         w.putNumber(number);
         for (const std::string* field : {&line.X, &line.Y, &line.Z, &line.Code, &line.Point}) {
             w.put(',');
@@ -85,19 +87,18 @@ std::optional<std::string_view> appendCoordinateLine(std::string& out, int outpu
         return name;
     }
 
-    if (outputFormat == 1) {
+    if (layout == OutputFormat::Autocogo1) {
         w.putNumber(number);
     } else {
         // Trailing blanks would push X past its column onto a line of its own.
-        const std::string_view point = line.Point;
-        w.put(point.substr(0, point.find_last_not_of(' ') + 1));
+        w.put(withoutTrailingBlanks(line.Point));
     }
     w.placeField(8, line.X);
     w.placeField(23, line.Y);
     w.placeField(37, line.Z);
     w.placeField(50, line.Code);
     // Layout 1 joins code and point number; a point number of exactly "0" is none.
-    if (outputFormat == 1 && line.Point != "0") w.put(line.Point);
+    if (layout == OutputFormat::Autocogo1 && line.Point != "0") w.put(line.Point);
     w.put("\r\n");
     return name;
 }

@@ -2,7 +2,11 @@
 #include "numbers.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+
+#include "text.h"
 
 namespace quorvel {
 
@@ -231,6 +235,13 @@ bool appendStrictNumber(std::string_view text, std::string& out) {
     if (d.write(out)) return true;
     out.resize(before);
     return false;
+}
+
+bool toDouble(std::string_view text, double& value) {
+    text = withoutBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
 std::string leadingNumber(std::string_view text) {

@@ -24,6 +24,10 @@ void appendLeadingNumber(std::string_view text, std::string& out);
 /// and returns true; otherwise leaves `out` alone and returns false.
 bool appendStrictNumber(std::string_view text, std::string& out);
 
+/// A decimal text, blanks around it ignored, as a double (for drawing and reducing;
+/// written values keep their digits). False when it is not one, or not finite.
+bool toDouble(std::string_view text, double& value);
+
 /// Convenience forms of the two readers.
 std::string leadingNumber(std::string_view text);
 std::optional<std::string> strictNumber(std::string_view text);

@@ -2,6 +2,7 @@
 #include "observation.h"
 
 #include "numbers.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -13,18 +14,6 @@ char upper(char c) {
 
 bool digitOrPoint(char c) {
     return (c >= '0' && c <= '9') || c == '.';
-}
-
-// `width` characters from column `column` (counted from 1), cut short by the line's end.
-std::string_view cut(std::string_view line, int column, int width) {
-    const std::size_t start = static_cast<std::size_t>(column - 1);
-    if (start >= line.size()) return {};
-    return line.substr(start, static_cast<std::size_t>(width));
-}
-
-std::string_view withoutLeadingBlanks(std::string_view s) {
-    const std::size_t i = s.find_first_not_of(' ');
-    return i == std::string_view::npos ? std::string_view() : s.substr(i);
 }
 
 // Older M5 files put the point number right-aligned up to column 40 and the code
@@ -56,18 +45,18 @@ bool isCoordinateLine(std::string_view line, const ObservationLayout& layout) {
 }
 
 std::string_view pointOf(std::string_view line, const ObservationLayout& layout) {
-    if (&layout == &kLayoutM5 && olderM5(line)) return withoutLeadingBlanks(cut(line, 22, 19));
-    return withoutLeadingBlanks(cut(line, layout.PointColumn, layout.PointWidth));
+    if (&layout == &kLayoutM5 && olderM5(line)) return withoutLeadingBlanks(columns(line, 22, 19));
+    return withoutLeadingBlanks(columns(line, layout.PointColumn, layout.PointWidth));
 }
 
 std::string_view codeOf(std::string_view line, const ObservationLayout& layout) {
     const bool older = &layout == &kLayoutM5 && olderM5(line);
-    return withoutLeadingBlanks(older ? cut(line, 41, 8)
-                                      : cut(line, layout.CodeColumn, layout.CodeWidth));
+    return withoutLeadingBlanks(older ? columns(line, 41, 8)
+                                      : columns(line, layout.CodeColumn, layout.CodeWidth));
 }
 
 std::string_view valueField(std::string_view line, int column, int width) {
-    std::string_view field = cut(line, column, width);
+    std::string_view field = columns(line, column, width);
     if (field.empty() || !digitOrPoint(field.back())) return field;
     std::size_t end = static_cast<std::size_t>(column - 1) + field.size();
     while (end < line.size() && digitOrPoint(line[end])) ++end;
@@ -79,7 +68,7 @@ bool reachesRecordEnd(std::string_view line, const ObservationLayout& layout) {
     const auto third = static_cast<std::size_t>(layout.ThirdIdColumn);  // its value field, from 0
     if (&layout != &kLayoutOther) return line.find('|', third) != std::string_view::npos;
     if (line.size() >= third + static_cast<std::size_t>(layout.ValueWidth)) return true;
-    const std::string_view field = cut(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
+    const std::string_view field = columns(line, layout.ThirdIdColumn + 1, layout.ValueWidth);
     const std::size_t value = field.find_first_not_of(' ');
     return value != std::string_view::npos && field.find(' ', value) != std::string_view::npos;
 }

@@ -6,8 +6,9 @@
 #include <map>
 #include <optional>
 
-#include "formats.h"
+#include "numbers.h"
 #include "observation.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -34,8 +35,9 @@ public:
         double y = 0;
         row.placed = toDouble(c.X, x) && toDouble(c.Y, y);
         if (!row.placed) return;
-        row.east = m_axes == Axes::XEastYNorth ? x : y;
-        row.north = m_axes == Axes::XEastYNorth ? y : x;
+        const EastNorth<double> at = eastNorth(x, y, m_axes);
+        row.east = at.east;
+        row.north = at.north;
     }
 
 private:
@@ -48,51 +50,8 @@ public:
     bool write(const char*, std::size_t) override { return true; }
 };
 
-// Passes the bytes of a file on and notes the distance unit its SDR headers state:
-// column 42 of a 00NM record (after any STX), 1 metres, 2 feet.
-class UnitWatch final : public ByteReader {
-public:
-    explicit UnitWatch(ByteReader& in) : m_in(in) {}
-    std::size_t read(char* buf, std::size_t n) override {
-        const std::size_t got = m_in.read(buf, n);
-        for (std::size_t i = 0; i < got; ++i) see(buf[i]);
-        return got;
-    }
-    bool failed() const override { return m_in.failed(); }
-    /// "m", "ft", or empty when no header stated a unit or two stated different ones.
-    std::string unit() const { return m_mixed ? std::string() : m_unit; }
-
-private:
-    static constexpr std::size_t kUnitColumn = 41;  // from 0
-    void see(char c) {
-        if (c == '\r' || c == '\n') {
-            m_at = 0;
-            m_header = true;
-            return;
-        }
-        if (c == '\x02' && m_at == 0) return;  // a download's STX before the record
-        if (m_at < 4) m_header = m_header && c == "00NM"[m_at];
-        if (m_at == kUnitColumn && m_header) note(c == '1' ? "m" : c == '2' ? "ft" : "");
-        if (m_at <= kUnitColumn) ++m_at;
-    }
-    void note(const char* unit) {
-        if (m_seen && m_unit != unit) m_mixed = true;
-        m_seen = true;
-        m_unit = unit;
-    }
-
-    ByteReader& m_in;
-    std::size_t m_at = 0;  // column of the next byte in its line
-    bool m_header = true;  // the line so far begins as a header
-    bool m_seen = false;
-    bool m_mixed = false;
-    std::string m_unit;
-};
-
 std::string nameOf(const PointRow& row) {
-    std::string_view point = row.point;
-    point = point.substr(0, point.find_last_not_of(' ') + 1);
-    return point.empty() ? "line " + std::to_string(row.line) : std::string(point);
+    return pointName(row.point, row.line);
 }
 
 // "text: count (first, second, ...)"
@@ -130,7 +89,7 @@ void markDuplicates(PointList& list) {
     // Point number -> the rows of it that have a position, other than 0/0.
     std::map<std::string, std::vector<PointRow*>> byNumber;
     for (PointRow& row : list.rows) {
-        if (!measured(row) || row.point.find_first_not_of(' ') == std::string::npos) continue;
+        if (!measured(row) || blank(row.point)) continue;
         byNumber[nameOf(row)].push_back(&row);
     }
     std::int64_t numbers = 0;
@@ -207,9 +166,7 @@ PassResult readPoints(ByteReader& in, const ConversionOptions& options, PointLis
     ConversionOptions withObserver = options;
     withObserver.observer = &collector;
     NoWriter none;
-    UnitWatch watched(in);
-    const PassResult result = convertObservations(watched, none, withObserver, list.counts);
-    list.unit = watched.unit();
+    const PassResult result = convertObservations(in, none, withObserver, list.counts);
     if (result == PassResult::Ok) checkPoints(list);
     return result;
 }

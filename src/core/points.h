@@ -48,9 +48,6 @@ struct PointList {
     std::vector<PointRow> rows;
     ConversionCounts counts;
     std::vector<WarningSummary> warnings;  // in the order of PointWarning
-    /// The unit of the coordinates where the file states one (an SDR header: "m" or
-    /// "ft"); empty when it states none, or headers disagree.
-    std::string unit;
     /// The file holds no coordinate lines at all.
     bool empty() const { return rows.empty(); }
 };

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "formats.h"
 #include "numbers.h"
+#include "text.h"
 
 namespace quorvel {
 
@@ -21,28 +21,9 @@ bool upperOrDigit(char c) {
     return digit(c) || (c >= 'A' && c <= 'Z');
 }
 
-// `width` characters from `start` (counted from 0), cut short by the line's end.
-std::string_view cut(std::string_view line, std::size_t start, std::size_t width) {
-    return start < line.size() ? line.substr(start, width) : std::string_view();
-}
-
 // The record, without the STX a download may have left before it.
 std::string_view recordOf(std::string_view line) {
     return line.substr(std::min(line.size(), line.find_first_not_of(kStx)));
-}
-
-std::string_view withoutLeadingBlanks(std::string_view s) {
-    const std::size_t i = s.find_first_not_of(' ');
-    return i == std::string_view::npos ? std::string_view() : s.substr(i);
-}
-
-std::string_view trimmed(std::string_view s) {
-    s = withoutLeadingBlanks(s);
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
-
-bool blank(std::string_view s) {
-    return s.find_first_not_of(' ') == std::string_view::npos;
 }
 
 // A value field: nothing when blank or not a number.
@@ -60,19 +41,32 @@ char headerFlag(std::string_view record, std::size_t column) {
 }  // namespace
 
 std::string_view SdrRecords::field(std::string_view record, int ids, int numbers, bool id) const {
-    const std::size_t start =
-        static_cast<std::size_t>(4 + ids * m_idWidth + numbers * m_numberWidth);
-    return cut(record, start, static_cast<std::size_t>(id ? m_idWidth : m_numberWidth));
+    const int column = 5 + ids * m_idWidth + numbers * m_numberWidth;
+    return columns(record, static_cast<std::size_t>(column),
+                   static_cast<std::size_t>(id ? m_idWidth : m_numberWidth));
+}
+
+std::string_view SdrRecords::description(std::string_view record, int ids, int numbers) const {
+    const int column = 5 + ids * m_idWidth + numbers * m_numberWidth;
+    return withoutLeadingBlanks(
+        columns(record, static_cast<std::size_t>(column), kDescriptionWidth));
 }
 
 void SdrRecords::readHeader(std::string_view record) {
-    // Columns 5-20 name the version; 41 the angle unit (1 degrees, 2 gons); 45 the
-    // order (1 northing first, 2 easting); 46 the circle (1 or blank clockwise, 2 not).
-    const std::string_view version = cut(record, 4, 16);
+    // Columns 5-20 name the version; 41 the angle unit (1 degrees, 2 gons); 42 the
+    // distance unit (1 metres, 2 feet); 45 the order (1 northing first, 2 easting); 46
+    // the circle (1 or blank clockwise, 2 not).
+    const std::string_view version = columns(record, 5, 16);
     m_decided = version.substr(0, 4) == "SDR2" || version.substr(0, 5) == "SDR33";
     m_idWidth = version.substr(0, 4) == "SDR2" ? 4 : 16;
     m_numberWidth = m_idWidth == 4 ? 10 : 16;
     m_eastingFirst = headerFlag(record, 45) == '2';
+    const char distance = headerFlag(record, 42);
+    const std::string_view stated = distance == '1' ? "m" : distance == '2' ? "ft" : "";
+    // Two headers that disagree leave no unit to name.
+    if (m_unitSeen && stated != m_distanceUnit) m_unitMixed = true;
+    m_distanceUnit = stated;
+    m_unitSeen = true;
     const char unit = headerFlag(record, 41);
     const char direction = headerFlag(record, 46);
     m_units.fullCircle = unit == '2' ? 400 : 360;
@@ -87,14 +81,14 @@ void SdrRecords::readHeader(std::string_view record) {
 }
 
 SdrRecords::Station* SdrRecords::stationNamed(std::string_view id) {
-    id = trimmed(id);
+    id = withoutBlanks(id);
     if (id.empty()) id = m_current;
     const auto it = m_stations.find(std::string(id));
     return it == m_stations.end() ? nullptr : &it->second;
 }
 
 void SdrRecords::readStation(std::string_view record) {
-    const std::string id(trimmed(field(record, 0, 0, true)));
+    const std::string id(withoutBlanks(field(record, 0, 0, true)));
     Station& s = m_stations[id];
     const std::optional<double> first = number(field(record, 1, 0, false));
     const std::optional<double> second = number(field(record, 1, 1, false));
@@ -110,7 +104,7 @@ void SdrRecords::readStation(std::string_view record) {
 }
 
 void SdrRecords::readBacksight(std::string_view record) {
-    std::string id(trimmed(field(record, 0, 0, true)));
+    std::string id(withoutBlanks(field(record, 0, 0, true)));
     if (id.empty()) id = m_current;
     const std::optional<double> azimuth = number(field(record, 2, 0, false));
     const std::optional<double> reading = number(field(record, 2, 1, false));
@@ -121,11 +115,12 @@ void SdrRecords::readBacksight(std::string_view record) {
 
 void SdrRecords::readObservation(std::string_view record, std::int64_t lineNumber) {
     const bool faceTwo = record[3] == '2';
-    const std::string_view station = trimmed(field(record, 0, 0, true));
+    const std::string_view station = withoutBlanks(field(record, 0, 0, true));
     const std::string_view target = withoutLeadingBlanks(field(record, 1, 0, true));
     // A face-2 sighting of the target the face-1 sighting just before it aimed at: one point.
     const bool pair = faceTwo && m_hasPending && !m_pending.faceTwo &&
-                      m_pending.station == station && trimmed(m_pending.target) == trimmed(target);
+                      m_pending.station == station &&
+                      withoutBlanks(m_pending.target) == withoutBlanks(target);
     if (!pair) release();
 
     const std::string_view slope = field(record, 2, 0, false);
@@ -141,9 +136,7 @@ void SdrRecords::readObservation(std::string_view record, std::int64_t lineNumbe
     if (pair) {
         m_pending.numbers = m_pending.numbers && numbers;
         m_pending.sighting = meanOfFaces(m_pending.sighting, s, m_units);
-        if (blank(m_pending.code))
-            m_pending.code = withoutLeadingBlanks(
-                cut(record, 4 + 2 * m_idWidth + 3 * m_numberWidth, kDescriptionWidth));
+        if (blank(m_pending.code)) m_pending.code = description(record, 2, 3);
         m_pending.faceTwo = true;
         release();
         return;
@@ -151,8 +144,7 @@ void SdrRecords::readObservation(std::string_view record, std::int64_t lineNumbe
     m_pending.lineNumber = lineNumber;
     m_pending.station = station;
     m_pending.target = target;
-    m_pending.code =
-        withoutLeadingBlanks(cut(record, 4 + 2 * m_idWidth + 3 * m_numberWidth, kDescriptionWidth));
+    m_pending.code = description(record, 2, 3);
     m_pending.faceTwo = faceTwo;
     m_pending.numbers = numbers;
     m_pending.sighting = s;
@@ -199,11 +191,10 @@ void SdrRecords::reduce(const Pending& p) {
     setup.orientation = *station->orientation;
     setup.scale = *m_scale;
     const Position at = quorvel::reduce(setup, p.sighting, m_units);
-    const bool xEast = m_axes == Axes::XEastYNorth;
+    const XY<double> xy = xyOf(at.east, at.north, m_axes);
     std::string& x = out.coordinate.X;
     std::string& y = out.coordinate.Y;
-    if (!appendRounded(xEast ? at.east : at.north, x) ||
-        !appendRounded(xEast ? at.north : at.east, y) ||
+    if (!appendRounded(xy.x, x) || !appendRounded(xy.y, y) ||
         (at.elevation && !appendRounded(*at.elevation, out.coordinate.Z))) {
         x.clear();
         y.clear();
@@ -235,7 +226,7 @@ SdrRecords::Kind SdrRecords::next(std::string_view line, std::int64_t lineNumber
             out = ReducedPoint{};
             out.lineNumber = lineNumber;
             out.coordinate.Point = withoutLeadingBlanks(field(record, 1, 0, true));
-            out.station = trimmed(field(record, 0, 0, true));
+            out.station = withoutBlanks(field(record, 0, 0, true));
             out.fault = ObservationFault::CutOff;
             return Kind::Observation;
         }
@@ -281,21 +272,17 @@ bool SdrRecords::read(std::string_view line, CoordinateLine& out) const {
     for (int i = 0; i < 3; ++i) fields[i] = field(line, 1, i, false);
     const std::string_view northing = fields[m_eastingFirst ? 1 : 0];
     const std::string_view easting = fields[m_eastingFirst ? 0 : 1];
-    const bool xIsEasting = m_axes == Axes::XEastYNorth;
+    const XY<std::string_view> xy = xyOf(easting, northing, m_axes);
     out.Point.assign(withoutLeadingBlanks(field(line, 0, 0, true)));
     out.Marker = 'X';
     out.X.clear();
     out.Y.clear();
-    if (!appendStrictNumber(xIsEasting ? easting : northing, out.X) ||
-        !appendStrictNumber(xIsEasting ? northing : easting, out.Y))
-        return false;
+    if (!appendStrictNumber(xy.x, out.X) || !appendStrictNumber(xy.y, out.Y)) return false;
     out.Z.clear();
     if (!appendStrictNumber(fields[2], out.Z)) out.Z.assign(fields[2]);
     // A station record has the instrument height between elevation and code.
     const int values = line.substr(0, 2) == "02" ? 4 : 3;
-    out.Code.assign(withoutLeadingBlanks(
-        cut(line, static_cast<std::size_t>(4 + m_idWidth + values * m_numberWidth),
-            kDescriptionWidth)));
+    out.Code.assign(description(line, 1, values));
     return true;
 }
 

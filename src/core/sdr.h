@@ -16,17 +16,11 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "axes.h"
 #include "observation.h"
 #include "reduction.h"
 
 namespace quorvel {
-
-/// Which way X and Y point when a file gives northings and eastings.
-enum class Axes {
-    XEastYNorth,  // X is the easting (as CAD programs read coordinate files)
-    XNorthYEast,  // X is the northing (the geodetic convention, as the instruments write X and
-                  // Y): the default
-};
 
 /// Why an observation gave no coordinate.
 enum class ObservationFault {
@@ -48,7 +42,7 @@ struct ReducedPoint {
 /// The records of one SDR file, read line by line in order.
 class SdrRecords {
 public:
-    explicit SdrRecords(Axes axes = Axes::XEastYNorth) : m_axes(axes) {}
+    explicit SdrRecords(Axes axes = Axes::XNorthYEast) : m_axes(axes) {}
 
     enum class Kind {
         NotSdr,       // not an SDR record: the fixed-column tables apply
@@ -84,6 +78,9 @@ public:
 
     /// No header stated the widths of the records read: 16 and 16 were taken.
     bool widthsAssumed() const { return m_assumed; }
+    /// The distance unit the headers state ("m" or "ft"); empty when none did, or two
+    /// stated different ones.
+    std::string_view distanceUnit() const { return m_unitMixed ? "" : m_distanceUnit; }
     /// Why the observations of this file are not reduced ("angle unit 3 is not read").
     const std::string& anglesNotRead() const { return m_anglesNotRead; }
 
@@ -114,7 +111,10 @@ private:
     void release();
     void reduce(const Pending& p);
     Station* stationNamed(std::string_view id);
+    /// The field after `ids` point ids and `numbers` values: an id or a value.
     std::string_view field(std::string_view record, int ids, int numbers, bool id) const;
+    /// The code after them, leading blanks removed.
+    std::string_view description(std::string_view record, int ids, int numbers) const;
 
     Axes m_axes;
     bool m_sdr = false;
@@ -124,6 +124,9 @@ private:
     int m_numberWidth = 16;
     bool m_eastingFirst = false;
     AngleUnits m_units;
+    std::string_view m_distanceUnit;
+    bool m_unitSeen = false;
+    bool m_unitMixed = false;
     std::string m_anglesNotRead = "the file states no angle unit";
     std::optional<double> m_targetHeight = 0;
     std::optional<double> m_scale = 1;

@@ -177,7 +177,7 @@ void drawNorthArrow(QPainter& painter, const Plan& plan, const QRectF& area) {
 Plan Plan::from(const quorvel::PointList& list, quorvel::Axes axes) {
     Plan plan;
     plan.northAxis = axes == quorvel::Axes::XEastYNorth ? QStringLiteral("Y") : QStringLiteral("X");
-    plan.unit = QString::fromStdString(list.unit);
+    plan.unit = QString::fromStdString(list.counts.distanceUnit);
     std::map<QString, int> codes;
     std::vector<QString> codeOf;
     for (std::size_t r = 0; r < list.rows.size(); ++r) {

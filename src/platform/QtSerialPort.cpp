@@ -42,16 +42,8 @@ QString QtSerialPort::device() const {
     return m_resolver(QStringLiteral("COM%1").arg(m_line.port));
 }
 
-QString LineSettings::text() const {
-    const char letter = parity == Parity::Even ? 'E' : parity == Parity::Odd ? 'O' : 'N';
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(baudRate)
-        .arg(QLatin1Char(letter))
-        .arg(dataBits)
-        .arg(stopBits);
-}
-
 bool QtSerialPort::applySettings(QSerialPort& port, const LineSettings& line) {
+    using quorvel::Parity;
     const QSerialPort::Parity parity = line.parity == Parity::Even  ? QSerialPort::EvenParity
                                        : line.parity == Parity::Odd ? QSerialPort::OddParity
                                                                     : QSerialPort::NoParity;
@@ -110,8 +102,9 @@ bool QtSerialPort::open() {
         return false;
     }
     if (!applySettings(m_port, m_line)) {
-        m_error = QStringLiteral("%1: the line settings %2 cannot be used (%3).")
-                      .arg(dev, m_line.text(), m_port.errorString());
+        m_error =
+            QStringLiteral("%1: the line settings %2 cannot be used (%3).")
+                .arg(dev, QString::fromStdString(quorvel::lineText(m_line)), m_port.errorString());
         m_port.close();
         return false;
     }

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "core/settings.h"
+
 namespace platform {
 
 /// Kinds of port event, numbered as the communications control numbers them.
@@ -20,19 +22,7 @@ enum CommEventKind : int {
     ComEvRing = 6,     // ring indicator
 };
 
-enum class Parity { None, Even, Odd };
-
-/// The line a reception opens: port number 1..4 ("COM1".."COM4") and line settings.
-struct LineSettings {
-    int port = 1;
-    qint32 baudRate = 38400;
-    Parity parity = Parity::None;
-    int dataBits = 8;
-    int stopBits = 1;
-    bool operator==(const LineSettings&) const = default;
-    /// As the communications control writes it: "38400,N,8,1".
-    QString text() const;
-};
+using quorvel::LineSettings;
 
 /// Resolves a port name "COM1".."COM4" to the device to open.
 using PortResolver = std::function<QString(const QString& comName)>;

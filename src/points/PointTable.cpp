@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-#include "core/formats.h"
+#include "core/numbers.h"
 
 namespace {
 
@@ -17,13 +17,8 @@ bool hasWarning(const quorvel::PointRow& row, quorvel::PointWarning w) {
 
 // Numbers sort by value, before any text that is not one.
 bool numberLess(const std::string& a, const std::string& b) {
-    auto trimmed = [](std::string_view s) {
-        const std::size_t i = s.find_first_not_of(' ');
-        return i == std::string_view::npos ? std::string_view()
-                                           : s.substr(i, s.find_last_not_of(' ') - i + 1);
-    };
     double x = 0, y = 0;
-    const bool xa = quorvel::toDouble(trimmed(a), x), yb = quorvel::toDouble(trimmed(b), y);
+    const bool xa = quorvel::toDouble(a, x), yb = quorvel::toDouble(b, y);
     if (xa && yb) return x < y;
     if (xa != yb) return xa;
     return a < b;

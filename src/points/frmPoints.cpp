@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "core/fileio.h"
+#include "platform/Prompts.h"
 #include "platform/Screen.h"
 #include "points/PlanView.h"
 #include "points/PointTable.h"
@@ -264,12 +265,7 @@ void frmPoints::cmdFit_Click() {
 }
 
 void frmPoints::exportPlan(bool currentView) {
-    using platform::Answer;
-    using platform::Buttons;
-    using platform::Icon;
-    auto problem = [this](const QString& text) {
-        m_dialogs.message(text, Icon::Critical, Buttons::Ok, QStringLiteral("Problem"));
-    };
+    platform::Prompts prompts(m_dialogs);
     const QFileInfo obs(m_observation);
     const QString name = obs.completeBaseName() +
                          (currentView ? QStringLiteral("-view.png") : QStringLiteral("-plan.png"));
@@ -283,16 +279,17 @@ void frmPoints::exportPlan(bool currentView) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
         path += QStringLiteral(".png");
-    const std::string target = QFile::encodeName(path).toStdString();
+    const std::string observation = QFile::encodeName(m_observation).toStdString();
+    const quorvel::OutputTarget target =
+        quorvel::outputTarget(QFile::encodeName(path).toStdString(), {observation});
     // An image in its place would be the end of the observations.
-    if (quorvel::sameFile(QFile::encodeName(m_observation).toStdString(), target)) {
-        problem(QStringLiteral("The Plan would replace the Observation File itself!") +
-                QLatin1Char('\r') + QStringLiteral("Please choose another file."));
+    if (target.source && quorvel::regularFileExists(observation)) {
+        prompts.problem(QStringLiteral("The Plan would replace the Observation File itself!") +
+                        QLatin1Char('\r') + QStringLiteral("Please choose another file."));
         return;
     }
-    if (quorvel::regularFileExists(target) &&
-        m_dialogs.message(QStringLiteral("File Exists! Do you want to replace? "), Icon::Critical,
-                          Buttons::YesNo, QStringLiteral("Problem"), Answer::Yes) != Answer::Yes)
+    if (target.taken && !prompts.yes(QStringLiteral("File Exists! Do you want to replace? "),
+                                     platform::Answer::Yes))
         return;
     // The view keeps its shape: its longer side takes the export's longer side.
     QSize size = kExportSize;
@@ -310,5 +307,6 @@ void frmPoints::exportPlan(bool currentView) {
     const bool ok = svg ? plan::writeSvg(m_plan, path, size, &error, region)
                         : plan::writePng(m_plan, path, size, &error, region);
     if (!ok)
-        problem(QStringLiteral("Could not write the Plan ") + path + QLatin1Char('\r') + error);
+        prompts.problem(QStringLiteral("Could not write the Plan ") + path + QLatin1Char('\r') +
+                        error);
 }

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The settings window: serial line, output layout and default folder. Every choice
-// is written into RunSettings the moment it is made; O.K. says so to the main
-// window (which refreshes its status text) and leaves. Cancel, Escape and the close
-// control put back what the window showed when it opened.
+// The settings window: serial line, output layout, axes and default folder. It edits
+// a copy of the settings; O.K. hands the copy to the main window, which runs with it
+// from then on. Cancel, Escape and the close control put back what the window showed
+// when it opened, and hand nothing over.
 
 #include <QDialog>
 #include <memory>
 
-#include "app/Module1.h"
-#include "platform/Dialogs.h"
+#include "core/settings.h"
 #include "platform/Drives.h"
 #include "platform/Preferences.h"
+#include "platform/Prompts.h"
 #include "platform/SerialPort.h"
 
 class QButtonGroup;
@@ -31,21 +31,22 @@ class Comset : public QDialog {
 public:
     /// What the window works with besides the settings it edits.
     struct Context {
-        platform::Dialogs& dialogs;                          // the unreadable-drive message
+        platform::Prompts& prompts;                          // the unreadable-drive message
         platform::DriveLister drives;                        // the drives offered
         platform::PortResolver resolver;                     // the COM buttons' tooltips
         QString homeFolder;                                  // drive C:
         std::shared_ptr<platform::Preferences> preferences;  // axes, remembered settings
     };
-    /// Builds and loads the window (its first opening).
-    Comset(RunSettingsRecord& settings, Context context, QWidget* parent);
+    /// Builds and loads the window (its first opening) on the settings in force.
+    Comset(const quorvel::RunSettings& settings, Context context, QWidget* parent);
+
+    /// The settings as the window shows them.
+    const quorvel::RunSettings& settings() const { return m_settings; }
 
     /// The help text on display, lines joined by a carriage return.
     QString helpText() const { return m_help; }
-    /// The help text of output layout `index` (0..2).
+    /// The help text of output format `index` (0..5).
     static QString helpFor(int index);
-    /// The serial summary that O.K. writes into panel 2 of the main window.
-    static QString statusText(const RunSettingsRecord& settings);
     /// Room for the drive names and folders where the screen has it.
     QSize sizeHint() const override;
 
@@ -57,7 +58,7 @@ public slots:
     void Port_Click(int index);
     void cbOut_Click(int index);
     void cbOut_MouseMove(int index);
-    /// 0: X east, Y north; 1: X north, Y east. Remembered for the next run.
+    /// 0: X east, Y north; 1: X north, Y east. Remembered for the next run on O.K.
     void cbAxes_Click(int index);
     void Drive1_Change(int index);
     void Dir1_Change(const QString& path);
@@ -69,10 +70,8 @@ public slots:
     void reject() override;
 
 signals:
-    /// O.K.: the settings in force are the ones to show.
-    void settingsAccepted();
-    /// The output format changed from `previous` (1..6).
-    void outputFormatChanged(int previous);
+    /// O.K.: the program runs with `settings` from now on.
+    void accepted(const quorvel::RunSettings& settings);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,10 +89,7 @@ private:
     void takeSnapshot();
 
     struct Snapshot {
-        SerialSettings serial;
-        std::int16_t outputFormat = 0;
-        QString defaultPath;
-        quorvel::Axes axes = quorvel::Axes::XEastYNorth;
+        quorvel::RunSettings settings;
         QString path;    // the path field
         QString folder;  // the folder list
         int drive = -1;
@@ -101,7 +97,7 @@ private:
         QString help;
     };
 
-    RunSettingsRecord& m_settings;
+    quorvel::RunSettings m_settings;  // as the window shows it
     Context m_context;
 
     QGroupBox* Frame1 = nullptr;

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Remembered.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
-
-#include "core/formats.h"
 
 namespace remembered {
 
@@ -25,14 +24,16 @@ const QString kAxes = QStringLiteral("axes");
 const QString kAxesChosen = QStringLiteral("axesDefault");
 const QString kXNorth = QStringLiteral("xnorth");
 const QString kXEast = QStringLiteral("xeast");
-constexpr int kLayouts = quorvel::kFormatCount;  // the layouts and formats Settings offers
 
-/// The stored number if it is one of `allowed`, else `fallback`.
-int oneOf(const platform::Preferences& store, const QString& key,
-          std::initializer_list<int> allowed, int fallback) {
+/// The number `text` if it is one of `allowed`, else `fallback`.
+int oneOf(const QString& text, std::initializer_list<int> allowed, int fallback) {
     bool ok = false;
-    const int n = store.value(key).toInt(&ok);
+    const int n = text.toInt(&ok);
     return ok && std::find(allowed.begin(), allowed.end(), n) != allowed.end() ? n : fallback;
+}
+
+QString folderText(const std::string& folder) {
+    return QFile::decodeName(QByteArray::fromStdString(folder));
 }
 
 }  // namespace
@@ -41,41 +42,43 @@ bool enabled(const platform::Preferences& store) {
     return store.value(kOn) == QLatin1String("on");
 }
 
-void save(platform::Preferences& store, const RunSettingsRecord& s, bool on, bool folderChosen) {
+void save(platform::Preferences& store, const quorvel::RunSettings& s, bool on, bool folderChosen) {
     store.setValue(kOn, on ? QStringLiteral("on") : QStringLiteral("off"));
     if (!on) return;
-    store.setValue(kPort, s.PortName);
-    store.setValue(kBaud, QString::number(s.BaudRate));
-    store.setValue(kParity, s.Parity);
-    store.setValue(kData, QString::number(s.DataBits));
-    store.setValue(kStop, QString::number(s.StopBits));
-    store.setValue(kLayout, QString::number(s.OutputFormat));
+    const quorvel::LineSettings& line = s.Line;
+    store.setValue(kPort, QString::fromStdString(quorvel::portName(line.port)));
+    store.setValue(kBaud, QString::number(line.baudRate));
+    store.setValue(kParity, QString(QLatin1Char(quorvel::parityLetter(line.parity))));
+    store.setValue(kData, QString::number(line.dataBits));
+    store.setValue(kStop, QString::number(line.stopBits));
+    store.setValue(kLayout, QString::number(quorvel::numberOf(s.OutputFormat)));
     const QString kept = store.value(kFolder);
     if (folderChosen || kept.trimmed().isEmpty() || QFileInfo(kept).isDir())
-        store.setValue(kFolder, s.DefaultPath);
+        store.setValue(kFolder, folderText(s.DefaultPath));
 }
 
-std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord& s,
+std::optional<Loaded> load(const platform::Preferences& store, quorvel::RunSettings& s,
                            const QString& homeFolder) {
     if (!enabled(store)) return std::nullopt;
-    const QString port = store.value(kPort);
-    if (QStringList{QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
-                    QStringLiteral("COM4")}
-            .contains(port))
-        s.PortName = port;
-    s.BaudRate = oneOf(store, kBaud, {1200, 9600, 19200, 38400}, s.BaudRate);
+    quorvel::LineSettings& line = s.Line;
+    const QString port = store.value(kPort);  // "COM3"
+    if (port.startsWith(QLatin1String("COM")))
+        line.port = oneOf(port.mid(3), {1, 2, 3, 4}, line.port);
+    line.baudRate = oneOf(store.value(kBaud), {1200, 9600, 19200, 38400}, line.baudRate);
     const QString parity = store.value(kParity);
-    if (QStringList{QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("O")}.contains(parity))
-        s.Parity = parity;
-    s.DataBits = std::int16_t(oneOf(store, kData, {7, 8}, s.DataBits));
-    s.StopBits = std::int16_t(oneOf(store, kStop, {1, 2}, s.StopBits));
+    if (parity == QLatin1String("N")) line.parity = quorvel::Parity::None;
+    if (parity == QLatin1String("E")) line.parity = quorvel::Parity::Even;
+    if (parity == QLatin1String("O")) line.parity = quorvel::Parity::Odd;
+    line.dataBits = oneOf(store.value(kData), {7, 8}, line.dataBits);
+    line.stopBits = oneOf(store.value(kStop), {1, 2}, line.stopBits);
     bool ok = false;
-    const int layout = store.value(kLayout).toInt(&ok);
-    if (ok && layout >= 1 && layout <= kLayouts) s.OutputFormat = std::int16_t(layout);
+    if (const auto format = quorvel::outputFormatNumbered(store.value(kLayout).toInt(&ok));
+        ok && format)
+        s.OutputFormat = *format;
     Loaded loaded;
     const QString folder = store.value(kFolder);
     const bool there = QFileInfo(folder).isDir();
-    s.DefaultPath = there ? folder : homeFolder;
+    s.DefaultPath = QFile::encodeName(there ? folder : homeFolder).toStdString();
     if (!there && !folder.trimmed().isEmpty()) loaded.missingFolder = folder;
     return loaded;
 }

@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/Module1.h"
+#include "core/settings.h"
 #include "platform/Preferences.h"
 
 namespace remembered {
@@ -17,7 +17,7 @@ bool enabled(const platform::Preferences& store);
 /// O.K. in the settings window: keeps `settings` when `on`, else only that it is off.
 /// A kept folder that is gone stays kept unless `folderChosen`: the home folder that
 /// stands in for it is no choice of the user's.
-void save(platform::Preferences& store, const RunSettingsRecord& settings, bool on,
+void save(platform::Preferences& store, const quorvel::RunSettings& settings, bool on,
           bool folderChosen);
 
 struct Loaded {
@@ -25,7 +25,7 @@ struct Loaded {
 };
 /// At start: puts the kept settings into `settings` (a value out of range keeps its
 /// default). Nothing when the user did not ask for them.
-std::optional<Loaded> load(const platform::Preferences& store, RunSettingsRecord& settings,
+std::optional<Loaded> load(const platform::Preferences& store, quorvel::RunSettings& settings,
                            const QString& homeFolder);
 
 /// The axis setting kept from the last run (kept whether or not the settings are).

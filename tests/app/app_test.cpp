@@ -19,11 +19,14 @@ private slots:
         platform::QtEditorLauncher launcher;
         Rig r(true, {}, &launcher);
         r.onQuit = platform::quitApplication;
-        RunSettingsRecord& rs = r.module.RunSettings;
-        rs = {u"COM3"_s, 1200, u"E"_s, 7, 2, 3, {}, false, quorvel::Axes::XNorthYEast};
-        remembered::saveAxes(*r.w.services().preferences, quorvel::Axes::XEastYNorth);
+        quorvel::RunSettings& rs = r.module.RunSettings;
+        rs = {{3, 1200, quorvel::Parity::Even, 7, 2},
+              quorvel::OutputFormat::Autocogo3,
+              quorvel::Axes::XNorthYEast,
+              {}};
+        remembered::saveAxes(*r.preferences, quorvel::Axes::XEastYNorth);
         r.w.Form_Load();  // whatever was there; only the axes come from the last run
-        QCOMPARE(lineOf(rs) + u' ' + rs.DefaultPath,
+        QCOMPARE(lineOf(rs) + u' ' + pathOf(rs.DefaultPath),
                  u"COM1 38400 N 8 1 layout 1 axes xeast "_s + r.home());
         // Browse: the real file dialog, opening in the download folder or where the field's file
         // is (not where the program was started), and the output name follows at once.
@@ -87,7 +90,7 @@ private slots:
         // Every text of both windows (EdObs empty after Clear), a tooltip after " | ".
         r.click("Command1");
         QPointer<frmAbout> about = r.w.findChild<frmAbout*>();
-        QStringList texts{r.w.windowTitle(), r.w.panel(1), r.w.panel(2), about->windowTitle(),
+        QStringList texts{r.w.windowTitle(), r.panel(1), r.panel(2), about->windowTitle(),
                           child<QPushButton>(about, "Command1")->text()};
         for (const char* name :  // the about window is a child of the main one
              {"Label10",    "Label2",     "Label",       "Frame1",    "Label1",  "EdObs",
@@ -181,9 +184,8 @@ private slots:
         auto* panel1 = child<QLabel>(&r.w, "Panel1");
         QVERIFY(panel1->text().size() > 2000 && panel1->toolTip() == panel1->text());
         const int width = r.w.width();
-        r.w.setPanel(1, u"Waiting for ... "_s + gone);
-        r.w.setPanel(3,
-                     u"6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s \u00b7 "_s + gone);
+        r.setPanel(1, u"Waiting for ... "_s + gone);
+        r.setPanel(3, u"6,320 bytes \u00b7 142 lines \u00b7 0:41 \u00b7 154 B/s \u00b7 "_s + gone);
         child<QLabel>(&r.w, "Panel3")->show();
         QTest::qWait(50);
         QCOMPARE(r.w.width(), width);

@@ -39,7 +39,7 @@ private slots:
         QVERIFY(writeFile(r.at(u"JOB1.sdr"_s), observations()) &&
                 writeFile(r.at(u"JOB1.dat"_s), "an older file"));
         QVERIFY(r.port.open());  // a download's port is not the command's to close
-        r.module.RunSettings.OutputFormat = 2;
+        r.module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo2;
         QVERIFY(QTest::qWaitForWindowActive(&r.w));
         r.EdObs->setFocus();
         QTest::keyClicks(r.EdObs, r.at(u"JOB1.sdr"_s));
@@ -58,8 +58,7 @@ private slots:
                  QStringList({"Problem", "Finito", "File Exists! Do you want to replace? ",
                               done.arg(2).replace(u'\r', u'\n')}));
         QCOMPARE(readFile(r.at(u"JOB1.dat"_s)).count("\r\n"), 11);  // all but 105
-        QVERIFY(r.module.LineCount == 13 && r.module.CoordinateCount == 12 && r.port.isOpen() &&
-                answerer.unexpected == 0);
+        QVERIFY(r.download->lineCount() == 13 && r.port.isOpen() && answerer.unexpected == 0);
     }
 
     // View Points with the real save dialogs: rows, warnings and their links, the table
@@ -71,7 +70,7 @@ private slots:
                     "    R4    TR 101  X       99.259              59.620    "
                     "          11.256\r\n");
         QVERIFY(writeFile(r.at(u"JOB1.sdr"_s), text));
-        r.module.RunSettings.OutputFormat = 2;
+        r.module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo2;
         r.w.setObservationName(r.at(u"JOB1.sdr"_s));
         r.click("cmdViewPoints");
         auto* points = r.w.findChild<QWidget*>(u"frmPoints"_s);
@@ -145,7 +144,7 @@ private slots:
         answerer.pressButton(u"OK"_s);
         r.click("CmdCon");
         QVERIFY(points->isVisible() && answerer.unexpected == 0);
-        QCOMPARE(r.w.services().preferences->value(u"pointsAfterConvert"_s), u"on"_s);
+        QCOMPARE(r.preferences->value(u"pointsAfterConvert"_s), u"on"_s);
     }
 
     void everyWayItEnds_data() {
@@ -180,7 +179,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&r.w) && writeFile(r.at(u"a.sdr"_s), observations()) &&
                 writeFile(r.at(u"out.dat"_s), "old") &&
                 QFile::link(r.at(u"a.sdr"_s), r.at(u"link.dat"_s)));
-        r.module.RunSettings.OutputFormat = 3;
+        r.module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo3;
         child<QPushButton>(&r.w, "CmdCon")->setFocus();  // as the click will, while EdObs is empty
         r.EdObs->setText(observation.replace(u"%1"_s, r.home()));
         r.EdOut->setText(output.replace(u"%1"_s, r.home()));

@@ -30,6 +30,7 @@
 #include "temp_dir.h"
 
 using namespace quorvel;
+using enum quorvel::OutputFormat;
 namespace fs = std::filesystem;
 using Kind = ConversionFailure::Kind;
 
@@ -186,20 +187,20 @@ TEST(OutputLayouts, FieldsInTheirColumns) {
     const std::string v = "1000.000" + b(7) + "2000.000" + b(6) + "100.500" + b(6);
     using C = CoordinateLine;
     // clang-format off
-    const std::tuple<int, std::int64_t, std::string C::*, std::string, std::string> cases[] = {
-        {1, 1, &C::Point, "101", "1" + b(6) + v + "TR101\r\n"},
-        {2, 1, &C::Point, "101", "101" + b(4) + v + "TR\r\n"},
-        {3, 100000, &C::Point, "101", "100000,1000.000,2000.000,100.500,TR,101\r\n"},
-        {1, 1234567, &C::Point, "101", "1234567" + v + "TR101\r\n"},  // just fills its columns
-        {2, 1, &C::Point, "12345678", "12345678\r\n" + b(7) + v + "TR\r\n"},
-        {2, 1, &C::Point, "506S-12" + b(7), "506S-12" + v + "TR\r\n"},  // trailing blanks go
-        {1, 1, &C::Y, "12345678901.345", "1" + b(6) + "1000.000" + b(7) + "12345678901.345\r\n" +
+    const std::tuple<OutputFormat, std::int64_t, std::string C::*, std::string, std::string> cases[] = {
+        {Autocogo1, 1, &C::Point, "101", "1" + b(6) + v + "TR101\r\n"},
+        {Autocogo2, 1, &C::Point, "101", "101" + b(4) + v + "TR\r\n"},
+        {Autocogo3, 100000, &C::Point, "101", "100000,1000.000,2000.000,100.500,TR,101\r\n"},
+        {Autocogo1, 1234567, &C::Point, "101", "1234567" + v + "TR101\r\n"},  // just fills its columns
+        {Autocogo2, 1, &C::Point, "12345678", "12345678\r\n" + b(7) + v + "TR\r\n"},
+        {Autocogo2, 1, &C::Point, "506S-12" + b(7), "506S-12" + v + "TR\r\n"},  // trailing blanks go
+        {Autocogo1, 1, &C::Y, "12345678901.345", "1" + b(6) + "1000.000" + b(7) + "12345678901.345\r\n" +
          b(36) + "100.500" + b(6) + "TR101\r\n"},
         // Layout 1 joins code and point, and drops a point "0"; layout 2 keeps it.
-        {1, 1, &C::Point, "0", "1" + b(6) + v + "TR\r\n"},
-        {2, 1, &C::Point, "0", "0" + b(6) + v + "TR\r\n"},
+        {Autocogo1, 1, &C::Point, "0", "1" + b(6) + v + "TR\r\n"},
+        {Autocogo2, 1, &C::Point, "0", "0" + b(6) + v + "TR\r\n"},
         // A blank Z writes nothing but still names the layout; only blanks count as blank.
-        {2, 1, &C::Z, "   ", ""}, {3, 1, &C::Z, " \t", "1,1000.000,2000.000, \t,TR,101\r\n"}};
+        {Autocogo2, 1, &C::Z, "   ", ""}, {Autocogo3, 1, &C::Z, " \t", "1,1000.000,2000.000, \t,TR,101\r\n"}};
     // clang-format on
     for (const auto& [format, number, field, value, written] : cases) {
         CoordinateLine c{'X', "1000.000", "2000.000", "100.500", "TR", "101"};
@@ -207,11 +208,11 @@ TEST(OutputLayouts, FieldsInTheirColumns) {
         std::string out;
         const auto name = appendCoordinateLine(out, format, c, number);
         EXPECT_EQ(name.value_or(""), "Output Format: " + std::string(formatName(format)));
-        EXPECT_EQ(formatName(format), "Autocogo " + std::to_string(format));
-        EXPECT_EQ(out, written) << format << " " << value;
+        EXPECT_EQ(formatName(format), "Autocogo " + std::to_string(numberOf(format)));
+        EXPECT_EQ(out, written) << numberOf(format) << " " << value;
     }
     std::string csv;  // CSV and the rest are not layouts
-    EXPECT_FALSE(appendCoordinateLine(csv, kFormatCsv, {'X', "1", "2", "3", "", ""}, 1));
+    EXPECT_FALSE(appendCoordinateLine(csv, Csv, {'X', "1", "2", "3", "", ""}, 1));
 }
 
 // In the file name, a dot and three characters (UTF-8, a stray byte counting as one) give way
@@ -228,9 +229,9 @@ TEST(OutputName, AnExtensionOfThreeGivesWayToDatOrOutOthersAreReplacedOrAdded) {
     // clang-format on
     for (const auto& [name, out] : cases) EXPECT_EQ(outputNameFor(name), out) << name;
     // CSV, DXF and LandXML: the extension, if any, gives way.
-    EXPECT_EQ(outputNameFor("/j.b/A1.dat", kFormatCsv) + outputNameFor("/j.b/A1", kFormatDxf) +
-                  outputNameFor(".sdr", kFormatLandXml) + outputNameFor("/d/", kFormatCsv) +
-                  outputNameFor("y.sdr", kFormatCount + 1),
+    EXPECT_EQ(outputNameFor("/j.b/A1.dat", Csv) + outputNameFor("/j.b/A1", Dxf) +
+                  outputNameFor(".sdr", LandXml) + outputNameFor("/d/", Csv) +
+                  outputNameFor("y.sdr", static_cast<OutputFormat>(7)),
               "/j.b/A1.csv/j.b/A1.dxf.xmly.dat");
 }
 
@@ -249,35 +250,35 @@ TEST(ConversionPass, CountsAndTheClosingMessage) {
         "   0008                 509 0863    X       78.045 Y       -91.269 Z"
         "   156.234 ";
     // clang-format off
-    const std::tuple<std::string, int, std::string, std::string> cases[] = {
-        {r4("7", "1", "x", "3") + "\n" + r4("", "1", "2", "") + "\n" + r4("9", "1", "2", "3"), 3,
+    const std::tuple<std::string, OutputFormat, std::string, std::string> cases[] = {
+        {r4("7", "1", "x", "3") + "\n" + r4("", "1", "2", "") + "\n" + r4("9", "1", "2", "3"), Autocogo3,
          "3,1.000,2.000,3.000,TR ,9   \r\n", done + "3|Coordinates Lines:  3|Output Format: "
          "Autocogo 3|Not written:  2: 1 point without Z: line 2; 1" + second + "7"},
-        {six + r4("7", "1", "x", "3"), 1, "", nothing + "7|Coordinates Lines:  7|Output Format: "
+        {six + r4("7", "1", "x", "3"), Autocogo1, "", nothing + "7|Coordinates Lines:  7|Output Format: "
          "Autocogo 1|Not written:  7: 6 points without Z: 1, 2, 3, 4, 5, ...; 1" + second + "7"},
-        {r4("1", "1", "abc", "3"), 2, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1" +
+        {r4("1", "1", "abc", "3"), Autocogo2, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1" +
          second + "1"},
-        {r4("1", "1", "2", "3"), 7, "", nothing + "1|Coordinates Lines:  1|"},  // no such format
+        {r4("1", "1", "2", "3"), static_cast<OutputFormat>(7), "", nothing + "1|Coordinates Lines:  1|"},  // no such format
         // Cut off: Z 11 of 11.256 (R5), a value short of its bar (M5) or of its field (other
         // records, which may end a column short of it, after a blank). Only the last line counts.
-        {r5 + "\n" + r5.substr(0, 77), 3, "1,21.259,59.620,11.256,NTR,1100\r\n", done + "2|"
+        {r5 + "\n" + r5.substr(0, 77), Autocogo3, "1,21.259,59.620,11.256,NTR,1100\r\n", done + "2|"
          "Coordinates Lines:  2|Output Format: Autocogo 3|Not written:  1: 1 point cut off: 1100"},
         {"For M5|Adr 00010|PI1                           2|Y          -2.239 m   |X           "
-         "6.156 m   |Z          -0.034 m  ", 3, "", nothing + "1|Coordinates Lines:  1||Not "
+         "6.156 m   |Z          -0.034 m  ", Autocogo3, "", nothing + "1|Coordinates Lines:  1||Not "
          "written:  1: 1 point cut off: 2"},
-        {rec.substr(0, 76) + "\r\n" + rec, 3, "1,78.045,-91.269,156.200,,509 0863   \r\n2,78.045,"
+        {rec.substr(0, 76) + "\r\n" + rec, Autocogo3, "1,78.045,-91.269,156.200,,509 0863   \r\n2,78.045,"
          "-91.269,156.234,,509 0863   \r\n", done + "2|Coordinates Lines:  2|Output Format: Autocogo 3"},
-        {rec.substr(0, 78), 3, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1 point "
+        {rec.substr(0, 78), Autocogo3, "", nothing + "1|Coordinates Lines:  1||Not written:  1: 1 point "
          "cut off: 509 0863"},
         // CSV quotes a field with a comma, a quote or a leading blank, and leaves out the
         // trailing blanks of names and codes; DXF and LandXML need a Z that is a number.
         {line({{5, "R4"}, {11, "a\""}, {14, "1,2"}, {19, "X"}, {-31, "1"}, {-51, "2"}, {-71, "3"}},
-              72) + "\n" + r4("", "1", "2", ""), kFormatCsv,
+              72) + "\n" + r4("", "1", "2", ""), Csv,
          "Point,X,Y,Z,Code\r\n\"1,2\",1.000,2.000,3.000,\"a\"\"\"\r\n", done + "2|Coordinates "
          "Lines:  2|Output Format: CSV|Not written:  1: 1 point without Z: line 2"},
-        {r4("5", "1", "2", "nan"), kFormatLandXml, "", nothing + "1|Coordinates Lines:  1|Output "
+        {r4("5", "1", "2", "nan"), LandXml, "", nothing + "1|Coordinates Lines:  1|Output "
          "Format: LandXML|Not written:  1: 1 point with a Z that is not a number: 5"},
-        {r4("5", "1", "2", "1e999"), kFormatDxf, "", nothing + "1|Coordinates Lines:  1|Output "
+        {r4("5", "1", "2", "1e999"), Dxf, "", nothing + "1|Coordinates Lines:  1|Output "
          "Format: DXF|Not written:  1: 1 point with a Z that is not a number: 5"}};
     // clang-format on
     for (const auto& [text, format, out, message] : cases) {
@@ -326,12 +327,12 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
     for (const auto& [text, axes, expected] : cases) {
         PointList list;
         MemoryReader in(text);
-        ASSERT_EQ(readPoints(in, {.outputFormat = 1, .axes = axes}, list), PassResult::Ok);
+        ASSERT_EQ(readPoints(in, {.outputFormat = Autocogo1, .axes = axes}, list), PassResult::Ok);
         std::string got;
         for (const WarningSummary& w : list.warnings) got += (got.empty() ? "" : "|") + w.text;
         got += "/";
         for (const PointRow& row : list.rows) got += std::to_string(row.warnings);
-        EXPECT_EQ(got + "/" + list.unit, expected) << text;
+        EXPECT_EQ(got + "/" + list.counts.distanceUnit, expected) << text;
         if (list.rows.empty() || !list.rows[0].placed || text.find("00NM") != text.npos) continue;
         const bool xEast = axes == Axes::XEastYNorth;
         EXPECT_TRUE(list.rows[0].east == (xEast ? 10.1 : 10) &&
@@ -360,9 +361,9 @@ TEST(ConversionPass, LongLinesConvertAsIfHeldWhole) {
         for (const std::string& both :
              {text + "\n" + r4("4", "5", "6", "7") + "\n", r4("4", "5", "6", "7") + "\n" + text}) {
             std::string whole, message[2];
-            EXPECT_EQ(
-                convert(both, {.outputFormat = 3, .lineLimit = 128}, &message[0]),
-                whole = convert(both, {.outputFormat = 3, .lineLimit = SIZE_MAX}, &message[1]));
+            EXPECT_EQ(convert(both, {.outputFormat = Autocogo3, .lineLimit = 128}, &message[0]),
+                      whole = convert(both, {.outputFormat = Autocogo3, .lineLimit = SIZE_MAX},
+                                      &message[1]));
             EXPECT_EQ(message[0], message[1]);
             EXPECT_NE(whole.find(",5.000,6.000,7.000,TR ,4   \r\n"), std::string::npos);
         }
@@ -417,7 +418,7 @@ TEST(ConversionPass, SdrRecordsByTheirHeader) {
     // clang-format on
     for (const auto& c : cases) {
         std::string message;
-        EXPECT_EQ(convert(c.text, {.outputFormat = 3, .axes = c.axes}, &message), c.out);
+        EXPECT_EQ(convert(c.text, {.outputFormat = Autocogo3, .axes = c.axes}, &message), c.out);
         EXPECT_TRUE(message.ends_with("|" + c.last)) << message;
     }
 }
@@ -437,10 +438,10 @@ TEST_F(ConversionJob, WritesOrReplacesTheOutput) {
     fs::permissions(dir.path / "old.dat", perms);
     fs::create_symlink(dir.path / "old.dat", dir.path / "link.dat");
     fs::create_symlink(dir.path / "gone.dat", dir.path / "dangling.dat");
-    for (const auto& [format, out, written] : {std::tuple{2, "new.dat", "new.dat"},
-                                               {1, "old.dat", "old.dat"},
-                                               {3, "link.dat", "old.dat"},
-                                               {1, "dangling.dat", "gone.dat"}}) {
+    for (const auto& [format, out, written] : {std::tuple{Autocogo2, "new.dat", "new.dat"},
+                                               {Autocogo1, "old.dat", "old.dat"},
+                                               {Autocogo3, "link.dat", "old.dat"},
+                                               {Autocogo1, "dangling.dat", "gone.dat"}}) {
         EXPECT_FALSE(convertFile({obs, dir / out, format}).failure) << out;
         EXPECT_EQ(slurp(dir / written), convert(text, {.outputFormat = format})) << out;
     }
@@ -448,7 +449,8 @@ TEST_F(ConversionJob, WritesOrReplacesTheOutput) {
                 fs::is_symlink(dir.path / "dangling.dat") &&
                 (fs::status(dir.path / "old.dat").permissions() & fs::perms::all) == perms);
     EXPECT_EQ(dir.listing(), "dangling.dat gone.dat job.sdr link.dat new.dat old.dat ");
-    EXPECT_TRUE(!convertFile({obs, "/dev/null", 1}).failure && fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(!convertFile({obs, "/dev/null", Autocogo1}).failure &&
+                fs::is_character_file("/dev/null"));
 }
 
 // The same file, however named, is refused first; nothing to write leaves a good file alone.
@@ -473,7 +475,7 @@ TEST_F(ConversionJob, FailuresTouchNothing) {
         {obs, dir / "link.sdr", Kind::SameFile, ""}, {obs, dir / ".//job.sdr", Kind::SameFile, ""}};
     // clang-format on
     for (const auto& [observation, output, kind, reason] : cases) {
-        const ConversionOutcome r = convertFile({observation, output, 1});
+        const ConversionOutcome r = convertFile({observation, output, Autocogo1});
         const bool onOutput = kind == Kind::Output || kind == Kind::NothingWritten;
         EXPECT_TRUE(failed(r, kind, onOutput ? output : observation, reason)) << output;
         EXPECT_EQ(r.ran, kind == Kind::NothingWritten || output == "/dev/full") << output;
@@ -508,9 +510,9 @@ TEST_F(ConversionJob, NoPermissionToWrite) {
         bool ok = geteuid() != 0 ||
                   (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0);
         for (const char* out : {"locked/out.dat", "open/out.dat"})
-            ok &= failed(convertFile({obs, dir / out, 1}), Kind::Output, dir / out,
+            ok &= failed(convertFile({obs, dir / out, Autocogo1}), Kind::Output, dir / out,
                          "Permission denied");
-        ok &= !root || failed(convertFile({obs, dir / "shared/out.dat", 1}), Kind::Output,
+        ok &= !root || failed(convertFile({obs, dir / "shared/out.dat", Autocogo1}), Kind::Output,
                               dir / "shared/out.dat", "Operation not permitted");
         _exit(ok ? 0 : 1);
     }
@@ -558,7 +560,7 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
         }
         // Every coordinate line is written or named among those not written; 1100 keeps
         // its number and code in every layout.
-        for (int layout : {1, 2, 3}) {
+        for (OutputFormat layout : {Autocogo1, Autocogo2, Autocogo3}) {
             std::string said;
             const std::string out = convert(text, {layout}, &said);
             const std::string code = name[0] == 'm' ? "CONTR   " : "NTR";
@@ -568,15 +570,16 @@ TEST(RealSamples, EveryCoordinateKeepsAllItsDigits) {
                 ",21.259,59.620,11.256," + code + ",1100\r\n"};
             const bool has1100 =
                 name == "r4-survey.obs" || name == "r5-survey.obs" || name == "m5-survey-older.obs";
-            EXPECT_EQ(out.find(p1100[layout - 1]) != std::string::npos, has1100) << name << layout;
+            const int n = numberOf(layout);
+            EXPECT_EQ(out.find(p1100[n - 1]) != std::string::npos, has1100) << name << n;
             const std::size_t lines = std::count(out.begin(), out.end(), '\n');
             const std::size_t counted = std::stoul(said.substr(said.find("Lines:  ") + 8));
             const std::size_t named =
                 said.find("Not written:  ") == std::string::npos
                     ? 0
                     : std::stoul(said.substr(said.find("Not written:  ") + 14));
-            EXPECT_TRUE(layout < 3 || lines + named == counted) << name << said;
-            EXPECT_EQ(said.find(", ...)"), std::string::npos) << name;  // every one named
+            EXPECT_TRUE(n < 3 || lines + named == counted) << name << said;
+            EXPECT_EQ(said.find(", ..."), std::string::npos) << name;  // every one named
             // After a job record, as a download of such records holds them: the same.
             EXPECT_EQ(convert("10NMJOB             121111\r\n" + text, {layout}), out) << name;
         }
@@ -619,7 +622,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     const std::string dxf = convert(r4("\xE2\x82\xAC"
                                        "1",
                                        "1", "2.5", "3"),
-                                    {kFormatDxf});
+                                    {Dxf});
     EXPECT_NE(dxf.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n2.5\n 20\n1.0\n 30\n3.0\n"), dxf.npos);
     EXPECT_NE(dxf.find("\n  1\n\\U+20AC1\n"), dxf.npos) << dxf;
     // LandXML names each point once, in the order of the file, and says which it renamed.
@@ -627,7 +630,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     std::string landXml = convert(r4("5", "1", "2", "3") + "\n" + r4("5", "1", "2", "3") + "\n" +
                                       r4("", "1", "2", "3") + "\n" + r4("5-2", "1", "2", "3") +
                                       "\n" + r4("5", "1", "2", "3"),
-                                  {kFormatLandXml}, &said);
+                                  {LandXml}, &said);
     std::string names;
     for (std::size_t at = 0; (at = landXml.find("name=\"", at)) != landXml.npos; at += 6)
         names += landXml.substr(at + 6, landXml.find('"', at + 6) - at - 6) + "|";
@@ -644,7 +647,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
         heights += std::to_string(dxfTextHeight(wide, high)) + " ";
     EXPECT_EQ(heights, "0.050000 2.000000 13.000000 0.050000 0.050000 ");
     const std::string job =
-        convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"), {kFormatDxf});
+        convert(r4("1", "0", "0", "3") + "\n" + r4("2", "800", "20", "3"), {Dxf});
     EXPECT_NE(job.find("TEXT\n  8\nTR_NO\n  6\nBYLAYER\n 10\n2.0\n 20\n1.0\n 30\n3.0\n 40\n2.0\n"),
               job.npos)
         << job;
@@ -730,10 +733,10 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
     files.emplace_back("all", all + all + all);
     for (const auto& [name, text] : files) {
         std::vector<std::vector<std::string>> rows;
-        std::istringstream layout3(convert(text, {3}));
+        std::istringstream layout3(convert(text, {Autocogo3}));
         for (std::string l; std::getline(layout3, l);)
             rows.push_back(csvFields(l.substr(0, l.size() - 1)));
-        std::istringstream csv(convert(text, {kFormatCsv}));
+        std::istringstream csv(convert(text, {Csv}));
         std::string row;
         std::getline(csv, row);
         EXPECT_TRUE(rows.empty() || row == "Point,X,Y,Z,Code\r") << name;
@@ -747,11 +750,10 @@ TEST(RealSamples, EveryFormatReadsBackAsWritten) {
         for (const Axes axes : {Axes::XEastYNorth, Axes::XNorthYEast}) {
             const bool east = axes == Axes::XEastYNorth;
             DxfContent dxf;
-            std::istringstream drawing(convert(text, {.outputFormat = kFormatDxf, .axes = axes}));
+            std::istringstream drawing(convert(text, {.outputFormat = Dxf, .axes = axes}));
             EXPECT_EQ(DL_Dxf().in(drawing, &dxf), !rows.empty()) << name;
             tinyxml2::XMLDocument xml;
-            const std::string landXml =
-                convert(text, {.outputFormat = kFormatLandXml, .axes = axes});
+            const std::string landXml = convert(text, {.outputFormat = LandXml, .axes = axes});
             EXPECT_EQ(xml.Parse(landXml.c_str()),
                       rows.empty() ? tinyxml2::XML_ERROR_EMPTY_DOCUMENT : tinyxml2::XML_SUCCESS)
                 << name;

@@ -173,7 +173,9 @@ TEST(SdrObservations, JobsComputedFromKnownPointsGiveThemBack) {
         }
         std::string message;
         const auto got = pointsOf(
-            convert(sdr.text(), {.outputFormat = 3, .axes = job.axes}, &message), job.axes);
+            convert(sdr.text(),
+                    {.outputFormat = quorvel::OutputFormat::Autocogo3, .axes = job.axes}, &message),
+            job.axes);
         EXPECT_NE(message.find("|Reduced from observations: 63"), std::string::npos)
             << job.name << ": " << message;
         EXPECT_EQ(message.find("Not written"), std::string::npos) << job.name << ": " << message;
@@ -246,7 +248,11 @@ TEST(SdrObservations, WhatIsNotReducedIsNamedWithItsReason) {
     // clang-format on
     for (const auto& c : cases) {
         std::string message;
-        EXPECT_EQ(convert(c.text, {.outputFormat = 3, .axes = Axes::XEastYNorth}, &message), c.out)
+        EXPECT_EQ(
+            convert(c.text,
+                    {.outputFormat = quorvel::OutputFormat::Autocogo3, .axes = Axes::XEastYNorth},
+                    &message),
+            c.out)
             << message;
         EXPECT_NE(message.find(c.said), std::string::npos) << message;
     }
@@ -263,7 +269,9 @@ TEST(SdrObservations, RealRawDataFile) {
     if (text.empty() && std::getenv("QUORVEL_REQUIRE_SAMPLES")) FAIL() << "no SDR sample";
     if (text.empty()) GTEST_SKIP() << "no SDR sample";
     std::string message;
-    const auto points = pointsOf(convert(text, {.outputFormat = 3}, &message), Axes::XNorthYEast);
+    const auto points =
+        pointsOf(convert(text, {.outputFormat = quorvel::OutputFormat::Autocogo3}, &message),
+                 Axes::XNorthYEast);
     const Point &station = points.at("STLEV"), &backsight = points.at("KRYSHA");
     const double bearing =
         std::atan2(backsight.east - station.east, backsight.north - station.north);

@@ -3,10 +3,10 @@
 // time-out and view of the incoming data; the raw data file's names, overwrite question,
 // save dialog and progress bar; the failures that end either.
 
-#include "download/Reception.h"
 #include "Rig.h"
+#include "app/IncomingView.h"
 #include "core/output_name.h"
-#include "download/IncomingView.h"
+#include "download/Download.h"
 
 using namespace testing_support;
 
@@ -27,15 +27,13 @@ const QString kOther = problem(u"File could not be created!\rUnknown file handli
 const QString kExists = message(u"Problem"_s, platform::Icon::Critical, platform::Buttons::YesNo,
                                 u"File Exists! Do you want to overwrite? "_s);
 
-/// A rig whose capture is ready for readdump, as the end of a reception leaves it,
-/// with the folder setting changed meanwhile (as O.K. in the settings leaves it).
+/// A rig whose capture is ready for the raw data file, as the end of a reception leaves
+/// it, with the folder setting changed meanwhile (as O.K. in the settings leaves it).
 struct DumpRig : Rig<> {
     explicit DumpRig(const QByteArray& capture) {
-        module.RunSettings.DefaultPath = at(u"elsewhere"_s);
-        module.CaptureFilePath = capturePath();
+        module.RunSettings.DefaultPath = bytesOf(at(u"elsewhere"_s));
         if (!capture.isNull()) writeFile(capturePath(), capture);
-        w.setPanel(1, u"Converting ..."_s);
-        port.open();
+        setPanel(1, u"Converting ..."_s);
     }
 };
 
@@ -47,12 +45,13 @@ private slots:
     // A transfer kept in the capture file moves aside, named after its time, and the field
     // that named it follows it (the waiting count tells where it went).
     void startOpensThePortAndCreatesTheCapture() {
-        // Port name, folder ("~" is drive C:), line settings, port number, normalised folder.
-        for (auto [portName, folder, line, number, normalised] :
-             {std::tuple{u"COM1"_s, u"~"_s, u"38400,N,8,1"_s, 1, u"~/"_s},
-              {u"COM3"_s, u" "_s, u"9600,E,7,2"_s, 3, u"~/"_s},
-              {u"COM4"_s, u"~/sub"_s, u"1200,O,8,2"_s, 4, u"~/sub/"_s},
-              {u"COM9"_s, u"~/sub/"_s, u"19200,N,8,1"_s, 2, u"~/sub/"_s}}) {  // unknown: as it was
+        // Line (port, baud, parity, bits), folder ("~" is drive C:), the port's line, the folder.
+        using quorvel::Parity;
+        for (auto [line, folder, text, normalised] :
+             {std::tuple{quorvel::LineSettings{}, u"~"_s, u"38400,N,8,1"_s, u"~/"_s},
+              {{3, 9600, Parity::Even, 7, 2}, u" "_s, u"9600,E,7,2"_s, u"~/"_s},
+              {{4, 1200, Parity::Odd, 8, 2}, u"~/sub"_s, u"1200,O,8,2"_s, u"~/sub/"_s},
+              {{2, 19200, Parity::None, 8, 1}, u"~/sub/"_s, u"19200,N,8,1"_s, u"~/sub/"_s}}) {
             Rig r;
             QVERIFY(QDir(r.home()).mkdir(u"sub"_s));
             const QString capture = normalised.replace(u'~', r.home()) + u"$R55.tmp"_s;
@@ -63,23 +62,19 @@ private slots:
                                      QFileDevice::FileModificationTime));
             r.EdObs->setText(capture);    // as Stop left it
             r.lblTime->setText(u"17"_s);  // a count left by an earlier reception
-            r.port.setLine({.port = 2});
-            RunSettingsRecord& rs = r.module.RunSettings;
-            const QStringList l = line.split(u',');
-            std::tie(rs.PortName, rs.DefaultPath, rs.BaudRate, rs.Parity, rs.DataBits,
-                     rs.StopBits) = std::tuple(portName, folder.replace(u'~', r.home()),
-                                               l[0].toInt(), l[1], l[2].toShort(), l[3].toShort());
+            r.module.RunSettings.Line = line;
+            r.module.RunSettings.DefaultPath = bytesOf(folder.replace(u'~', r.home()));
             r.w.cmdReceive_Click();
             const QString note = u"The earlier transfer was kept as transfer-20261206-091200.tmp"_s;
-            QCOMPARE(
-                QStringList({QString::number(r.port.line().port), r.port.line().text(),
-                             rs.DefaultPath, r.module.CaptureFilePath, readFile(capture),
-                             readFile(kept), r.EdObs->text() + u'>' + r.EdOut->text(), r.state()}),
-                QStringList({QString::number(number), line, normalised, capture, "",
-                             "left from last time", kept + u'>' + kept.chopped(3) + u"dat"_s,
-                             QString(kRunning).replace(u"Waiting for ..."_s, note)}));
+            QCOMPARE(QStringList({QString::number(r.port.line().port),
+                                  QString::fromStdString(quorvel::lineText(r.port.line())),
+                                  r.download->capturePath(), readFile(capture), readFile(kept),
+                                  r.EdObs->text() + u'>' + r.EdOut->text(), r.state()}),
+                     QStringList({QString::number(line.port), text, capture, "",
+                                  "left from last time", kept + u'>' + kept.chopped(3) + u"dat"_s,
+                                  QString(kRunning).replace(u"Waiting for ..."_s, note)}));
             r.w.Timer1_Timer();
-            QCOMPARE(r.w.panel(1), u"Waiting for ... ( 1) \u00b7 "_s + note);
+            QCOMPARE(r.panel(1), u"Waiting for ... ( 1) \u00b7 "_s + note);
         }
         Rig r;  // a port already open: Receive closes it
         r.port.open();
@@ -110,7 +105,7 @@ private slots:
 
     void eventsAreCountedAndChunksCapturedUntilEtx() {
         Rig r;
-        r.module.LineCount = 7;  // the count goes on from earlier receptions
+        r.download->setLineCount(7);  // the count goes on from earlier receptions
         r.w.cmdReceive_Click();
         for (int i = 0; i < 5; ++i) r.w.Timer1_Timer();
         r.port.signalEvent(platform::ComEvCTS);  // a line signal ends the waiting too
@@ -120,52 +115,51 @@ private slots:
         r.port.receive("\x02\r\n00NMSDR\r\n");
         QCOMPARE(r.state(), u"Stop | Start receieve ... | Start | 5 | port capture idle"_s);
         r.port.receive("no record\r\n");
-        QCOMPARE(r.w.panel(1), u"Receiving... "_s);
+        QCOMPARE(r.panel(1), u"Receiving... "_s);
         r.port.receive(QByteArray());  // an empty chunk counts as well
-        QCOMPARE(r.module.LineCount, 12);
+        QCOMPARE(r.download->lineCount(), 12);
         // A conversion meanwhile leaves the capture open (and counts its lines in LineCount).
         QVERIFY(writeFile(r.at(u"job.obs"_s),
                           "    R4    TR 1100 X 1.0                 2.0                 3.0\r\n"));
         r.EdObs->setText(r.at(u"job.obs"_s));
         r.EdOut->setText(r.at(u"job.dat"_s));
         r.w.CmdCon_Click();
-        QVERIFY(r.dialogs.shown.value(0).startsWith(u"Finito"_s) && r.w.captureOpen());
+        QVERIFY(r.dialogs.shown.value(0).startsWith(u"Finito"_s) && r.download->captureOpen());
         // No job record: the capture stays, with what followed ETX in its chunk.
         const QByteArray last("tail\003after\002\003");
         r.port.receive(last);
-        QCOMPARE(r.module.LineCount, 1);
+        QCOMPARE(r.download->lineCount(), 1);
         QCOMPARE(r.state(), u"Receive | Ready | end | 5 | idle"_s);
         QCOMPARE(readFile(r.capturePath()), "\x02\r\n00NMSDR\r\nno record\r\n" + last);
         QCOMPARE(r.dialogs.shown.mid(1), QStringList{kOther});
-        // After the end, port events change nothing but the timer and the idle flag.
+        // After the end, port events change nothing but the timer.
         r.timer->start();
-        r.module.RunSettings.DownloadIdle = false;
         r.port.receive("\x02stray\x03");
         r.port.signalEvent(platform::ComEvCD);
-        QCOMPARE(r.state() + QString::number(r.module.LineCount),
+        QCOMPARE(r.state() + QString::number(r.download->lineCount()),
                  u"Receive | Ready | end | 5 | idle1"_s);
         qint64 now = 0;  // the counts' clock
-        r.w.reception().setClock([&] { return now; });
+        r.download->setClock([&] { return now; });
         r.w.cmdReceive_Click();  // the next start handles events again
         r.port.receive("x" + QByteArray(34, '\r') + QByteArray(2966, 'y'));
-        QCOMPARE(r.state() + QString::number(r.module.LineCount),
+        QCOMPARE(r.state() + QString::number(r.download->lineCount()),
                  u"Stop | Receiving...  | Ready | 0 | port capture idle2"_s);
         // The rate of the last seconds of data, which a stall keeps; after the end the whole
         // time and the mean rate.
         now = 12'000;
         const QString counts = u"3,001 bytes \u00b7 34 lines \u00b7 0:%1 \u00b7 %2 B/s"_s;
-        QCOMPARE(r.w.reception().progressText(),
+        QCOMPARE(r.download->progressText(),
                  counts.arg(u"12"_s, u"3,001"_s) + u" \u00b7 last byte 12 s ago"_s);
         now = 30'000;
         // Stop keeps what arrived and names the file really written, whatever the settings say;
         // it tells of a last line without its end.
-        r.module.RunSettings.DefaultPath = u"/elsewhere"_s;
+        r.module.RunSettings.DefaultPath = "/elsewhere";
         QTest::mouseClick(r.cmdReceive, Qt::LeftButton);
         r.port.receive("ignored");
         QCOMPARE(r.state() + readFile(r.capturePath()).right(1),
                  u"Receive | The transfer was cut off: the last line is incomplete | Ready | 0 | "
                  "idley"_s);
-        QCOMPARE(r.w.panel(3), counts.arg(u"30"_s, u"100"_s));
+        QCOMPARE(r.panel(3), counts.arg(u"30"_s, u"100"_s));
         QCOMPARE(r.EdObs->text() + r.EdOut->text(), r.capturePath() + r.at(u"$R55.dat"_s));
         QCOMPARE(r.dialogs.shown.size(), 2);
     }
@@ -272,7 +266,6 @@ private slots:
         QFETCH(QString, obs);
         QFETCH(QByteArray, obsHolds);
         DumpRig r(capture);
-        r.module.LineCount = 500;  // the bar ends at a fifth of the events counted
         QVERIFY(writeFile(r.at(u"SURVEY01.sdr"_s), "keep") &&
                 writeFile(r.at(u"site.dat"_s), "keep"));
         // A link in the job's place leads to a file of the user's: replaced, never written through.
@@ -285,7 +278,7 @@ private slots:
         {
             std::optional<FileSizeLimit> full;
             if (QTest::currentDataTag() == QByteArrayView("disk full")) full.emplace(16);
-            r.w.readdump();
+            r.download->rawData().run(r.capturePath(), 500);  // the bar ends at a fifth of 500
         }
         QCOMPARE(r.dialogs.shown,
                  QStringList(answers.size(), kExists) + QStringList(last).filter(u"/"_s));
@@ -307,19 +300,18 @@ private slots:
         if (!obs.startsWith(u"SURVEY01"))
             QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), QByteArray("keep"));
         QCOMPARE(readFile(r.at(u"site.dat"_s)), QByteArray("keep"));
-        // Only a complete copy ends the download: the capture goes, the port closes.
+        // Only a complete copy ends the download: the capture goes.
         const bool copied = last.isEmpty() && obs != u"$R55.tmp";
         QCOMPARE(readFile(r.capturePath()), copied || capture.isNull() ? "<missing>" : capture);
-        QCOMPARE(r.port.isOpen(), !last.isEmpty());
         auto* bar = child<QProgressBar>(&r.w, "PB1");  // one step a line read
         const int lines = obs == u"link.sdr" ? 3 : copied || obs == u"SURVEY01.sdr" ? 5 : 0;
         QCOMPARE(QList({bar->maximum(), bar->value()}), QList({100, lines}));
         QCOMPARE(bar->isVisibleTo(&r.w), last == kOther && obs.size() > 0);
         // One file holds every job, named after the first (as stored files expect): told so.
         const bool twoJobs = obs == u"FIRSTJOB.sdr";
-        QCOMPARE(r.w.panel(1), twoJobs ? u"The transfer held 2 jobs (FIRSTJOB, SECONDJOB): all are "
-                                         "in FIRSTJOB.sdr"_s
-                                       : u"Ready"_s);
+        QCOMPARE(r.panel(1), twoJobs ? u"The transfer held 2 jobs (FIRSTJOB, SECONDJOB): all are "
+                                       "in FIRSTJOB.sdr"_s
+                                     : u"Ready"_s);
         // Nothing else written, in the folder or beside it.
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden).size(),
                  3 + !capture.isNull() - copied + (obs == u"survey.sdr" || twoJobs));

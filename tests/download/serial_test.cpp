@@ -9,8 +9,7 @@
 #include <cerrno>
 
 #include "Rig.h"
-#include "download/IncomingView.h"
-#include "download/Reception.h"
+#include "app/IncomingView.h"
 #include "platform/QtSerialPort.h"
 
 using namespace testing_support;
@@ -94,23 +93,22 @@ private slots:
         QVERIFY(pty.send(sent.left(30)));
         QVERIFY(waitFor([&] { return r.captured() == 30; }));
         // Counted and shown as it comes, a few times a second.
-        QTRY_VERIFY(r.w.panel(3).startsWith(u"30 bytes \u00b7 0 lines \u00b7 0:00"_s));
-        r.module.RunSettings.DefaultPath = r.at(u"elsewhere"_s);  // O.K. in the settings
+        QTRY_VERIFY(r.panel(3).startsWith(u"30 bytes \u00b7 0 lines \u00b7 0:00"_s));
+        r.module.RunSettings.DefaultPath = bytesOf(r.at(u"elsewhere"_s));  // O.K. in the settings
         QVERIFY(pty.send(sent.mid(30)));
         QVERIFY(waitFor([&] { return r.captured() == sent.size(); }));
         const QByteArray last = cancel ? "\x03 after\r\n\x02" : "\x03";
         QVERIFY(pty.send(last));
         sent += last;
         QVERIFY(waitFor([&] { return r.ended(); }));
-        r.w.incomingView().flush();
+        r.incoming().flush();
         // Every byte value, as a wrong line setting gives, is told as garbled.
-        QCOMPARE(r.w.incomingView().warning().isEmpty() && !r.w.panel(3).contains(u"garbled"_s),
-                 !cancel);
-        QCOMPARE(r.w.reception().bytes(), quint64(sent.size()));
+        QCOMPARE(r.incoming().warning().isEmpty() && !r.panel(3).contains(u"garbled"_s), !cancel);
+        QCOMPARE(r.download->bytes(), quint64(sent.size()));
         if (!cancel) {
-            QCOMPARE(r.w.incomingView().text(),
+            QCOMPARE(r.incoming().text(),
                      "<STX>" + QString::fromLatin1(kRecords).replace(u"\r\n"_s, u"\n"_s) + "<ETX>");
-            QCOMPARE(r.w.panel(3), u"Job SURVEY01 \u00b7 4 lines"_s);
+            QCOMPARE(r.panel(3), u"Job SURVEY01 \u00b7 4 lines"_s);
         }
         const QString obs = cancel ? u"$R55.tmp"_s : u"SURVEY01.sdr"_s;
         QCOMPARE(r.EdObs->text() + u" > "_s + r.EdOut->text(),
@@ -125,7 +123,7 @@ private slots:
         if (cancel) return;
 
         // Convert goes on from there: the job's coordinates, X north and Y east.
-        r.module.RunSettings.OutputFormat = 3;
+        r.module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo3;
         answer.pressButton(u"OK"_s);
         r.click("CmdCon");
         QCOMPARE(
@@ -154,23 +152,24 @@ private slots:
         QVERIFY(sim.waitForReadyRead(5000));
         SerialRig r(false, QString::fromLocal8Bit(sim.readLine()).trimmed());
         QStringList warnedWhile;  // the button's caption when the warning came
-        connect(&r.w.reception(), &Reception::garbled, this, [&](const QString& text) {
-            warnedWhile << r.cmdReceive->accessibleName() + u'|' + text;
+        connect(r.download, &Download::garbled, this, [&](const quorvel::LineSettings& line) {
+            warnedWhile << r.cmdReceive->accessibleName() + u'|' +
+                               QString::fromStdString(quorvel::garbledWarning(line));
         });
         r.w.cmdReceive_Click();
         QVERIFY(waitFor([&] { return sim.state() == QProcess::NotRunning; }, 15000));
         const QByteArray said = sim.readAllStandardError();
         QVERIFY(waitFor([&] { return r.port.isOpen() == false; }));
-        r.w.incomingView().flush();
-        QCOMPARE(QString::number(r.w.reception().bytes()) + u'=' + QString::number(r.captured()),
+        r.incoming().flush();
+        QCOMPARE(QString::number(r.download->bytes()) + u'=' + QString::number(r.captured()),
                  said.split(' ').value(2) + u'=' + said.split(' ').value(2));
         const QString warning =
             u"The data looks garbled: check the baud rate, parity and word length in Settings "
             "(now 38400 baud, no parity, 8 data bits)."_s;
         QCOMPARE(warnedWhile,
                  options.isEmpty() ? QStringList() : QStringList{u"Stop|"_s + warning});
-        QCOMPARE(r.w.incomingView().warning(), options.isEmpty() ? QString() : warning);
-        QCOMPARE(r.w.panel(3).startsWith(u"Data looks garbled"_s), !options.isEmpty());
+        QCOMPARE(r.incoming().warning(), options.isEmpty() ? QString() : warning);
+        QCOMPARE(r.panel(3).startsWith(u"Data looks garbled"_s), !options.isEmpty());
     }
 
     // A transfer stopped mid-line is told as cut off and kept, named after its time, when the
@@ -180,14 +179,14 @@ private slots:
         PtyPair pty;
         SerialRig r(false, pty.slave);
         qint64 now = 0;  // the counts' clock
-        r.w.reception().setClock([&] { return now; });
+        r.download->setClock([&] { return now; });
         r.click("cmdReceive");
         const QByteArray first = "\x02" + kRecords.left(100);  // two lines and a part
         QVERIFY(pty.send(first));
         QVERIFY(waitFor([&] { return r.captured() == first.size(); }));
         now = 30'000;
         r.click("cmdReceive");
-        QCOMPARE(r.w.panel(1) + u'|' + r.w.panel(3) + u'|' + r.EdObs->text(),
+        QCOMPARE(r.panel(1) + u'|' + r.panel(3) + u'|' + r.EdObs->text(),
                  u"The transfer was cut off: the last line is incomplete|101 bytes \u00b7 2 lines "
                  "\u00b7 0:30 \u00b7 3 B/s|"_s +
                      r.capturePath());
@@ -198,13 +197,13 @@ private slots:
         QVERIFY(writeFile(r.at(u"transfer-20261206-091200.tmp"_s), "older"));  // taken
         r.click("cmdReceive");
         const QString kept = r.at(u"transfer-20261206-091200-2.tmp"_s);
-        QCOMPARE(QStringList({r.w.panel(1), r.EdObs->text(), r.EdOut->text(), readFile(kept)}),
+        QCOMPARE(QStringList({r.panel(1), r.EdObs->text(), r.EdOut->text(), readFile(kept)}),
                  QStringList({u"The earlier transfer was kept as transfer-20261206-091200-2.tmp"_s,
                               kept, kept.chopped(3) + u"dat"_s, first}));
         const QByteArray second = "10NMSECOND          121111\r\n08KI            1003\r\n";
         QVERIFY(pty.send("\x02" + kRecords + second + "\x03"));
         QVERIFY(waitFor([&] { return r.ended(); }));
-        QCOMPARE(r.w.panel(1),
+        QCOMPARE(r.panel(1),
                  u"The transfer held 2 jobs (SURVEY01, SECOND): all are in SURVEY01.sdr"_s);
         QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), kRecords + second);
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden),

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window driven through its controls with the real message box: the first opening,
-// the help under the mouse, folders and drives, the option groups, O.K., the second opening,
-// Cancel.
+// the help under the mouse, folders and drives, the option groups editing its copy, O.K. handing
+// it over, the second opening, Cancel.
 
 #include "settings/Comset.h"
 #include "Rig.h"
@@ -17,21 +17,27 @@ private slots:
         QDir().mkpath(r.at(u"Jobs/BRIDGE01"_s));
         r.drives = {{u"Home"_s, r.home()}, {u"File system"_s, u"/"_s}, {u"USB"_s, r.at(u"gone"_s)}};
         r.devices = {{u"COM2"_s, u"/dev/ttyS1"_s}};
-        RunSettingsRecord& rs = r.module.RunSettings;
-        rs = {u"COM2"_s, 1200, u"E"_s, 7, 2, 3, {}, false};  // left by a reception
+        quorvel::RunSettings& rs = r.module.RunSettings;
+        rs = {{2, 1200, quorvel::Parity::Even, 7, 2},
+              quorvel::OutputFormat::Autocogo3,
+              quorvel::Axes::XNorthYEast,
+              {}};
+        const QString inForce = lineOf(rs);
         r.click("cmdSettings");
         auto* c = r.w.findChild<Comset*>();
+        const quorvel::RunSettings& copy = c->settings();
         const auto choose = [&](std::initializer_list<const char*> names) {  // on the round mark
             for (const char* name : names)
                 QTest::mouseClick(child<QAbstractButton>(c, name), Qt::LeftButton, {}, {6, 8});
         };
-        const auto folder = [&] {  // the folder list, the path field, DefaultPath
+        const auto folder = [&] {  // the folder list, the path field, the download folder
             return QStringList{child<platform::FolderList>(c, "Dir1")->path(),
-                               child<QLineEdit>(c, "edDefPath")->text(), rs.DefaultPath};
+                               child<QLineEdit>(c, "edDefPath")->text(), pathOf(copy.DefaultPath)};
         };
-        // Modal, the defaults, the folder list at drive C:; the idle flag is not its business.
-        QVERIFY(QApplication::activeModalWidget() == c && !rs.DownloadIdle);
-        QCOMPARE(lineOf(rs), u"COM1 38400 N 8 1 layout 1 axes xnorth"_s);
+        // Modal, the defaults, the folder list at drive C:; the settings in force untouched.
+        QVERIFY(QApplication::activeModalWidget() == c);
+        QCOMPARE(lineOf(copy) + u'|' + lineOf(rs),
+                 u"COM1 38400 N 8 1 layout 1 axes xnorth|"_s + inForce);
         QCOMPARE(folder(), QStringList(3, r.home()));
         // O.K. stays on a 1280 x 800 screen at 150 %, a title bar and a panel included.
         const QSize need = c->sizeHint().expandedTo(c->minimumSizeHint());
@@ -64,15 +70,7 @@ private slots:
                  u"Problem|The drive "_s + r.at(u"gone"_s) +
                      u" cannot be read!\nPlease select again! "_s);
         QTRY_VERIFY(answer.pending() + answer.unexpected == 0 && drive->currentIndex() == 1);
-        // An output name as proposed follows the format; one of the user's own stays.
-        r.w.setObservationName(u"/j/A1.sdr"_s);
-        auto* out = child<QLineEdit>(&r.w, "EdOut");
-        choose({"cbOut_4"});
-        const QString proposed = out->text();
-        out->setText(u"/j/mine.dat"_s);
-        choose({"cbOut_3"});
-        QCOMPARE(proposed + u'|' + out->text(), u"/j/A1.dxf|/j/mine.dat"_s);
-        // Each button writes its field of lineOf() at once; the axes are kept for the next run.
+        // Each button writes its field of the window's copy.
         // clang-format off
         const std::tuple<const char*, int, const char*> groups[] = {
             {"Port", 0, "COM1=COM1|COM2=COM2|COM3=COM3|COM4=COM4"},
@@ -85,30 +83,42 @@ private slots:
             QStringList seen;
             for (QAbstractButton* b : c->findChild<QButtonGroup*>(QLatin1String(name))->buttons()) {
                 choose({qPrintable(b->objectName())});
-                seen << b->text() + u'=' + lineOf(rs).split(u' ')[field];
+                seen << b->text() + u'=' + lineOf(copy).split(u' ')[field];
             }
             QCOMPARE(seen.join(u'|'), QLatin1String(expected));
         }
-        QCOMPARE(r.w.services().preferences->value(u"axes"_s), u"xnorth"_s);
-        // Every key in the path field writes DefaultPath; only O.K. shows the serial choices.
+        // Every key in the path field writes the copy's folder; O.K. hands the copy over,
+        // with the serial choices in panel 2 and the axes kept for the next run.
         choose({"cbBaud_0", "cbParity_1", "cbWord_0", "Port_2", "cbOut_1"});
         auto* path = child<QLineEdit>(c, "edDefPath");
         for (const QChar ch : u"data/ö x"_s) {  // after the "/" of the drive
             QTest::sendKeyEvent(QTest::Click, path, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-            QCOMPARE(rs.DefaultPath, path->text());
+            QCOMPARE(pathOf(copy.DefaultPath), path->text());
         }
-        QCOMPARE(r.w.panel(2), u"COM1 38400 8 1 N"_s);
+        QCOMPARE(r.panel(2) + u'|' + lineOf(rs), u"COM1 38400 8 1 N|"_s + inForce);
+        r.w.setObservationName(u"/j/A1.sdr"_s);
+        auto* out = child<QLineEdit>(&r.w, "EdOut");
         r.click("CmdOK");
-        QCOMPARE(r.w.panel(2) + u'|' + rs.DefaultPath, u"COM3 1200  7  2 E   |/data/ö x"_s);
+        QCOMPARE(r.panel(2) + u'|' + pathOf(rs.DefaultPath) + u'|' + lineOf(rs),
+                 u"COM3 1200  7  2 E   |/data/ö x|COM3 1200 E 7 2 layout 2 axes xnorth"_s);
+        QCOMPARE(r.preferences->value(u"axes"_s), u"xnorth"_s);
         QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
-        rs.DefaultPath = u"/data/ö x/"_s;  // a reception normalised it
+        // An output name as proposed follows the format handed over; one of the user's own stays.
+        for (const char* format : {"cbOut_4", "cbOut_3", "cbOut_1"}) {
+            if (format[6] == '3') out->setText(u"/j/mine.dat"_s);
+            r.click("cmdSettings");
+            choose({format});
+            r.click("CmdOK");
+            if (format[6] == '4') QCOMPARE(out->text(), u"/j/A1.dxf"_s);
+        }
+        QCOMPARE(out->text(), u"/j/mine.dat"_s);
         // The second opening resets nothing. Cancel, Escape and the close control put back
-        // what it showed: the settings and their buttons, the path, the axes kept for the
-        // next run, and an output name that followed the format.
-        const QString was = u"COM3 1200 E 7 2 layout 2 axes xnorth|/data/ö x/|/j/A1.dat|xnorth"_s;
-        const auto seen = [&] {
-            return QStringList{lineOf(rs), rs.DefaultPath, out->text(),
-                               r.w.services().preferences->value(u"axes"_s)}
+        // what it showed, and hand nothing over: the settings, the axes kept for the next run
+        // and the output name stay.
+        const QString was = u"COM3 1200 E 7 2 layout 2 axes xnorth|/data/ö x|/j/A1.dat|xnorth"_s;
+        const auto seen = [&](const quorvel::RunSettings& settings) {
+            return QStringList{lineOf(settings), pathOf(settings.DefaultPath), out->text(),
+                               r.preferences->value(u"axes"_s)}
                 .join(u'|');
         };
         const std::function<void()> leaves[] = {[&] { choose({"cmdCancel"}); },
@@ -118,17 +128,18 @@ private slots:
             r.w.setObservationName(u"/j/A1.sdr"_s);
             r.click("cmdSettings");
             QVERIFY(QApplication::activeModalWidget() == c);
-            QCOMPARE(seen(), was);
+            QCOMPARE(seen(copy) + seen(rs), was + was);
             QVERIFY(child<QAbstractButton>(c, "cbBaud_0")->isChecked() &&
                     child<QAbstractButton>(c, "Port_2")->isChecked() &&
                     path->text() == u"/data/ö x"_s);
             choose({"Port_3", "cbBaud_3", "cbOut_4", "cbAxes_0", "chkRemember"});
             path->setText(u"/elsewhere"_s);
-            QCOMPARE(seen(), u"COM4 38400 E 7 2 layout 5 axes xeast|/elsewhere|/j/A1.dxf|xeast"_s);
+            QCOMPARE(seen(copy) + seen(rs),
+                     u"COM4 38400 E 7 2 layout 5 axes xeast|/elsewhere|/j/A1.dat|xnorth"_s + was);
             leave();
             QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
-            QCOMPARE(seen(), was);
-            QCOMPARE(r.w.panel(2), u"COM3 1200  7  2 E   "_s);
+            QCOMPARE(seen(copy) + seen(rs), was + was);
+            QCOMPARE(r.panel(2), u"COM3 1200  7  2 E   "_s);
         }
         r.click("cmdSettings");
         QVERIFY(!child<QCheckBox>(c, "chkRemember")->isChecked() &&
@@ -153,7 +164,7 @@ private slots:
             r.click("cmdSettings");
             auto* c = r.w.findChild<Comset*>();
             for (const char* name : names) child<QAbstractButton>(c, name)->click();
-            child<QLineEdit>(c, "edDefPath")->setText(r.module.RunSettings.DefaultPath);
+            child<QLineEdit>(c, "edDefPath")->setText(pathOf(r.module.RunSettings.DefaultPath));
             child<QCheckBox>(c, "chkRemember")->setChecked(keep);
             r.click("CmdOK");
         };
@@ -163,7 +174,7 @@ private slots:
             r->click("cmdSettings");
             QVERIFY(!child<QCheckBox>(r->w.findChild<Comset*>(), "chkRemember")->isChecked());
             r->click("CmdOK");
-            r->module.RunSettings.DefaultPath = conf.filePath(u"jobs"_s);
+            r->module.RunSettings.DefaultPath = bytesOf(conf.filePath(u"jobs"_s));
             settings(*r, {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1", "cbOut_1"},
                      true);
             child<QDockWidget>(&r->w, "IncomingDock")->toggleViewAction()->trigger();
@@ -172,9 +183,10 @@ private slots:
             if (run == 2) QVERIFY(QDir(conf.filePath(u"jobs"_s)).removeRecursively());
             if (run == 3) QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));  // the stick is back
             auto r = start();
-            RunSettingsRecord& rs = r->module.RunSettings;
+            quorvel::RunSettings& rs = r->module.RunSettings;
             const QString seen =
-                QStringList{lineOf(rs), rs.DefaultPath, r->w.panel(1), r->w.panel(2)}.join(u'|');
+                QStringList{lineOf(rs), pathOf(rs.DefaultPath), r->panel(1), r->panel(2)}.join(
+                    u'|');
             QVERIFY(child<QDockWidget>(&r->w, "IncomingDock")->isHidden());
             if (run == 0) {
                 QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xnorth|"_s +
@@ -185,7 +197,7 @@ private slots:
                 for (const char* name : {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1",
                                          "cbOut_1", "chkRemember"})
                     QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
-                QCOMPARE(lineOf(rs) + rs.DefaultPath,
+                QCOMPARE(lineOf(rs) + pathOf(rs.DefaultPath),
                          u"COM3 9600 O 7 2 layout 2 axes xnorth"_s + conf.filePath(u"jobs"_s));
                 child<QAbstractButton>(c, "cbAxes_0")->click();  // X east, chosen
                 r->click("CmdOK");
@@ -206,7 +218,7 @@ private slots:
             }
         }
         auto r = start();  // off again: the start as ever
-        QCOMPARE(QStringList({lineOf(r->module.RunSettings), r->w.panel(1), r->w.panel(2)}),
+        QCOMPARE(QStringList({lineOf(r->module.RunSettings), r->panel(1), r->panel(2)}),
                  QStringList({u"COM1 38400 N 8 1 layout 1 axes xeast"_s, u"Ready"_s,
                               u"COM1 38400 8 1 N"_s}));
     }

@@ -12,7 +12,10 @@
 #include <functional>
 
 #include "Scripted.h"
+#include "app/ElidedLabel.h"
+#include "app/IncomingView.h"
 #include "app/KCR1.h"
+#include "download/Download.h"
 
 namespace testing_support {
 
@@ -47,11 +50,20 @@ struct FileSizeLimit {
 };
 
 /// The serial line, layout and axes of the settings, as one line.
-inline QString lineOf(const RunSettingsRecord& rs) {
-    return QString::asprintf("%s %d %s %d %d layout %d axes %s", qPrintable(rs.PortName),
-                             rs.BaudRate, qPrintable(rs.Parity), rs.DataBits, rs.StopBits,
-                             rs.OutputFormat,
+inline QString lineOf(const quorvel::RunSettings& rs) {
+    const quorvel::LineSettings& l = rs.Line;
+    return QString::asprintf("COM%d %d %c %d %d layout %d axes %s", l.port, l.baudRate,
+                             quorvel::parityLetter(l.parity), l.dataBits, l.stopBits,
+                             quorvel::numberOf(rs.OutputFormat),
                              rs.AxisOrder == quorvel::Axes::XEastYNorth ? "xeast" : "xnorth");
+}
+
+/// A local path as a settings value holds it, and back.
+inline std::string bytesOf(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+inline QString pathOf(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 /// Waits (processing events) until `condition` holds or `ms` pass.
@@ -131,7 +143,8 @@ struct Rig {
     explicit Rig(bool realDialogs = false, const QString& device = {},
                  platform::EditorLauncher* launcher = nullptr,
                  std::shared_ptr<platform::Preferences> kept = {})
-        : resolver([this, device](const QString& com) {
+        : preferences(kept ? kept : std::make_shared<platform::MemoryPreferences>()),
+          resolver([this, device](const QString& com) {
               return device.isEmpty() ? devices.value(com, com) : device;
           }),
           w(module, {realDialogs ? static_cast<platform::Dialogs&>(qtDialogs) : dialogs, port,
@@ -143,7 +156,7 @@ struct Rig {
                          ++quits;
                          if (onQuit) onQuit();
                      },
-                     kept ? kept : std::make_shared<platform::MemoryPreferences>()}) {
+                     preferences}) {
         qtDialogs.setParent(&w);
         w.show();
         w.activateWindow();
@@ -151,6 +164,14 @@ struct Rig {
     QString home() const { return dir.path(); }
     QString at(const QString& name) const { return dir.filePath(name); }
     QString capturePath() const { return at(u"$R55.tmp"_s); }
+    /// Text of panel 1, 2 or 3 of the status bar (all of it, however it is shown).
+    QString panel(int index) const {
+        return child<QLabel>(&w, qPrintable(u"Panel"_s + QString::number(index)))->text();
+    }
+    IncomingView& incoming() const { return *w.findChild<IncomingView*>(); }
+    void setPanel(int index, const QString& text) {
+        child<ElidedLabel>(&w, qPrintable(u"Panel"_s + QString::number(index)))->setText(text);
+    }
     qint64 captured() const { return QFileInfo(capturePath()).size(); }
     bool ended() const { return lblStat->text() == u"end"_s && !port.isOpen(); }
     void click(const char* name) {
@@ -160,12 +181,12 @@ struct Rig {
     /// port (open), capture (open), idle and timer (running) that hold.
     QString state() const {
         QString s =
-            QStringList{cmdReceive->accessibleName(), w.panel(1), lblStat->text(), lblTime->text()}
+            QStringList{cmdReceive->accessibleName(), panel(1), lblStat->text(), lblTime->text()}
                 .join(u" | "_s) +
             u" |"_s;
         for (const auto& [on, name] : {std::pair{port.isOpen(), "port"},
-                                       {w.captureOpen(), "capture"},
-                                       {module.RunSettings.DownloadIdle, "idle"},
+                                       {download->captureOpen(), "capture"},
+                                       {download->state() != Download::State::Waiting, "idle"},
                                        {timer->isActive(), "timer"}})
             if (on) s += u' ' + QLatin1String(name);
         return s;
@@ -174,7 +195,8 @@ struct Rig {
     QTemporaryDir dir;
     QList<platform::Drive> drives;    // none: the real ones
     QHash<QString, QString> devices;  // COM name -> device
-    Module1 module;
+    quorvel::Module1 module;
+    std::shared_ptr<platform::Preferences> preferences;
     ScriptedDialogs dialogs;
     platform::QtDialogs qtDialogs;
     platform::PortResolver resolver;
@@ -194,6 +216,7 @@ struct Rig {
     QLabel* lblTime = child<QLabel>(&w, "lblTime");
     QLabel* lblStat = child<QLabel>(&w, "lblStat");
     QTimer* timer = child<QTimer>(&w, "Timer1");
+    Download* download = w.findChild<Download*>();
 };
 
 }  // namespace testing_support

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPainter>
@@ -21,9 +22,9 @@
 #include <QTemporaryFile>
 #include <cstdio>
 
+#include "app/IncomingView.h"
 #include "app/KCR1.h"
-#include "app/Module1.h"
-#include "download/IncomingView.h"
+#include "core/settings.h"
 #include "platform/FolderList.h"
 #include "platform/QtSerialPort.h"
 #include "points/frmPoints.h"
@@ -111,7 +112,7 @@ int main(int argc, char* argv[]) {
         }
     } tidy{made};
 
-    Module1 module;
+    quorvel::Module1 module;
     platform::QtDialogs dialogs;
     platform::QtEditorLauncher editor;
     // A pseudo-terminal plays the instrument for the pictures of a download.
@@ -166,7 +167,7 @@ int main(int argc, char* argv[]) {
 
     // The points of a real survey, one of them picked in the table.
     if (argc > 2) {
-        module.RunSettings.OutputFormat = 1;
+        module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo1;
         window.setObservationName(QString::fromLocal8Bit(argv[2]));
         window.cmdViewPoints_Click();
         auto* points = window.findChild<frmPoints*>();
@@ -194,14 +195,14 @@ int main(int argc, char* argv[]) {
         "08KI            10015008.7325       2008.7294       99.861          PEG\r\n"
         "08KI            10025012.1180       2011.0412       99.874          KERB\r\n";
     const QString folder = QDir(home).filePath(QStringLiteral("Jobs"));
-    module.RunSettings.DefaultPath = folder;
+    module.RunSettings.DefaultPath = QFile::encodeName(folder).toStdString();
     window.findChild<QLineEdit*>(QStringLiteral("EdObs"))->clear();
     window.findChild<QLineEdit*>(QStringLiteral("EdOut"))->clear();
     window.cmdReceive_Click();
     settle(300);
     ok = send(job) && ok;
     settle(4400);  // the counts a few seconds on, the instrument quiet meanwhile
-    window.incomingView().flush();
+    window.findChild<IncomingView*>()->flush();
     ok = save(window, QDir(outDir).filePath(QStringLiteral("download.png"))) && ok;
     window.cmdReceive_Click();  // Stop
 
@@ -213,7 +214,7 @@ int main(int argc, char* argv[]) {
         garbage += QByteArray::fromHex("8000f0c0001e0ff878e08078000e3ce08080781e00f880fe");
     ok = send(garbage) && ok;
     settle(600);
-    window.incomingView().flush();
+    window.findChild<IncomingView*>()->flush();
     ok = save(window, QDir(outDir).filePath(QStringLiteral("garbled.png"))) && ok;
     window.cmdReceive_Click();
     QFile::remove(QDir(folder).filePath(QStringLiteral("$R55.tmp")));

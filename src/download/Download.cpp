@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Serial reception: Receive/Stop, the port's events and the waiting count.
-#include "download/Reception.h"
+// Serial reception: Receive/Stop, the port's events, the waiting count and the hand-over
+// to the raw data file.
+#include "download/Download.h"
 
 #include <QFile>
 #include <QTimer>
 
 #include "core/capture.h"
 #include "core/fileio.h"
-#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/SerialPort.h"
 
@@ -16,7 +16,7 @@ namespace {
 constexpr char kStx = 2;
 constexpr char kEtx = 3;
 constexpr int kWaitSeconds = 20;
-constexpr int kRefreshMs = 250;    // panel 3: a few times a second, whatever the data rate
+constexpr int kRefreshMs = 250;    // the counts: a few times a second, whatever the data rate
 constexpr qint64 kQuietMs = 3000;  // longer without a byte: say since when
 
 std::string localPath(const QString& path) {
@@ -29,149 +29,112 @@ QString fileProblem(const QString& what, const quorvel::FileError& error) {
              QString::fromStdString(error.reason()));
 }
 
-/// The typed line of the settings; a port name other than COM1..COM4 keeps `port`.
-platform::LineSettings lineOf(const SerialSettings& s, int port) {
-    platform::LineSettings line;
-    for (int n = 1; n <= 4; ++n)
-        if (s.PortName == QStringLiteral("COM%1").arg(n)) port = n;
-    line.port = port;
-    line.baudRate = s.BaudRate;
-    const QString parity = s.Parity.trimmed();
-    line.parity = parity == QLatin1String("E")   ? platform::Parity::Even
-                  : parity == QLatin1String("O") ? platform::Parity::Odd
-                                                 : platform::Parity::None;
-    line.dataBits = s.DataBits;
-    line.stopBits = s.StopBits;
-    return line;
-}
-
 }  // namespace
 
-Reception::Reception(Module1& module, platform::SerialPort& port, platform::Dialogs& dialogs,
-                     QString homeFolder, QObject* parent)
+Download::Download(platform::SerialPort& port, platform::Prompts& prompts, QString homeFolder,
+                   QObject* parent)
     : QObject(parent),
-      m_module(module),
       m_port(port),
-      m_dialogs(dialogs),
       m_home(std::move(homeFolder)),
       m_timer(new QTimer(this)),
-      m_refresh(new QTimer(this)) {
-    setObjectName(QStringLiteral("Reception"));
+      m_refresh(new QTimer(this)),
+      m_rawData(new RawDataStep(prompts, this)) {
+    setObjectName(QStringLiteral("Download"));
     m_clockStart.start();
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &Reception::tick);
+    connect(m_timer, &QTimer::timeout, this, &Download::tick);
     m_refresh->setInterval(kRefreshMs);
-    connect(m_refresh, &QTimer::timeout, this, &Reception::refresh);
+    connect(m_refresh, &QTimer::timeout, this, &Download::refresh);
 }
 
-Reception::~Reception() {
+Download::~Download() {
     closeEverything();
 }
 
-QString Reception::garbledWarning(const SerialSettings& s) {
-    const QString parity = s.Parity == QLatin1String("E")   ? QStringLiteral("even parity")
-                           : s.Parity == QLatin1String("O") ? QStringLiteral("odd parity")
-                                                            : QStringLiteral("no parity");
-    return QStringLiteral(
-               "The data looks garbled: check the baud rate, parity and word length in "
-               "Settings (now %1 baud, %2, %3 data bits).")
-        .arg(s.BaudRate)
-        .arg(parity)
-        .arg(s.DataBits);
-}
-
-void Reception::click() {
+void Download::click(const quorvel::RunSettings& settings) {
     m_timer->start();
-    m_module.RunSettings.DownloadIdle = false;
     if (m_port.isOpen() || m_state != State::Idle)
         stop();
     else
-        start();
+        start(settings);
 }
 
-void Reception::stop() {
-    m_module.RunSettings.DownloadIdle = true;
+void Download::stop() {
     setWaited(0);
     m_port.close();
     setState(State::Idle);
-    emit activityChanged(endedText());
+    emit activityChanged(cutOff() ? Activity::CutOff : Activity::Ready);
     // The file really written, even if the folder setting changed meanwhile.
-    emit stopped(m_module.CaptureFilePath);
+    emit captureKept(m_capturePath);
     closeEverything();
 }
 
-QString Reception::endedText() const {
+bool Download::cutOff() const {
     // A line end, or nothing of a line yet, after the last byte: no line was cut.
-    const bool cut = m_bytes > 0 && m_lastByte != '\r' && m_lastByte != '\n' && m_lastByte != kStx;
-    return cut ? QStringLiteral("The transfer was cut off: the last line is incomplete")
-               : QStringLiteral("Ready");
+    return m_bytes > 0 && m_lastByte != '\r' && m_lastByte != '\n' && m_lastByte != kStx;
 }
 
-void Reception::start() {
-    RunSettingsRecord& rs = m_module.RunSettings;
+void Download::start(const quorvel::RunSettings& settings) {
     setState(State::Waiting);
-    m_port.setLine(lineOf(rs.serial(), m_port.line().port));
+    m_line = settings.Line;
+    m_port.setLine(m_line);
     if (!m_port.open()) {
         fail(QStringLiteral("The serial port could not be opened!\r%1").arg(m_port.errorString()));
         return;
     }
 
+    // A blank folder is drive C:; a folder gets its closing separator.
     const QChar sep = platform::separator();
-    if (rs.DefaultPath == QLatin1String(" ")) rs.DefaultPath = m_home + sep;
-    if (!rs.DefaultPath.endsWith(sep)) rs.DefaultPath += sep;
-    m_module.CaptureFilePath = rs.DefaultPath + QStringLiteral("$R55.tmp");
+    QString folder = QFile::decodeName(QByteArray::fromStdString(settings.DefaultPath));
+    if (folder == QLatin1String(" ")) folder = m_home + sep;
+    if (!folder.endsWith(sep)) folder += sep;
+    m_capturePath = folder + QStringLiteral("$R55.tmp");
 
     // What the last reception kept there is the user's: it moves aside, never emptied.
-    const quorvel::KeptTransfer kept = quorvel::keepTransfer(localPath(m_module.CaptureFilePath));
+    const quorvel::KeptTransfer kept = quorvel::keepTransfer(localPath(m_capturePath));
     if (kept.error) {
         fail(fileProblem(QStringLiteral("The earlier transfer could not be kept!"), kept.error));
         return;
     }
-    m_keptNote.clear();
-    if (!kept.path.empty()) {
-        const QString keptAs = QFile::decodeName(QByteArray::fromStdString(kept.path));
-        m_keptNote = QStringLiteral("The earlier transfer was kept as %1")
-                         .arg(keptAs.mid(keptAs.lastIndexOf(platform::separator()) + 1));
-        emit transferKept(m_module.CaptureFilePath, keptAs);
-    }
+    const QString keptAs = QFile::decodeName(QByteArray::fromStdString(kept.path));
+    if (!keptAs.isEmpty()) emit transferKept(m_capturePath, keptAs);
 
     auto capture = std::make_unique<quorvel::OutFile>();
     // A link put in the capture's place could lead to any file: never write through it.
-    if (!capture->createNotThroughLink(localPath(m_module.CaptureFilePath))) {
+    if (!capture->createNotThroughLink(localPath(m_capturePath))) {
         fail(fileProblem(QStringLiteral("The capture file could not be created!"),
                          capture->error()));
         return;
     }
     m_capture = std::move(capture);
-    emit activityChanged(m_keptNote.isEmpty() ? QStringLiteral("Waiting for ...") : m_keptNote);
-    setStage(Stage::Ready);
-    // Every reception waits its full time, whatever the last one counted.
-    setWaited(0);
     m_bytes = m_lines = 0;
     m_lastByte = 0;
     m_check = {};
     m_rate = {};
     m_first.reset();
     m_ended.reset();
-    emit started();
+    emit started(keptAs);
+    emit activityChanged(Activity::Waiting);
+    setStage(Stage::Ready);
+    // Every reception waits its full time, whatever the last one counted.
+    setWaited(0);
     emit progressChanged(progressText());
     m_refresh->start();
 }
 
-void Reception::portEvent(int kind) {
+void Download::portEvent(int kind) {
     m_timer->stop();
-    m_module.RunSettings.DownloadIdle = true;
     if (m_stage == Stage::End) return;
     if (kind != platform::ComEvReceive) {
-        ++m_module.LineCount;
+        ++m_lineCount;
         if (m_state == State::Waiting) setState(State::Receiving);
         return;
     }
     const QByteArray chunk = m_port.input();
     if (!m_capture) return;  // no reception runs: nothing to keep it in
     if (m_state == State::Waiting) setState(State::Receiving);
-    emit activityChanged(QStringLiteral("Receiving... "));
+    emit activityChanged(Activity::Receiving);
     // Straight to disk: whatever happens next, what arrived is kept.
     if (!m_capture->write(chunk.constData(), static_cast<std::size_t>(chunk.size())) ||
         !m_capture->flush()) {
@@ -188,21 +151,21 @@ void Reception::portEvent(int kind) {
         m_lines += static_cast<quint64>(chunk.count('\r'));
         emit dataArrived(chunk);
         if (m_check.feed(std::string_view(chunk.constData(), std::size_t(chunk.size()))))
-            emit garbled(garbledWarning(m_module.RunSettings));
+            emit garbled(m_line);
     }
     for (const char c : chunk) {
         if (c == kStx) {
             setStage(Stage::Start);
-            emit activityChanged(QStringLiteral("Start receieve ..."));
+            emit activityChanged(Activity::StartOfText);
         } else if (c == kEtx) {
             end();
             return;
         }
     }
-    ++m_module.LineCount;
+    ++m_lineCount;
 }
 
-void Reception::end() {
+void Download::end() {
     m_port.close();
     const bool written = m_capture ? m_capture->close() : true;
     const quorvel::FileError error = m_capture ? m_capture->error() : quorvel::FileError{};
@@ -212,43 +175,43 @@ void Reception::end() {
         return;
     }
     setStage(Stage::End);
-    emit activityChanged(QStringLiteral("Converting ..."));
+    emit activityChanged(Activity::Converting);
     setState(State::Writing);
     emit endOfText();
     setState(State::Idle);
 }
 
-void Reception::lineLost(const QString& reason) {
+void Download::readdump() {
+    // The port and the capture are closed by now (end()).
+    m_rawData->run(m_capturePath, m_lineCount);
+}
+
+void Download::lineLost(const QString& reason) {
     // Only a running reception has a line to lose; it ends as Stop ends it.
     if (!m_capture) return;
     stop();
-    showProblem(QStringLiteral("The connection to the total station was lost!\r%1").arg(reason));
+    emit problem(QStringLiteral("The connection to the total station was lost!\r%1").arg(reason));
 }
 
-void Reception::tick() {
-    RunSettingsRecord& rs = m_module.RunSettings;
-    if (rs.DownloadIdle || m_timeoutShowing) return;
+void Download::tick() {
+    if (m_state != State::Waiting || m_timeoutShowing) return;
     setWaited(m_waited + 1);
-    const QString waiting = QStringLiteral("Waiting for ... ( %1)").arg(m_waited);
-    emit activityChanged(m_keptNote.isEmpty() ? waiting
-                                              : waiting + QStringLiteral(" \u00b7 ") + m_keptNote);
     if (m_waited <= kWaitSeconds) return;
 
     m_timeoutShowing = true;
-    showProblem(
+    emit problem(
         QStringLiteral("No Data is received from Total Station!\r"
                        "Please Check cable and settings!\r"
                        "No connection was established ! "));
     m_timeoutShowing = false;
-    emit activityChanged(QStringLiteral("Ready"));
+    emit activityChanged(Activity::Ready);
     m_port.close();
     setState(State::Idle);
     setWaited(0);
     closeEverything();
-    rs.DownloadIdle = true;
 }
 
-void Reception::closeEverything() {
+void Download::closeEverything() {
     if (m_port.isOpen()) m_port.close();
     if (m_capture && m_first && !m_ended) m_ended = now();
     if (m_capture) {
@@ -262,49 +225,39 @@ void Reception::closeEverything() {
     }
 }
 
-void Reception::stopTimer() {
+void Download::stopTimer() {
     m_timer->stop();
 }
 
-void Reception::showProblem(const QString& text) {
-    m_dialogs.message(text, platform::Icon::Critical, platform::Buttons::Ok,
-                      QStringLiteral("Problem"));
-}
-
-void Reception::fail(const QString& text) {
+void Download::fail(const QString& text) {
     // Back to Idle first, so the port is closed while the message is on screen.
     closeEverything();
-    m_module.RunSettings.DownloadIdle = true;
     setState(State::Idle);
-    emit activityChanged(QStringLiteral("Ready"));
-    showProblem(text);
+    emit activityChanged(Activity::Ready);
+    emit problem(text);
 }
 
-void Reception::setState(State state) {
-    const bool wasIdle = m_state == State::Idle;
+void Download::setState(State state) {
+    if (state == m_state) return;
     m_state = state;
-    if (wasIdle != (state == State::Idle))
-        emit captionChanged(state == State::Idle ? QStringLiteral("Receive")
-                                                 : QStringLiteral("Stop"));
+    emit stateChanged(state);
 }
 
-void Reception::setStage(Stage stage) {
+void Download::setStage(Stage stage) {
     m_stage = stage;
-    static const QString words[] = {QString(), QStringLiteral("Ready"), QStringLiteral("Start"),
-                                    QStringLiteral("end")};
-    emit stageChanged(words[int(stage)]);
+    emit stageChanged(stage);
 }
 
-void Reception::setWaited(int seconds) {
+void Download::setWaited(int seconds) {
     m_waited = seconds;
-    emit waitedChanged(seconds);
+    emit waited(seconds);
 }
 
-qint64 Reception::now() const {
+qint64 Download::now() const {
     return m_clock ? m_clock() : m_clockStart.elapsed();
 }
 
-QString Reception::progressText() const {
+QString Download::progressText() const {
     std::optional<std::int64_t> quiet;
     const bool running = m_state == State::Waiting || m_state == State::Receiving;
     qint64 elapsed = 0;
@@ -321,7 +274,7 @@ QString Reception::progressText() const {
     return QString::fromStdString(quorvel::progressText(m_bytes, m_lines, elapsed, rate, quiet));
 }
 
-void Reception::refresh() {
+void Download::refresh() {
     // Cheap enough a few times a second; the stall note needs the clock even without data.
     emit progressChanged(progressText());
 }

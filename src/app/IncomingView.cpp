@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "download/IncomingView.h"
+#include "app/IncomingView.h"
 
 #include <QFontDatabase>
 #include <QLabel>
