@@ -10,6 +10,7 @@ file(GLOB_RECURSE window_files
      ${SOURCE_DIR}/src/settings/*.h ${SOURCE_DIR}/src/settings/*.cpp
      ${SOURCE_DIR}/src/download/*.h ${SOURCE_DIR}/src/download/*.cpp
      ${SOURCE_DIR}/src/convert/*.h ${SOURCE_DIR}/src/convert/*.cpp
+     ${SOURCE_DIR}/src/send/*.h ${SOURCE_DIR}/src/send/*.cpp
      ${SOURCE_DIR}/src/points/*.h ${SOURCE_DIR}/src/points/*.cpp
      ${SOURCE_DIR}/src/plan/*.h ${SOURCE_DIR}/src/plan/*.cpp)
 set(problems "")
@@ -42,8 +43,8 @@ endforeach()
 # The layers below the main window never reach up to it.
 file(GLOB_RECURSE below_app
      ${SOURCE_DIR}/src/core/* ${SOURCE_DIR}/src/platform/* ${SOURCE_DIR}/src/plan/*
-     ${SOURCE_DIR}/src/download/* ${SOURCE_DIR}/src/convert/* ${SOURCE_DIR}/src/settings/*
-     ${SOURCE_DIR}/src/points/*)
+     ${SOURCE_DIR}/src/download/* ${SOURCE_DIR}/src/convert/* ${SOURCE_DIR}/src/send/*
+     ${SOURCE_DIR}/src/settings/* ${SOURCE_DIR}/src/points/*)
 foreach(f ${below_app})
   file(STRINGS ${f} hits REGEX "#include \"app/")
   if(hits)
@@ -51,7 +52,8 @@ foreach(f ${below_app})
   endif()
 endforeach()
 # The download and Convert report through signals and values: no widget of their own.
-file(GLOB_RECURSE commands ${SOURCE_DIR}/src/download/* ${SOURCE_DIR}/src/convert/*)
+file(GLOB_RECURSE commands ${SOURCE_DIR}/src/download/* ${SOURCE_DIR}/src/convert/*
+     ${SOURCE_DIR}/src/send/*)
 foreach(f ${commands})
   file(STRINGS ${f} hits REGEX "#include <Q(Widget|Label|LineEdit|PushButton|ProgressBar|MainWindow|Dialog|StatusBar|MessageBox|FileDialog|Application)>")
   if(hits)

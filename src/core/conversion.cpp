@@ -85,8 +85,8 @@ std::int64_t notWrittenTotal(const ConversionCounts& counts) {
     return total;
 }
 
-// "Title:  7: 6 points why: 1, 2, 3, 4, 5, ...; 1 point why: 9", the groups that have lines.
-using LineGroups = std::vector<std::pair<const NotWrittenLines*, std::string_view>>;
+}  // namespace
+
 std::string listedLines(std::string_view title, const LineGroups& groups) {
     std::int64_t total = 0;
     for (const auto& [lines, why] : groups) total += lines->count;
@@ -104,16 +104,14 @@ std::string listedLines(std::string_view title, const LineGroups& groups) {
     return text;
 }
 
-}  // namespace
-
-std::string notWrittenSummary(const ConversionCounts& counts) {
+std::string notWrittenSummary(const ConversionCounts& counts, std::string_view title) {
     std::array<std::string, kNotWrittenReasons> texts;
     LineGroups groups;
     for (std::size_t r = 0; r < kNotWrittenReasons; ++r) {
         texts[r] = notWrittenText(static_cast<NotWrittenReason>(r), counts);
         groups.emplace_back(&counts.notWritten[r], texts[r]);
     }
-    return listedLines("Not written", groups);
+    return listedLines(title, groups);
 }
 
 std::string notWrittenText(NotWrittenReason reason, const ConversionCounts& counts) {

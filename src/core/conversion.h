@@ -116,7 +116,13 @@ std::vector<std::string> closingMessageDetails(const ConversionCounts& counts);
 /// the first point numbers, reasons joined by "; ": "Not written:  7: 6 points
 /// without Z: 1, 2, 3, 4, 5, ...; 1 point cut off: 9". The closing message, the
 /// points window and the command line's check all word it so.
-std::string notWrittenSummary(const ConversionCounts& counts);
+std::string notWrittenSummary(const ConversionCounts& counts,
+                              std::string_view title = "Not written");
+
+/// Lines counted by a reason each, as the closing message words them:
+/// "Title:  7: 6 points why: 1, 2, 3, 4, 5, ...; 1 point why: 9", the groups that have lines.
+using LineGroups = std::vector<std::pair<const NotWrittenLines*, std::string_view>>;
+std::string listedLines(std::string_view title, const LineGroups& groups);
 
 struct ConversionFailure {
     enum class Kind {

@@ -15,6 +15,10 @@ namespace quorvel {
 
 enum class Parity { None, Even, Odd };
 
+/// How the two ends hold each other back: not at all, with XON/XOFF bytes, or with the
+/// RTS and CTS lines.
+enum class FlowControl { None, XonXoff, RtsCts };
+
 /// The serial line: port COM1..COM4 as its number, and how the bytes are framed.
 struct LineSettings {
     int port = 1;
@@ -22,6 +26,7 @@ struct LineSettings {
     Parity parity = Parity::None;
     int dataBits = 8;  // 7, 8
     int stopBits = 1;  // 1, 2
+    FlowControl flow = FlowControl::None;
     bool operator==(const LineSettings&) const = default;
 };
 
@@ -46,6 +51,9 @@ struct RunSettings {
     /// The download folder as the settings give it (bytes of a local path); a blank
     /// or a folder without a closing separator is made whole when a reception starts.
     std::string DefaultPath;
+    /// The pause after each line sent to the instrument, in milliseconds (0..1000):
+    /// instruments without flow control drop lines that come too fast.
+    int LineDelay = 50;
     bool operator==(const RunSettings&) const = default;
 };
 

@@ -3,6 +3,13 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
 namespace platform {
 
 QStringList comPortCandidates(const QString& comName) {
@@ -29,6 +36,7 @@ QtSerialPort::QtSerialPort(PortResolver resolver, QObject* parent)
     : SerialPort(parent), m_resolver(std::move(resolver)) {
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(ComEvReceive); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialPort::written);
     // The port reports no change of its line signals by itself: look once a second.
     m_signalPoll.setInterval(1000);
     connect(&m_signalPoll, &QTimer::timeout, this, &QtSerialPort::pollLineSignals);
@@ -49,9 +57,15 @@ bool QtSerialPort::applySettings(QSerialPort& port, const LineSettings& line) {
                                                                     : QSerialPort::NoParity;
     if (line.dataBits < 5 || line.dataBits > 8 || (line.stopBits != 1 && line.stopBits != 2))
         return false;
+    using quorvel::FlowControl;
+    const QSerialPort::FlowControl flow =
+        line.flow == FlowControl::XonXoff  ? QSerialPort::SoftwareControl
+        : line.flow == FlowControl::RtsCts ? QSerialPort::HardwareControl
+                                           : QSerialPort::NoFlowControl;
     return port.setBaudRate(line.baudRate) && port.setParity(parity) &&
            port.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits)) &&
-           port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+           port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+           port.setFlowControl(flow);
 }
 
 bool QtSerialPort::open() {
@@ -69,7 +83,7 @@ bool QtSerialPort::open() {
         tried.size() > 1 ? QStringLiteral("%1 tried %2: no such device; ")
                                .arg(com, QStringList(tried.first(tried.size() - 1)).join(u", "))
                          : QString();
-    if (!m_port.open(QIODevice::ReadOnly)) {
+    if (!m_port.open(QIODevice::ReadWrite)) {
         switch (m_port.error()) {
             case QSerialPort::DeviceNotFoundError:
                 m_error = tried.size() > 1 ? QStringLiteral("%1 tried %2: no such device.")
@@ -111,6 +125,28 @@ bool QtSerialPort::open() {
     m_lastSignals = m_port.pinoutSignals();
     m_signalPoll.start();
     return true;
+}
+
+bool QtSerialPort::write(const QByteArray& data) {
+    return m_port.isOpen() && m_port.write(data) == data.size();
+}
+
+qint64 QtSerialPort::unsent() const {
+    qint64 queued = m_port.bytesToWrite();  // not yet handed to the system
+    if (!m_port.isOpen()) return queued;
+#ifdef Q_OS_WIN
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (ClearCommError(m_port.handle(), &errors, &status)) queued += status.cbOutQue;
+#else
+    int waiting = 0;  // in the system's queue, held back by flow control or not yet sent
+    if (ioctl(m_port.handle(), TIOCOUTQ, &waiting) == 0) queued += waiting;
+#endif
+    return queued;
+}
+
+void QtSerialPort::discardOutput() {
+    if (m_port.isOpen()) m_port.clear(QSerialPort::Output);
 }
 
 void QtSerialPort::close() {

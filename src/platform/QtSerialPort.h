@@ -20,6 +20,9 @@ public:
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     QByteArray input() override { return m_port.readAll(); }
+    bool write(const QByteArray& data) override;
+    qint64 unsent() const override;
+    void discardOutput() override;
     QString device() const override;
     QString errorString() const override { return m_error; }
 

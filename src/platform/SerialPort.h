@@ -49,6 +49,13 @@ public:
     virtual bool isOpen() const = 0;
     /// Everything received and not yet read.
     virtual QByteArray input() = 0;
+    /// Queues `data` to go out after what is waiting; false when the port refuses it.
+    virtual bool write(const QByteArray& data) = 0;
+    /// Bytes queued that have not yet gone out on the line (held back by flow control
+    /// as well).
+    virtual qint64 unsent() const = 0;
+    /// Drops what has not gone out yet.
+    virtual void discardOutput() = 0;
     /// The device the port number resolves to now.
     virtual QString device() const = 0;
     /// Why the last open failed or why the line was lost, in words for the user.
@@ -59,6 +66,8 @@ signals:
     void commEvent(int kind);
     /// The device went away or failed while open; the port is already closed.
     void lineLost(const QString& reason);
+    /// Bytes queued by write() went on to the device.
+    void written();
 };
 
 }  // namespace platform

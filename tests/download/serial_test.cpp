@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "Pty.h"
 #include "Rig.h"
 #include "app/IncomingView.h"
 #include "platform/QtSerialPort.h"
@@ -22,31 +23,6 @@ const QByteArray kRecords =
     "10NMSURVEY01        121111\r\n"
     "08KI            10015000.000        2000.000        100.000         TRIG\r\n"
     "08KI            10025010.5          2003.25         99.9995         PEG\r\n";
-
-/// A pseudo-terminal pair: the test writes into the master what an instrument would
-/// send, the program opens the slave as its serial port.
-struct PtyPair {
-    PtyPair() {
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        termios t{};  // raw: a cooked line would eat 0x03 and turn CR into LF
-        if (tcgetattr(master, &t) == 0) cfmakeraw(&t), tcsetattr(master, TCSANOW, &t);
-        // Non-blocking, so a long send lets the program read meanwhile.
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-        slave = QString::fromLocal8Bit(ptsname(master));
-    }
-    ~PtyPair() { ::close(master); }
-    /// Sends as the instrument would, with the event loop running while the line is full.
-    bool send(const QByteArray& data) {
-        for (qsizetype done = 0, k = 0; done < data.size(); done += std::max<qsizetype>(k, 0)) {
-            k = ::write(master, data.constData() + done, size_t(data.size() - done));
-            if (k < 0 && errno != EAGAIN && errno != EINTR) return false;
-            if (k < 0) QTest::qWait(1);  // full until the program reads
-        }
-        return true;
-    }
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    QString slave;
-};
 
 /// A main window on a real serial port that every COM name resolves to.
 using SerialRig = Rig<platform::QtSerialPort>;

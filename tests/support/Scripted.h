@@ -52,6 +52,13 @@ public:
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
     QByteArray input() override { return std::exchange(m_pending, {}); }
+    bool write(const QByteArray& data) override {
+        if (!m_open) return false;
+        sent += data;
+        return true;
+    }
+    qint64 unsent() const override { return held; }
+    void discardOutput() override { held = 0; }
     QString device() const override { return QStringLiteral("COM%1").arg(m_line.port); }
     QString errorString() const override { return openError; }
     /// Data arrives: a received-data event.
@@ -62,6 +69,8 @@ public:
     void lose(const QString& reason);
 
     bool failOpen = false;
+    QByteArray sent;  // every byte written
+    qint64 held = 0;  // what unsent() says
     QString openError = QStringLiteral("COM1: no such device.");
 
 private:
