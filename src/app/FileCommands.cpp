@@ -7,12 +7,14 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
+#include <ctime>
 
 #include "app/KCR1.h"
 #include "app/frmAbout.h"
 #include "core/output_name.h"
 #include "download/Download.h"
 #include "points/frmPoints.h"
+#include "send/Sender.h"
 #include "settings/Comset.h"
 
 void KCR1::CmdCon_Click() {
@@ -33,6 +35,28 @@ void KCR1::cmdViewPoints_Click() {
         return;
     }
     viewPoints(EdObs->text());
+}
+
+void KCR1::cmdSend_Click() {
+    if (m_sender->state() == Sender::State::Sending) {
+        m_sender->stop();
+        return;
+    }
+    if (EdObs->text().isEmpty()) {
+        m_prompts.problem(QStringLiteral("Empty field of Observation File"));
+        EdObs->setFocus();
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::optional<SendCommand::Ready> ready =
+        m_send.prepare(EdObs->text(), m_module.RunSettings, local);
+    if (!ready) return;
+    QString error;
+    if (!m_sender->start(ready->lines, ready->headerLines, m_module.RunSettings.Line,
+                         m_module.RunSettings.LineDelay, &error))
+        m_prompts.problem(QStringLiteral("The serial port could not be opened!\r%1").arg(error));
 }
 
 void KCR1::viewPoints(const QString& observation) {

@@ -29,6 +29,7 @@
 #include "core/incoming.h"
 #include "download/Download.h"
 #include "platform/Screen.h"
+#include "send/Sender.h"
 #include "settings/Comset.h"
 #include "settings/Remembered.h"
 
@@ -64,17 +65,21 @@ KCR1::KCR1(quorvel::Module1& module, platform::Services services, QWidget* paren
       m_module(module),
       m_services(std::move(services)),
       m_prompts(m_services.dialogs),
-      m_convert(m_prompts) {
+      m_convert(m_prompts),
+      m_send(m_prompts) {
     setObjectName(QStringLiteral("KCR1"));
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(logos::draw(logos::Kind::Station, 64)));
     m_download = new Download(m_services.port, m_prompts, m_services.homeFolder, this);
+    m_sender = new Sender(m_services.port, this);
     buildLayout();
     buildIncomingDock();
     connectDownload();
+    connectSender();
 
     connect(CmdCon, &QPushButton::clicked, this, &KCR1::CmdCon_Click);
     connect(cmdViewPoints, &QPushButton::clicked, this, &KCR1::cmdViewPoints_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &KCR1::cmdSend_Click);
     connect(cmdReceive, &QPushButton::clicked, this, &KCR1::cmdReceive_Click);
     connect(CmdBrowse1, &QPushButton::clicked, this, &KCR1::CmdBrowse1_Click);
     connect(CmdClear, &QPushButton::clicked, this, &KCR1::CmdClear_Click);
@@ -170,6 +175,9 @@ void KCR1::buildLayout() {
                         QStringLiteral("Start to create the file"));
     cmdViewPoints = makeButton(central, "cmdViewPoints", QStringLiteral("&View Points"),
                                QStringLiteral("Look at the points of the observation file"));
+    cmdSend = makeButton(central, "cmdSend", QStringLiteral("Se&nd Points"),
+                         QStringLiteral("Send the points of the observation file to the "
+                                        "instrument"));
     CmdClear = makeButton(central, "CmdClear", QStringLiteral("C&lear"),
                           QStringLiteral("Click to clear the fields"));
     cmdEdit = makeButton(central, "cmdEdit", QStringLiteral("&Edit File"));
@@ -179,7 +187,7 @@ void KCR1::buildLayout() {
                          QStringLiteral("Terminate Program?"));
     auto* commands = new QHBoxLayout;
     for (QPushButton* b :
-         {CmdCon, cmdViewPoints, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
+         {CmdCon, cmdViewPoints, cmdSend, CmdClear, cmdEdit, cmdSettings, Command1, CmdExit})
         commands->addWidget(b);
     // The desktop's usual keys beside the Alt keys: Ctrl+O opens, F1 tells about the program.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated,
@@ -365,6 +373,43 @@ void KCR1::connectDownload() {
             [this](const QString& text) { m_prompts.problem(text); });
 }
 
+void KCR1::connectSender() {
+    // A download and a sending share the port: one at a time.
+    connect(m_download, &Download::stateChanged, this,
+            [this](Download::State state) { cmdSend->setEnabled(state == Download::State::Idle); });
+    connect(m_sender, &Sender::stateChanged, this, [this](Sender::State state) {
+        const bool sending = state == Sender::State::Sending;
+        cmdReceive->setEnabled(!sending);
+        cmdSend->setText(sending ? QStringLiteral("Stop") : QStringLiteral("Se&nd Points"));
+        cmdSend->setAccessibleName(sending ? QStringLiteral("Stop")
+                                           : QStringLiteral("Send Points"));
+        cmdSend->setShortcut(QKeySequence(Qt::ALT | Qt::Key_N));
+    });
+    connect(m_sender, &Sender::progressChanged, this, [this](const QString& text) {
+        if (m_sender->state() == Sender::State::Sending) setPanel(1, text);
+    });
+    connect(
+        m_sender, &Sender::finished, this, [this](Sender::Ending ending, const QString& reason) {
+            const QString count = QStringLiteral("%1 of %2 points were sent in full")
+                                      .arg(m_sender->sent())
+                                      .arg(m_sender->total());
+            switch (ending) {
+                case Sender::Ending::Sent:
+                    return setPanel(
+                        1,
+                        QStringLiteral("Sent %1 points to the instrument").arg(m_sender->total()));
+                case Sender::Ending::Stopped:
+                    return setPanel(1, QStringLiteral("Stopped: ") + count);
+                case Sender::Ending::Lost:
+                    setPanel(1, QStringLiteral("Stopped: ") + count);
+                    m_prompts.problem(
+                        QStringLiteral("The connection to the total station was lost!\r%1\r%2.")
+                            .arg(reason, count));
+                    return;
+            }
+        });
+}
+
 void KCR1::showProgress(const QString& counts) {
     m_panel3->setText(m_garbled.isEmpty() ? counts
                                           : QStringLiteral("Data looks garbled \u00b7 ") + counts);
@@ -375,15 +420,24 @@ void KCR1::setPanel(int index, const QString& text) {
 }
 
 void KCR1::cmdReceive_Click() {
+    if (m_sender->state() == Sender::State::Sending) return;  // one use of the port at a time
     m_download->click(m_module.RunSettings);
 }
 
 void KCR1::MSComm1_OnComm(int kind) {
+    // While points go out, what the instrument says is none of the download's.
+    if (m_sender->state() == Sender::State::Sending) {
+        m_services.port.input();
+        return;
+    }
     m_download->portEvent(kind);
 }
 
 void KCR1::MSComm1_LineLost(const QString& reason) {
-    m_download->lineLost(reason);
+    if (m_sender->state() == Sender::State::Sending)
+        m_sender->lineLost(reason);
+    else
+        m_download->lineLost(reason);
 }
 
 void KCR1::Timer1_Timer() {
@@ -428,6 +482,7 @@ void KCR1::showEvent(QShowEvent* event) {
 }
 
 void KCR1::closeEverything() {
+    m_sender->stop();
     m_download->closeEverything();
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "convert/ConvertCommand.h"
+#include "send/SendCommand.h"
 #include "core/settings.h"
 #include "platform/Platform.h"
 #include "platform/Prompts.h"
@@ -21,6 +22,7 @@ class QPushButton;
 class QStatusBar;
 class Comset;
 class Download;
+class Sender;
 class ElidedLabel;
 class IncomingView;
 class frmAbout;
@@ -46,6 +48,9 @@ public slots:
     // Conversion
     void CmdCon_Click();
     void cmdViewPoints_Click();
+
+    // Sending points to the instrument
+    void cmdSend_Click();
 
     // Download
     void cmdReceive_Click();
@@ -73,6 +78,8 @@ private:
     void buildIncomingDock();
     /// Shows what the download reports: captions, the status bar, the fields, the bar.
     void connectDownload();
+    /// Shows what the sending reports, and keeps a download and a sending apart.
+    void connectSender();
     /// The settings window's O.K.: the program runs with `settings` from now on.
     void applySettings(const quorvel::RunSettings& settings);
     /// Asks "Really want to quit?"; on OK stops the timer and closes the port and files.
@@ -89,6 +96,7 @@ private:
     platform::Services m_services;
     platform::Prompts m_prompts;
     ConvertCommand m_convert;
+    SendCommand m_send;
 
     // Controls, named as in the window's layout.
     QLabel* Label10 = nullptr;
@@ -107,6 +115,7 @@ private:
     QLineEdit* EdOut = nullptr;
     QPushButton* CmdCon = nullptr;
     QPushButton* cmdViewPoints = nullptr;
+    QPushButton* cmdSend = nullptr;
     QPushButton* CmdClear = nullptr;
     QPushButton* cmdEdit = nullptr;
     QPushButton* cmdSettings = nullptr;
@@ -131,6 +140,8 @@ private:
 
     // The download: port use, capture file, Timer1, counts, state, raw data file.
     Download* m_download = nullptr;
+    // Points to the instrument, on the same port.
+    Sender* m_sender = nullptr;
     // The reception's data looked garbled: panel 3 says so until the next one.
     QString m_garbled;
     // Where the reception kept an earlier transfer: the waiting count says so.

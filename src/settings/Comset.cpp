@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -31,12 +32,14 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption) 
     return frame;
 }
 
-// One option group: a button per caption, ids 0..n-1, stacked in `frame`.
+// One option group: a button per caption, ids 0..n-1, stacked in `frame` (side by side
+// when `row`).
 QButtonGroup* makeGroup(QGroupBox* frame, const char* name, const QStringList& captions,
-                        int selected) {
+                        int selected, bool row = false) {
     auto* group = new QButtonGroup(frame);
     group->setObjectName(QLatin1String(name));
-    auto* column = new QVBoxLayout(frame);
+    QBoxLayout* column = row ? static_cast<QBoxLayout*>(new QHBoxLayout(frame))
+                             : static_cast<QBoxLayout*>(new QVBoxLayout(frame));
     for (int id = 0; id < captions.size(); ++id) {
         auto* button = new QRadioButton(captions[id], frame);
         button->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(id));
@@ -77,6 +80,8 @@ Comset::Comset(const quorvel::RunSettings& settings, Context context, QWidget* p
     connect(Port, &QButtonGroup::idClicked, this, &Comset::Port_Click);
     connect(cbOut, &QButtonGroup::idClicked, this, &Comset::cbOut_Click);
     connect(cbAxes, &QButtonGroup::idClicked, this, &Comset::cbAxes_Click);
+    connect(cbFlow, &QButtonGroup::idClicked, this, &Comset::cbFlow_Click);
+    connect(spnDelay, &QSpinBox::valueChanged, this, &Comset::spnDelay_Change);
     connect(edDefPath, &QLineEdit::textChanged, this, &Comset::edDefPath_Change);
     connect(Dir1, &platform::FolderList::pathChanged, this, &Comset::Dir1_Change);
     connect(CmdOK, &QPushButton::clicked, this, &Comset::CmdOK_Click);
@@ -131,16 +136,29 @@ void Comset::buildLayout() {
         makeGroup(Frame2, "cbParity",
                   {QStringLiteral("None"), QStringLiteral("Even"), QStringLiteral("Odd")}, 0);
     Frame3 = makeFrame(Frame1, "Frame3", QStringLiteral("Word Length "));
-    cbWord = makeGroup(Frame3, "cbWord", {QStringLiteral("7"), QStringLiteral("8")}, 1);
+    cbWord = makeGroup(Frame3, "cbWord", {QStringLiteral("7"), QStringLiteral("8")}, 1, true);
     Frame4 = makeFrame(Frame1, "Frame4", QStringLiteral("Stop Bit "));
-    cbStop = makeGroup(Frame4, "cbStop", {QStringLiteral("1"), QStringLiteral("2")}, 0);
+    cbStop = makeGroup(Frame4, "cbStop", {QStringLiteral("1"), QStringLiteral("2")}, 0, true);
     Frame5 = makeFrame(Frame1, "Frame5", QStringLiteral("Communication Port  "));
     Port = makeGroup(Frame5, "Port",
                      {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                       QStringLiteral("COM4")},
                      0);
+    // How the two ends hold each other back: for receiving and sending alike.
+    Frame10 = makeFrame(Frame1, "Frame10", QStringLiteral("Flow Control "));
+    cbFlow = makeGroup(Frame10, "cbFlow",
+                       {QStringLiteral("None"), QStringLiteral("XON/XOFF"),
+                        QStringLiteral("RTS/CTS")},
+                       0);
     auto* serial = new QHBoxLayout(Frame1);
-    for (QGroupBox* frame : {Frame5, Frame6, Frame2, Frame3, Frame4}) serial->addWidget(frame);
+    for (QGroupBox* frame : {Frame5, Frame6, Frame2}) serial->addWidget(frame);
+    // Word length and stop bits, two choices side by side each, share a column.
+    auto* bits = new QVBoxLayout;
+    bits->addWidget(Frame3);
+    bits->addWidget(Frame4);
+    bits->addStretch(1);
+    serial->addLayout(bits);
+    serial->addWidget(Frame10);
 
     Frame8 = makeFrame(this, "Frame8", QStringLiteral("Output Format  "));
     auto* formats = new QWidget(Frame8);
@@ -182,6 +200,19 @@ void Comset::buildLayout() {
     cbAxes->button(1)->setToolTip(
         QStringLiteral("The geodetic convention, as the instruments write X and Y (the default)"));
 
+    // The pause that instruments without flow control need between the lines sent.
+    Label2 = new QLabel(QStringLiteral("Pause after each line sent: "), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    spnDelay = new QSpinBox(this);
+    spnDelay->setObjectName(QStringLiteral("spnDelay"));
+    spnDelay->setRange(0, 1000);
+    spnDelay->setSingleStep(10);
+    spnDelay->setSuffix(QStringLiteral(" ms"));
+    spnDelay->setValue(m_settings.LineDelay);
+    spnDelay->setToolTip(
+        QStringLiteral("Instruments without flow control drop lines that come too fast"));
+    Label2->setBuddy(spnDelay);
+
     Frame7 = makeFrame(this, "Frame7", QStringLiteral("Options  "));
     Label1 = new QLabel(QStringLiteral("Default Path: "), Frame7);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -192,11 +223,11 @@ void Comset::buildLayout() {
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setAccessibleName(QStringLiteral("Drive"));
     Drive1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Drive1->setMinimumContentsLength(12);
+    Drive1->setMinimumContentsLength(10);
     Dir1 = new platform::FolderList(Frame7);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Folders"));
-    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 26, 120);
+    Dir1->setMinimumSize(QFontMetrics(Dir1->font()).averageCharWidth() * 18, 120);
     auto* options = new QVBoxLayout(Frame7);
     options->addWidget(Label1);
     options->addWidget(edDefPath);
@@ -240,6 +271,9 @@ void Comset::buildLayout() {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(chkRemember);
     buttons->addStretch(1);
+    buttons->addWidget(Label2);
+    buttons->addWidget(spnDelay);
+    buttons->addSpacing(16);
     buttons->addWidget(CmdOK);
     buttons->addWidget(cmdCancel);
     auto* page = new QVBoxLayout(this);
@@ -327,6 +361,8 @@ void Comset::showChoices() {
     select(Port, rs.Line.port - 1);
     select(cbOut, quorvel::numberOf(rs.OutputFormat) - 1);
     select(cbAxes, rs.AxisOrder == quorvel::Axes::XEastYNorth ? 0 : 1);
+    select(cbFlow, static_cast<int>(rs.Line.flow));
+    spnDelay->setValue(rs.LineDelay);
 }
 
 void Comset::setHelp(const QString& text) {
@@ -358,6 +394,16 @@ void Comset::Port_Click(int index) {
 void Comset::cbOut_Click(int index) {
     if (const auto format = quorvel::outputFormatNumbered(index + 1))
         m_settings.OutputFormat = *format;
+}
+
+void Comset::cbFlow_Click(int index) {
+    static constexpr quorvel::FlowControl kFlows[] = {
+        quorvel::FlowControl::None, quorvel::FlowControl::XonXoff, quorvel::FlowControl::RtsCts};
+    if (index >= 0 && index < 3) m_settings.Line.flow = kFlows[index];
+}
+
+void Comset::spnDelay_Change(int ms) {
+    m_settings.LineDelay = std::clamp(ms, 0, 1000);
 }
 
 void Comset::cbAxes_Click(int index) {

@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 namespace platform {
 class FolderList;
 }
@@ -60,6 +61,10 @@ public slots:
     void cbOut_MouseMove(int index);
     /// 0: X east, Y north; 1: X north, Y east. Remembered for the next run on O.K.
     void cbAxes_Click(int index);
+    /// 0: none; 1: XON/XOFF; 2: RTS/CTS. For receiving and sending alike.
+    void cbFlow_Click(int index);
+    /// The pause after each line sent to the instrument, in milliseconds.
+    void spnDelay_Change(int ms);
     void Drive1_Change(int index);
     void Dir1_Change(const QString& path);
     void edDefPath_Change(const QString& text);
@@ -109,6 +114,7 @@ private:
     QGroupBox* Frame7 = nullptr;
     QGroupBox* Frame8 = nullptr;
     QGroupBox* Frame9 = nullptr;
+    QGroupBox* Frame10 = nullptr;
     QButtonGroup* cbBaud = nullptr;
     QButtonGroup* cbParity = nullptr;
     QButtonGroup* cbWord = nullptr;
@@ -116,6 +122,9 @@ private:
     QButtonGroup* Port = nullptr;
     QButtonGroup* cbOut = nullptr;
     QButtonGroup* cbAxes = nullptr;
+    QButtonGroup* cbFlow = nullptr;
+    QLabel* Label2 = nullptr;
+    QSpinBox* spnDelay = nullptr;
     QLabel* lblHelp = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* edDefPath = nullptr;

@@ -16,7 +16,11 @@ const QString kBaud = QStringLiteral("line/baud");
 const QString kParity = QStringLiteral("line/parity");
 const QString kData = QStringLiteral("line/databits");
 const QString kStop = QStringLiteral("line/stopbits");
+const QString kFlow = QStringLiteral("line/flow");
+const QString kDelay = QStringLiteral("send/linedelay");
 const QString kLayout = QStringLiteral("output/layout");
+const QStringList kFlows = {QStringLiteral("none"), QStringLiteral("xonxoff"),
+                            QStringLiteral("rtscts")};
 const QString kFolder = QStringLiteral("download/folder");
 const QString kAxes = QStringLiteral("axes");
 // Written with every axis choice from the version whose default is X north on: a
@@ -51,6 +55,8 @@ void save(platform::Preferences& store, const quorvel::RunSettings& s, bool on, 
     store.setValue(kParity, QString(QLatin1Char(quorvel::parityLetter(line.parity))));
     store.setValue(kData, QString::number(line.dataBits));
     store.setValue(kStop, QString::number(line.stopBits));
+    store.setValue(kFlow, kFlows[static_cast<int>(line.flow)]);
+    store.setValue(kDelay, QString::number(s.LineDelay));
     store.setValue(kLayout, QString::number(quorvel::numberOf(s.OutputFormat)));
     const QString kept = store.value(kFolder);
     if (folderChosen || kept.trimmed().isEmpty() || QFileInfo(kept).isDir())
@@ -71,6 +77,11 @@ std::optional<Loaded> load(const platform::Preferences& store, quorvel::RunSetti
     if (parity == QLatin1String("O")) line.parity = quorvel::Parity::Odd;
     line.dataBits = oneOf(store.value(kData), {7, 8}, line.dataBits);
     line.stopBits = oneOf(store.value(kStop), {1, 2}, line.stopBits);
+    if (const qsizetype flow = kFlows.indexOf(store.value(kFlow)); flow >= 0)
+        line.flow = static_cast<quorvel::FlowControl>(flow);
+    bool delayOk = false;
+    const int delay = store.value(kDelay).toInt(&delayOk);
+    if (delayOk && delay >= 0 && delay <= 1000) s.LineDelay = delay;
     bool ok = false;
     if (const auto format = quorvel::outputFormatNumbered(store.value(kLayout).toInt(&ok));
         ok && format)

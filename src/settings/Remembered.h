@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings kept for the next start when the user asks for it ("Remember these
-// settings"): port, line, output layout and download folder. Off, nothing of them
-// is read or kept, and every start begins from the defaults.
+// settings"): port, line and flow control, the pause after a line sent, output layout
+// and download folder. Off, nothing of them is read or kept, and every start begins
+// from the defaults.
 
 #include <QString>
 #include <optional>
