@@ -27,7 +27,7 @@ private slots:
         remembered::saveAxes(*r.preferences, quorvel::Axes::XEastYNorth);
         r.w.Form_Load();  // whatever was there; only the axes come from the last run
         QCOMPARE(lineOf(rs) + u' ' + pathOf(rs.DefaultPath),
-                 u"COM1 38400 N 8 1 layout 1 axes xeast "_s + r.home());
+                 u"COM1 38400 N 8 1 layout 1 axes xeast flow none pause 50 "_s + r.home());
         // Browse: the real file dialog, opening in the download folder or where the field's file
         // is (not where the program was started), and the output name follows at once.
         QVERIFY(writeFile(r.at(u"JOB9.tmp"_s), {}) && QDir().mkpath(r.at(u"jobs"_s)));
@@ -93,10 +93,10 @@ private slots:
         QStringList texts{r.w.windowTitle(), r.panel(1), r.panel(2), about->windowTitle(),
                           child<QPushButton>(about, "Command1")->text()};
         for (const char* name :  // the about window is a child of the main one
-             {"Label10",    "Label2",     "Label",       "Frame1",    "Label1",  "EdObs",
-              "CmdBrowse1", "cmdReceive", "Frame2",      "Label3",    "CmdCon",  "cmdViewPoints",
-              "CmdClear",   "cmdEdit",    "cmdSettings", "Command1",  "CmdExit", "lblTime",
-              "lblStat",    "lblTitle",   "lblVersion",  "lblLicence"}) {
+             {"Label10",    "Label2",     "Label",    "Frame1",      "Label1",    "EdObs",
+              "CmdBrowse1", "cmdReceive", "Frame2",   "Label3",      "CmdCon",    "cmdViewPoints",
+              "cmdSend",    "CmdClear",   "cmdEdit",  "cmdSettings", "Command1",  "CmdExit",
+              "lblTime",    "lblStat",    "lblTitle", "lblVersion",  "lblLicence"}) {
             const QWidget* c = child(&r.w, name);  // a group box has a title, the rest a text
             texts << c->property("title").toString() + c->property("text").toString().remove(u'&') +
                          (c->toolTip().isEmpty() ? QString() : u" | "_s + c->toolTip());
@@ -108,6 +108,7 @@ private slots:
                  "Observation File: \n | Main file containing the raw data\nBrowse\nReceive\n"
                  "Output File\nOutput Filename: \nConvert | Start to create the file\n"
                  "View Points | Look at the points of the observation file\n"
+                 "Send Points | Send the points of the observation file to the instrument\n"
                  "Clear | Click to clear the fields\nEdit File\nSettings\nAbout\n"
                  "Exit | Terminate Program?\n0\n\nQuorvel \nVersion " QUORVEL_VERSION
                  "\nFree software under the GNU General Public License, version 3 or later"_s);
@@ -214,6 +215,7 @@ private slots:
             {Qt::ALT | Qt::Key_R, "cmdReceive"},
             {Qt::ALT | Qt::Key_C, "CmdCon"},
             {Qt::ALT | Qt::Key_V, "cmdViewPoints"},
+            {Qt::ALT | Qt::Key_N, "cmdSend"},
             {Qt::ALT | Qt::Key_L, "CmdClear"},
             {Qt::ALT | Qt::Key_E, "cmdEdit"},
             {Qt::ALT | Qt::Key_A, "Command1"},
@@ -230,11 +232,11 @@ private slots:
             pressed << key.toString() + u' ' + r.cmdReceive->accessibleName() + u' ' +
                            QString::number(clicked.count());
         }
-        QCOMPARE(
-            pressed.join(u", "_s),
-            u"Alt+B Receive 1, Ctrl+O Receive 1, Alt+R Stop 1, Alt+R Receive 1, "
-            "Alt+C Receive 1, Alt+V Receive 1, Alt+L Receive 1, Alt+E Receive 1, Alt+A Receive 1, "
-            "F1 Receive 1, Alt+X Receive 1, Alt+S Receive 1"_s);
+        QCOMPARE(pressed.join(u", "_s),
+                 u"Alt+B Receive 1, Ctrl+O Receive 1, Alt+R Stop 1, Alt+R Receive 1, "
+                 "Alt+C Receive 1, Alt+V Receive 1, Alt+N Receive 1, Alt+L Receive 1, Alt+E "
+                 "Receive 1, Alt+A Receive 1, "
+                 "F1 Receive 1, Alt+X Receive 1, Alt+S Receive 1"_s);
         for (QWidget* window : {static_cast<QWidget*>(r.w.findChild<Comset*>()),
                                 static_cast<QWidget*>(r.w.findChild<frmAbout*>())}) {
             QVERIFY(window->isVisible());  // opened by its key above

@@ -37,7 +37,7 @@ private slots:
         // Modal, the defaults, the folder list at drive C:; the settings in force untouched.
         QVERIFY(QApplication::activeModalWidget() == c);
         QCOMPARE(lineOf(copy) + u'|' + lineOf(rs),
-                 u"COM1 38400 N 8 1 layout 1 axes xnorth|"_s + inForce);
+                 u"COM1 38400 N 8 1 layout 1 axes xnorth flow none pause 50|"_s + inForce);
         QCOMPARE(folder(), QStringList(3, r.home()));
         // O.K. stays on a 1280 x 800 screen at 150 %, a title bar and a panel included.
         const QSize need = c->sizeHint().expandedTo(c->minimumSizeHint());
@@ -77,7 +77,8 @@ private slots:
             {"cbBaud", 1, "1200=1200|9600=9600|19200=19200|38400=38400"},
             {"cbParity", 2, "None=N|Even=E|Odd=O"}, {"cbWord", 3, "7=7|8=8"},
             {"cbStop", 4, "1=1|2=2"}, {"cbOut", 6, "Autocogo 1=1|Autocogo 2=2|Wildsoft =3|CSV=4|DXF=5|LandXML=6"},
-            {"cbAxes", 8, "X east, Y north=xeast|X north, Y east=xnorth"}};
+            {"cbAxes", 8, "X east, Y north=xeast|X north, Y east=xnorth"},
+            {"cbFlow", 10, "None=none|XON/XOFF=xonxoff|RTS/CTS=rtscts"}};
         // clang-format on
         for (const auto& [name, field, expected] : groups) {
             QStringList seen;
@@ -89,7 +90,11 @@ private slots:
         }
         // Every key in the path field writes the copy's folder; O.K. hands the copy over,
         // with the serial choices in panel 2 and the axes kept for the next run.
-        choose({"cbBaud_0", "cbParity_1", "cbWord_0", "Port_2", "cbOut_1"});
+        choose({"cbBaud_0", "cbParity_1", "cbWord_0", "Port_2", "cbOut_1", "cbFlow_1"});
+        auto* pause = child<QSpinBox>(c, "spnDelay");
+        pause->selectAll();
+        QTest::keyClicks(pause, u"1200"_s);  // beyond the highest pause: the last key is refused
+        QCOMPARE(pause->text() + lineOf(copy).section(u' ', 12), u"120 ms120"_s);
         auto* path = child<QLineEdit>(c, "edDefPath");
         for (const QChar ch : u"data/ö x"_s) {  // after the "/" of the drive
             QTest::sendKeyEvent(QTest::Click, path, Qt::Key_unknown, QString(ch), Qt::NoModifier);
@@ -99,8 +104,9 @@ private slots:
         r.w.setObservationName(u"/j/A1.sdr"_s);
         auto* out = child<QLineEdit>(&r.w, "EdOut");
         r.click("CmdOK");
-        QCOMPARE(r.panel(2) + u'|' + pathOf(rs.DefaultPath) + u'|' + lineOf(rs),
-                 u"COM3 1200  7  2 E   |/data/ö x|COM3 1200 E 7 2 layout 2 axes xnorth"_s);
+        QCOMPARE(
+            r.panel(2) + u'|' + pathOf(rs.DefaultPath) + u'|' + lineOf(rs),
+            u"COM3 1200  7  2 E   |/data/ö x|COM3 1200 E 7 2 layout 2 axes xnorth flow xonxoff pause 120"_s);
         QCOMPARE(r.preferences->value(u"axes"_s), u"xnorth"_s);
         QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
         // An output name as proposed follows the format handed over; one of the user's own stays.
@@ -115,7 +121,8 @@ private slots:
         // The second opening resets nothing. Cancel, Escape and the close control put back
         // what it showed, and hand nothing over: the settings, the axes kept for the next run
         // and the output name stay.
-        const QString was = u"COM3 1200 E 7 2 layout 2 axes xnorth|/data/ö x|/j/A1.dat|xnorth"_s;
+        const QString was =
+            u"COM3 1200 E 7 2 layout 2 axes xnorth flow xonxoff pause 120|/data/ö x|/j/A1.dat|xnorth"_s;
         const auto seen = [&](const quorvel::RunSettings& settings) {
             return QStringList{lineOf(settings), pathOf(settings.DefaultPath), out->text(),
                                r.preferences->value(u"axes"_s)}
@@ -131,15 +138,19 @@ private slots:
             QCOMPARE(seen(copy) + seen(rs), was + was);
             QVERIFY(child<QAbstractButton>(c, "cbBaud_0")->isChecked() &&
                     child<QAbstractButton>(c, "Port_2")->isChecked() &&
-                    path->text() == u"/data/ö x"_s);
-            choose({"Port_3", "cbBaud_3", "cbOut_4", "cbAxes_0", "chkRemember"});
+                    path->text() == u"/data/ö x"_s && pause->value() == 120 &&
+                    child<QAbstractButton>(c, "cbFlow_1")->isChecked());
+            choose({"Port_3", "cbBaud_3", "cbOut_4", "cbAxes_0", "chkRemember", "cbFlow_2"});
             path->setText(u"/elsewhere"_s);
-            QCOMPARE(seen(copy) + seen(rs),
-                     u"COM4 38400 E 7 2 layout 5 axes xeast|/elsewhere|/j/A1.dat|xnorth"_s + was);
+            pause->setValue(0);
+            QCOMPARE(
+                seen(copy) + seen(rs),
+                u"COM4 38400 E 7 2 layout 5 axes xeast flow rtscts pause 0|/elsewhere|/j/A1.dat|xnorth"_s +
+                    was);
             leave();
             QVERIFY(!c->isVisible() && !QApplication::activeModalWidget());
             QCOMPARE(seen(copy) + seen(rs), was + was);
-            QCOMPARE(r.panel(2), u"COM3 1200  7  2 E   "_s);
+            QCOMPARE(r.panel(2) + pause->text(), u"COM3 1200  7  2 E   120 ms"_s);
         }
         r.click("cmdSettings");
         QVERIFY(!child<QCheckBox>(c, "chkRemember")->isChecked() &&
@@ -175,8 +186,10 @@ private slots:
             QVERIFY(!child<QCheckBox>(r->w.findChild<Comset*>(), "chkRemember")->isChecked());
             r->click("CmdOK");
             r->module.RunSettings.DefaultPath = bytesOf(conf.filePath(u"jobs"_s));
-            settings(*r, {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1", "cbOut_1"},
-                     true);
+            settings(
+                *r,
+                {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1", "cbOut_1", "cbFlow_1"},
+                true);
             child<QDockWidget>(&r->w, "IncomingDock")->toggleViewAction()->trigger();
         }
         for (int run = 0; run < 4; ++run) {
@@ -189,38 +202,40 @@ private slots:
                     u'|');
             QVERIFY(child<QDockWidget>(&r->w, "IncomingDock")->isHidden());
             if (run == 0) {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xnorth|"_s +
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xnorth flow xonxoff pause 50|"_s +
                                    conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
                 // The window shows them and keeps them at its first opening.
                 r->click("cmdSettings");
                 auto* c = r->w.findChild<Comset*>();
                 for (const char* name : {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1",
-                                         "cbOut_1", "chkRemember"})
+                                         "cbOut_1", "cbFlow_1", "chkRemember"})
                     QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
                 QCOMPARE(lineOf(rs) + pathOf(rs.DefaultPath),
-                         u"COM3 9600 O 7 2 layout 2 axes xnorth"_s + conf.filePath(u"jobs"_s));
+                         u"COM3 9600 O 7 2 layout 2 axes xnorth flow xonxoff pause 50"_s +
+                             conf.filePath(u"jobs"_s));
                 child<QAbstractButton>(c, "cbAxes_0")->click();  // X east, chosen
+                child<QSpinBox>(c, "spnDelay")->setValue(0);
                 r->click("CmdOK");
             } else if (run == 1) {
                 settings(*r, {}, true);  // the same once more
             } else if (run == 2) {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s + r->home() +
-                                   u"|The download folder "_s + conf.filePath(u"jobs"_s) +
-                                   u" is gone: downloads go to "_s + r->home() +
-                                   u"|COM3 9600  7  2 O   "_s);
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast flow xonxoff pause 0|"_s +
+                                   r->home() + u"|The download folder "_s +
+                                   conf.filePath(u"jobs"_s) + u" is gone: downloads go to "_s +
+                                   r->home() + u"|COM3 9600  7  2 O   "_s);
                 // O.K. without a folder chosen keeps the one that is gone for the next start.
                 r->click("cmdSettings");
                 r->click("CmdOK");
             } else {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast|"_s +
+                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast flow xonxoff pause 0|"_s +
                                    conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
                 settings(*r, {}, false);
             }
         }
         auto r = start();  // off again: the start as ever
         QCOMPARE(QStringList({lineOf(r->module.RunSettings), r->panel(1), r->panel(2)}),
-                 QStringList({u"COM1 38400 N 8 1 layout 1 axes xeast"_s, u"Ready"_s,
-                              u"COM1 38400 8 1 N"_s}));
+                 QStringList({u"COM1 38400 N 8 1 layout 1 axes xeast flow none pause 50"_s,
+                              u"Ready"_s, u"COM1 38400 8 1 N"_s}));
     }
 };
 

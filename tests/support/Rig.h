@@ -52,10 +52,12 @@ struct FileSizeLimit {
 /// The serial line, layout and axes of the settings, as one line.
 inline QString lineOf(const quorvel::RunSettings& rs) {
     const quorvel::LineSettings& l = rs.Line;
-    return QString::asprintf("COM%d %d %c %d %d layout %d axes %s", l.port, l.baudRate,
-                             quorvel::parityLetter(l.parity), l.dataBits, l.stopBits,
+    static const char* const flows[] = {"none", "xonxoff", "rtscts"};
+    return QString::asprintf("COM%d %d %c %d %d layout %d axes %s flow %s pause %d", l.port,
+                             l.baudRate, quorvel::parityLetter(l.parity), l.dataBits, l.stopBits,
                              quorvel::numberOf(rs.OutputFormat),
-                             rs.AxisOrder == quorvel::Axes::XEastYNorth ? "xeast" : "xnorth");
+                             rs.AxisOrder == quorvel::Axes::XEastYNorth ? "xeast" : "xnorth",
+                             flows[static_cast<int>(l.flow)], rs.LineDelay);
 }
 
 /// A local path as a settings value holds it, and back.
