@@ -50,13 +50,17 @@ void KCR1::cmdSend_Click() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::optional<SendCommand::Ready> ready =
+    std::optional<SendCommand::Ready> ready =
         m_send.prepare(EdObs->text(), m_module.RunSettings, local);
     if (!ready) return;
     QString error;
     if (!m_sender->start(ready->lines, ready->headerLines, m_module.RunSettings.Line,
-                         m_module.RunSettings.LineDelay, &error))
+                         m_module.RunSettings.LineDelay, &error)) {
         m_prompts.problem(QStringLiteral("The serial port could not be opened!\r%1").arg(error));
+        return;
+    }
+    // A record that cannot be kept is no record: the instrument gets nothing unrecorded.
+    if (!m_send.keepRecord(*ready)) m_sender->stop();
 }
 
 void KCR1::viewPoints(const QString& observation) {

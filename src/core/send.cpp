@@ -98,6 +98,21 @@ std::optional<Header> headerOf(std::string_view line) {
     return std::nullopt;
 }
 
+// Text for a record: a control character (STX, ETX, XON, XOFF among them) would end or
+// hold the transfer at the instrument, so it goes as a blank; a cut to the width keeps
+// whole characters.
+std::string recordText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    if (out.size() > kSendWidth) {
+        std::size_t n = kSendWidth;
+        while (n > 0 && (static_cast<unsigned char>(out[n]) & 0xc0) == 0x80) --n;
+        out.resize(n);
+    }
+    return out;
+}
+
 void addPoint(SendList& list, std::string_view id, std::string x, std::string y, std::string z,
               std::string_view code, std::int64_t line) {
     const std::string_view name = withoutBlanks(id);
@@ -110,15 +125,12 @@ void addPoint(SendList& list, std::string_view id, std::string x, std::string y,
         return;
     }
     code = withoutBlanks(code);
-    if (code.size() > kSendWidth) {
-        list.cutCodes.emplace_back(name);
-        code = code.substr(0, kSendWidth);
-    }
+    if (code.size() > kSendWidth) list.cutCodes.emplace_back(name);
     if (list.tooLong.empty() &&
         (x.size() > kSendWidth || y.size() > kSendWidth || z.size() > kSendWidth))
         list.tooLong = name;
     list.points.push_back(
-        {std::string(name), std::move(x), std::move(y), std::move(z), std::string(code)});
+        {recordText(name), std::move(x), std::move(y), std::move(z), recordText(code)});
 }
 
 void notSent(SendList& list, NotWrittenReason reason, std::string_view id, std::int64_t line) {
@@ -255,7 +267,7 @@ std::vector<std::string> sdrRecords(const SendList& list, std::string_view job, 
     std::vector<std::string> lines;
     lines.reserve(list.points.size() + 2);
     lines.push_back("00NM" + padRight("SDR33") + "    " + date + " " + flags);
-    lines.push_back("10NM" + padRight(job.substr(0, kSendWidth)) + "121111");
+    lines.push_back("10NM" + padRight(recordText(job)) + "121111");
     for (const SendPoint& p : list.points)
         lines.push_back("08KI" + padLeft(p.id) + padRight(p.x) + padRight(p.y) + padRight(p.z) +
                         padRight(p.code));
@@ -273,7 +285,7 @@ std::string jobNameFor(std::string_view path) {
     std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
-    return std::string(name.substr(0, kSendWidth));
+    return recordText(name);
 }
 
 }  // namespace quorvel

@@ -104,12 +104,19 @@ std::optional<SendCommand::Ready> SendCommand::prepare(const QString& source,
     if (target.taken && !m_prompts.yes(QStringLiteral("File Exists! Do you want to replace? "),
                                        platform::Answer::Yes))
         return std::nullopt;
-    quorvel::SafeOutFile out;
-    const std::string bytes = quorvel::framedText(ready.lines);
-    if (!out.open(record) || !out.write(bytes) || !out.commit()) {
+    ready.recordFile = std::make_unique<quorvel::SafeOutFile>();
+    quorvel::SafeOutFile& out = *ready.recordFile;
+    if (!out.open(record) || !out.write(quorvel::framedText(ready.lines))) {
         m_prompts.problem(QStringLiteral("Could not write %1\r%2\rNothing was sent.")
                               .arg(ready.record, pathText(out.error().reason())));
         return std::nullopt;
     }
     return ready;
+}
+
+bool SendCommand::keepRecord(Ready& ready) {
+    if (ready.recordFile->commit()) return true;
+    m_prompts.problem(QStringLiteral("Could not write %1\r%2")
+                          .arg(ready.record, pathText(ready.recordFile->error().reason())));
+    return false;
 }

@@ -6,10 +6,12 @@
 
 #include <QString>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/safe_output.h"
 #include "core/settings.h"
 
 namespace platform {
@@ -23,14 +25,20 @@ public:
         int headerLines = 0;             // before the points
         QString job;
         QString record;  // JOB-sent.sdr
+        // Written, and kept only once the port is open: a port that cannot be opened leaves
+        // no record of a sending that never was, and an earlier record as it was.
+        std::unique_ptr<quorvel::SafeOutFile> recordFile;
     };
 
     explicit SendCommand(platform::Prompts& prompts) : m_prompts(prompts) {}
 
     /// The lines to send from `source` with `settings`, confirmed by the user and
-    /// recorded; nothing when the user said no or a problem was told (nothing recorded).
+    /// with the record written but not yet kept; nothing when the user said no or a
+    /// problem was told.
     std::optional<Ready> prepare(const QString& source, const quorvel::RunSettings& settings,
                                  const std::tm& now);
+    /// Keeps the record of `ready` in place of any earlier one; false once the problem is told.
+    bool keepRecord(Ready& ready);
 
 private:
     platform::Prompts& m_prompts;

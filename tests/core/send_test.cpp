@@ -37,7 +37,8 @@ const std::tm kWhen = [] {
 // east and north become X and Y by the axes; values as every value is written; what is not
 // sent is named with its reason, and long codes are cut.
 TEST(SendPoints, FromCsvOrAsConvertReadsThem) {
-    const std::string r4 = "    R4    TR 101  X       21.259              59.620              11.256";
+    const std::string r4 =
+        "    R4    TR 101  X       21.259              59.620              11.256";
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"Point,X,Y,Z,Code\r\n1,1000.0005,2000,50.2,\"PEG, OLD\"\r\n2,1,2,3,\r\n",
@@ -54,13 +55,18 @@ TEST(SendPoints, FromCsvOrAsConvertReadsThem) {
         // Not CSV: as Convert reads it, with its reasons.
         {r4 + "\r\n" + "    R4    TR 102  X       21.259              59.620\r\n",
          "101 21.259 59.620 11.256 TR|Not sent:  1: 1 point without Z: 102|"},
-        {"Point,Code\n1,A\n", ""}};
+        {"Point,Code\n1,A\n", ""},
+        // A control character would end or hold the transfer: a blank; a cut keeps whole
+        // characters.
+        {"Point,X,Y,Z,Code\n1,1,2,3,\x13" "ÄÄÄÄÄÄÄÄ\n",
+         "csv|1 1.000 2.000 3.000  ÄÄÄÄÄÄÄ|Codes cut to 16 characters:  1: 1 point with a longer "
+         "code: 1|"}};
     // clang-format on
     for (const auto& [text, expected] : cases) EXPECT_EQ(sent(text), expected) << text;
     EXPECT_EQ(sent("E,N,Z,Point\n1,2,3,P\n", Axes::XEastYNorth), "csv|P 1.000 2.000 3.000 |");
     EXPECT_EQ(jobNameFor("/d/x.y/TRAVERSE1.sdr") + "|" + jobNameFor("C:\\jobs\\A") + "|" +
-                  jobNameFor(std::string(20, 'J') + ".csv"),
-              "TRAVERSE1|A|" + std::string(16, 'J'));
+                  jobNameFor(std::string(20, 'J') + ".csv") + "|" + jobNameFor("/j/A\nB.csv"),
+              "TRAVERSE1|A|" + std::string(16, 'J') + "|A B");
 }
 
 // The text the instrument takes, column by column; downloaded and converted again it gives
@@ -71,13 +77,16 @@ TEST(SendPoints, TheRecordsAndTheirWayBack) {
     SendList list;
     ASSERT_TRUE(readSendPoints(in, Axes::XNorthYEast, list));
     const std::string b16(16, ' ');
-    EXPECT_EQ(framedText(sdrRecords(list, "ROAD-A12", Axes::XNorthYEast, kWhen)),
-              "\x02"
-              "00NMSDR33               07-Dec-26 09:05 111111\r\n"
-              "10NMROAD-A12        121111\r\n"
-              "08KI             1011000.500        2000.250        50.125          FENCE           \r\n"
-              "08KI            STN1-1.000          2.000           -0.500          " + b16 + "\r\n"
-              "\x03");
+    EXPECT_EQ(
+        framedText(sdrRecords(list, "ROAD-A12", Axes::XNorthYEast, kWhen)),
+        "\x02"
+        "00NMSDR33               07-Dec-26 09:05 111111\r\n"
+        "10NMROAD-A12        121111\r\n"
+        "08KI             1011000.500        2000.250        50.125          FENCE           \r\n"
+        "08KI            STN1-1.000          2.000           -0.500          " +
+            b16 +
+            "\r\n"
+            "\x03");
     EXPECT_EQ(sdrRecords(list, "J", Axes::XEastYNorth, kWhen)[0].substr(40), "111121");
     for (const Axes axes : {Axes::XNorthYEast, Axes::XEastYNorth}) {
         MemoryReader source(csv);
