@@ -213,7 +213,8 @@ int send(const Options& opt, const std::vector<std::string>& lines, const std::s
             } else if (ending == Sender::Ending::Stopped) {
                 report("stopped: " + count + " were sent in full");
             } else {
-                report(reason.toStdString() + " " + count + " were sent in full");
+                report((reason.isEmpty() ? device + ": the line was lost." : reason.toStdString()) +
+                       " " + count + " were sent in full");
             }
             std::fflush(stdout);
             app.quit();
@@ -228,7 +229,8 @@ int send(const Options& opt, const std::vector<std::string>& lines, const std::s
         report(error.toStdString());
         return 1;
     }
-    app.exec();
+    // A send that ended as it started has said so already.
+    if (sender.state() == Sender::State::Sending) app.exec();
     return status;
 }
 
