@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // quorvel-station-sim: plays a file to a serial device the way a total station sends
 // a download (STX, the file's bytes, ETX), so Quorvel can be tried and tested
-// without an instrument. With --pty it makes the serial line itself.
+// without an instrument. With --pty it makes the serial line itself. With --receive it
+// takes points sent to the instrument instead, records them and checks their records.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -11,11 +13,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,12 +31,23 @@ using namespace std::chrono_literals;
 constexpr char kStx = 2;
 constexpr char kEtx = 3;
 
+constexpr char kXon = 0x11;
+constexpr char kXoff = 0x13;
+
 const char* const kUsage =
     "Usage: quorvel-station-sim [OPTION]... FILE\n"
+    "       quorvel-station-sim --receive [OPTION]...\n"
     "Sends FILE on a serial line the way a 3300/3600(DR) total station sends a\n"
     "download: STX, the file's bytes unchanged, ETX. FILE \"-\" is standard input.\n"
+    "With --receive it takes what is sent to the instrument instead, until ETX, and\n"
+    "checks it: STX first, ETX last, lines ended by CR LF, a 00NM header of version\n"
+    "SDR33, a 10NM job record, then 08KI coordinate records. It prints one line,\n"
+    "\"received bytes=N points=N framing=ok|bad layout=ok|bad\" (with \"xoff=N held=N\"\n"
+    "after --xoff-after), the faults on standard error, and exits 0 only when the\n"
+    "framing and the layout were right.\n"
     "\n"
-    "  --device PATH       send on this serial device (set to raw 8N1 at the baud rate)\n"
+    "  --device PATH       send (or receive) on this serial device (set to raw 8N1 at\n"
+    "                      the baud rate)\n"
     "  --pty               make a pseudo-terminal pair, print the device for Quorvel to\n"
     "                      open, wait until it is opened, then send\n"
     "  --wait SECONDS      wait this long before sending instead (with --pty, instead of\n"
@@ -42,11 +57,24 @@ const char* const kUsage =
     "  --no-pace           send as fast as the line takes it\n"
     "  --chunk N           bytes per write (default 64)\n"
     "  --no-etx            stop before the ETX, as a transfer that breaks off\n"
-    "  --close-after N     close the line after N bytes (STX counted), as a pulled cable\n"
+    "  --close-after N     close the line after N bytes (STX counted) have been sent or\n"
+    "                      received, as a pulled cable\n"
     "  --wrong-baud N      the station sends at N baud while the line is read at --baud:\n"
     "                      send the bytes a receiver at --baud makes of it (garbage)\n"
-    "  --linger SECONDS    with --pty, keep the line at most this long after sending for\n"
-    "                      the other side to read and close it (default: until it does)\n"
+    "  --linger SECONDS    with --pty, keep the line at most this long after sending (or\n"
+    "                      after the ETX received) for the other side to close it\n"
+    "                      (default: until it does)\n"
+    "\n"
+    "Receiving:\n"
+    "  --receive           take what arrives instead of sending a FILE\n"
+    "  --record FILE       write the bytes received, up to the ETX, into FILE\n"
+    "  --xoff-after BYTES  send XOFF once BYTES have arrived, and XON after --hold;\n"
+    "                      may be given several times\n"
+    "  --hold MS           how long each XOFF holds the line (default 500)\n"
+    "  --grace MS          bytes arriving this soon after an XOFF were on their way\n"
+    "                      (default 100); what arrives later while held is counted\n"
+    "                      as held=N\n"
+    "  --read-rate N       read at most N bytes a second, as a slow instrument\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n";
 
@@ -62,6 +90,12 @@ struct Options {
     std::optional<unsigned long long> closeAfter;
     std::optional<double> linger;
     std::optional<long> wrongBaud;
+    bool receive = false;
+    std::string record;
+    std::vector<unsigned long long> xoffAfter;
+    long long holdMs = 500;
+    long long graceMs = 100;
+    std::optional<unsigned long long> readRate;
 };
 
 [[noreturn]] void usageError(const std::string& what) {
@@ -129,6 +163,18 @@ Options parse(int argc, char** argv) {
             o.wrongBaud = static_cast<long>(number(a, value(), 1));
         } else if (a == "--linger") {
             o.linger = seconds(a, value());
+        } else if (a == "--receive") {
+            o.receive = true;
+        } else if (a == "--record") {
+            o.record = value();
+        } else if (a == "--xoff-after") {
+            o.xoffAfter.push_back(number(a, value(), 1));
+        } else if (a == "--hold") {
+            o.holdMs = static_cast<long long>(number(a, value(), 1));
+        } else if (a == "--grace") {
+            o.graceMs = static_cast<long long>(number(a, value(), 0));
+        } else if (a == "--read-rate") {
+            o.readRate = number(a, value(), 1);
         } else if (a.size() > 1 && a[0] == '-') {
             usageError("unknown option " + a);
         } else if (o.file.empty()) {
@@ -137,8 +183,13 @@ Options parse(int argc, char** argv) {
             usageError("only one FILE can be sent");
         }
     }
-    if (o.file.empty()) usageError("no FILE to send");
+    if (o.receive && !o.file.empty())
+        usageError("--receive takes no FILE; --record FILE keeps what arrives");
+    if (!o.receive && o.file.empty()) usageError("no FILE to send");
+    if (!o.receive && (!o.record.empty() || !o.xoffAfter.empty() || o.readRate))
+        usageError("--record, --xoff-after and --read-rate go with --receive");
     if (o.pty == !o.device.empty()) usageError("give either --device PATH or --pty");
+    std::sort(o.xoffAfter.begin(), o.xoffAfter.end());
     return o;
 }
 
@@ -306,16 +357,16 @@ std::vector<char> misread(const std::vector<char>& sent, long sendBaud, long rea
     return got;
 }
 
-}  // namespace
+/// Bytes waiting to be read.
+unsigned long long waiting(int fd) {
+    int n = 0;
+    return ioctl(fd, FIONREAD, &n) == 0 && n > 0 ? static_cast<unsigned long long>(n) : 0;
+}
 
-int main(int argc, char** argv) {
-    const Options o = parse(argc, argv);
-
-    std::FILE* in = o.file == "-" ? stdin : std::fopen(o.file.c_str(), "rb");
-    if (in == nullptr) fail(sysError("cannot open " + o.file));
-
+/// Opens the line: the pseudo-terminal's master once the other side has opened it (its
+/// name printed first), or the device; then waits --wait.
+int openLine(const Options& o, Pty& pty) {
     int fd = -1;
-    Pty pty;
     if (o.pty) {
         pty = makePty(o.baud);
         fd = pty.master;
@@ -324,7 +375,10 @@ int main(int argc, char** argv) {
         if (!o.wait) {
             // The line is raw from the start, so the first byte may follow the opening at
             // once: what arrives before the opener's own settings waits unchanged.
-            while (!slaveOpenElsewhere(fd)) std::this_thread::sleep_for(10ms);
+            // A quick sender may have opened, sent and closed it in between: what it sent
+            // is waiting.
+            while (!slaveOpenElsewhere(fd) && !(o.receive && waiting(fd) > 0))
+                std::this_thread::sleep_for(10ms);
         }
     } else {
         fd = open(o.device.c_str(), O_RDWR | O_NOCTTY);
@@ -332,6 +386,280 @@ int main(int argc, char** argv) {
         makeRaw(fd, o.baud);
     }
     if (o.wait) std::this_thread::sleep_for(std::chrono::duration<double>(*o.wait));
+    return fd;
+}
+
+volatile std::sig_atomic_t g_interrupted = 0;
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+}
+
+/// What the instrument side made of a transmission.
+struct Verdict {
+    int points = 0;  // coordinate records that arrived with their line end
+    bool framing = true;
+    bool layout = true;
+    std::vector<std::string> faults;
+    void framingFault(std::string what) {
+        framing = false;
+        faults.push_back(std::move(what));
+    }
+    void layoutFault(std::size_t line, std::string what) {
+        layout = false;
+        faults.push_back("line " + std::to_string(line) + ": " + what);
+    }
+};
+
+bool isNumber(std::string_view s) {
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.remove_prefix(1);
+    bool digits = false, point = false;
+    for (const char c : s) {
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+bool allDigits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+/// Whether `s` has the shape of `shape`: 9 a digit, A or a a letter, any other character
+/// itself.
+bool shaped(std::string_view s, std::string_view shape) {
+    if (s.size() != shape.size()) return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (shape[i] == '9'                      ? !(c >= '0' && c <= '9')
+            : shape[i] == 'A' || shape[i] == 'a' ? !letter
+                                                 : c != shape[i])
+            return false;
+    }
+    return true;
+}
+
+std::string quoted(std::string_view s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+/// Checks one line of the records (without its CR LF), the `n`th.
+void checkRecord(std::string_view line, std::size_t n, Verdict& v) {
+    if (std::any_of(line.begin(), line.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; })) {
+        v.layoutFault(n, "a control character in " + quoted(line));
+        return;
+    }
+    const std::string_view type = line.substr(0, 4);
+    if (n == 1) {
+        // 00NM, the version in 5-20, the date and time in 25-39, six flags in 41-46.
+        if (type != "00NM" || line.substr(4, 5) != "SDR33")
+            v.layoutFault(n, "not a 00NM header of version SDR33: " + quoted(line));
+        else if (line.size() != 46 || !shaped(line.substr(24, 16), "99-Aaa-99 99:99 ") ||
+                 !allDigits(line.substr(40, 6)))
+            v.layoutFault(n,
+                          "the header is not 46 characters with the date in 25-39 and six "
+                          "flags in 41-46: " +
+                              quoted(line));
+        return;
+    }
+    if (n == 2) {
+        // 10NM, the job name in 5-20, six flags in 21-26.
+        if (type != "10NM")
+            v.layoutFault(n, "not a 10NM job record: " + quoted(line));
+        else if (line.size() != 26 || !allDigits(line.substr(20, 6)))
+            v.layoutFault(
+                n, "the job record is not 26 characters ending in six flags: " + quoted(line));
+        else if (line.substr(4, 16).find_first_not_of(' ') == std::string_view::npos)
+            v.layoutFault(n, "the job record names no job");
+        return;
+    }
+    if (type != "08KI") {
+        v.layoutFault(n, "a " + quoted(type) + " record where 08KI records are expected");
+        return;
+    }
+    if (line.size() < 68 || line.size() > 84) {
+        v.layoutFault(n, "an 08KI record of " + std::to_string(line.size()) +
+                             " characters (68 to 84 expected)");
+        return;
+    }
+    // The point id right-aligned in 5-20.
+    const std::string_view id = line.substr(4, 16);
+    if (id.back() == ' ') v.layoutFault(n, "the point id " + quoted(id) + " is not right-aligned");
+    // Three values left-aligned in 21-36, 37-52, 53-68, each a number.
+    static const char* const kNames[] = {"first", "second", "third"};
+    for (int i = 0; i < 3; ++i) {
+        const std::string_view field = line.substr(20 + 16 * std::size_t(i), 16);
+        const std::string_view value = field.substr(0, field.find_last_not_of(' ') + 1);
+        if (field.front() == ' ' || !isNumber(value))
+            v.layoutFault(n, std::string("the ") + kNames[i] + " value " + quoted(field) +
+                                 " is not a left-aligned number");
+    }
+}
+
+/// Checks the bytes received up to the ETX (`etx`: it came), and `after` bytes that
+/// followed it.
+Verdict check(const std::string& bytes, bool etx, unsigned long long after) {
+    Verdict v;
+    if (bytes.empty()) {
+        v.framingFault("nothing arrived");
+        return v;
+    }
+    if (bytes[0] != kStx) v.framingFault("the first byte is not STX");
+    if (!etx)
+        v.framingFault("no ETX: the line ended after " + std::to_string(bytes.size()) + " bytes");
+    if (after > 0) v.framingFault(std::to_string(after) + " bytes followed the ETX");
+    std::string_view body(bytes);
+    if (body[0] == kStx) body.remove_prefix(1);
+    if (etx) body.remove_suffix(1);
+    std::size_t n = 0;
+    while (!body.empty()) {
+        const std::size_t end = body.find("\r\n");
+        if (end == std::string_view::npos) {
+            // Only a transmission that ended properly must end its last line.
+            if (etx) v.framingFault("line " + std::to_string(n + 1) + " does not end in CR LF");
+            break;
+        }
+        const std::string_view line = body.substr(0, end);
+        body.remove_prefix(end + 2);
+        ++n;
+        if (line.find_first_of("\r\n") != std::string_view::npos) {
+            v.framingFault("line " + std::to_string(n) + " has a CR or LF of its own");
+            continue;
+        }
+        if (line.find_first_of(std::string_view("\x02\x03", 2)) != std::string_view::npos) {
+            v.framingFault("line " + std::to_string(n) + " holds an STX or ETX");
+            continue;
+        }
+        checkRecord(line, n, v);
+        v.points += line.substr(0, 4) == "08KI";
+    }
+    if (etx && n < 2) v.layoutFault(n + 1, "the header or the job record is missing");
+    return v;
+}
+
+/// Takes what the other side sends until the ETX (with --pty, then until it closes the
+/// line), answering XOFF and XON and reading as slowly as asked; records and checks it.
+int receive(const Options& o) {
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    Pty pty;
+    const int fd = openLine(o, pty);
+    const unsigned long long limit = o.closeAfter.value_or(~0ULL);
+    const auto hold = std::chrono::milliseconds(o.holdMs);
+    const auto grace = std::chrono::milliseconds(o.graceMs);
+    std::string bytes;
+    bool etx = false;
+    unsigned long long received = 0, after = 0, held = 0;
+    std::size_t nextXoff = 0;
+    std::optional<Clock::time_point> holding;  // since the XOFF
+    bool graceOver = false;
+    unsigned long long heldFrom = 0;  // arrived by the end of the grace
+    std::optional<Clock::time_point> lingerEnd;
+    const auto start = Clock::now();
+    std::vector<char> buf(4096);
+    while (!g_interrupted && received < limit) {
+        const auto now = Clock::now();
+        if (!holding && nextXoff < o.xoffAfter.size() && received >= o.xoffAfter[nextXoff]) {
+            writeAll(fd, &kXoff, 1);
+            holding = now;
+            graceOver = false;
+            ++nextXoff;
+        }
+        // What arrives while held counts whether or not it has been read yet.
+        if (holding && !graceOver && now >= *holding + grace) {
+            heldFrom = received + waiting(fd);
+            graceOver = true;
+        }
+        if (holding && now >= *holding + hold) {
+            if (graceOver) held += received + waiting(fd) - heldFrom;
+            writeAll(fd, &kXon, 1);
+            holding.reset();
+        }
+        if (etx && !o.pty) break;
+        if (lingerEnd && now >= *lingerEnd) break;
+        std::size_t want =
+            static_cast<std::size_t>(std::min<unsigned long long>(buf.size(), limit - received));
+        if (o.readRate) {
+            const double due =
+                std::chrono::duration<double>(now - start).count() * double(*o.readRate);
+            const double allowed = due - double(received);
+            if (allowed < 1) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            want = std::min(want, static_cast<std::size_t>(allowed));
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 5) <= 0) continue;
+        const ssize_t k = (p.revents & POLLIN) != 0 ? read(fd, buf.data(), want) : 0;
+        if (k < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (k <= 0) break;  // the other side closed the line (EIO on a pseudo-terminal)
+        received += static_cast<unsigned long long>(k);
+        for (ssize_t i = 0; i < k; ++i) {
+            if (etx) {
+                ++after;
+            } else {
+                bytes += buf[std::size_t(i)];
+                etx = buf[std::size_t(i)] == kEtx;
+                if (etx && o.linger)
+                    lingerEnd = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(*o.linger));
+            }
+        }
+    }
+    if (holding && graceOver) held += received + waiting(fd) - heldFrom;
+    close(fd);
+
+    if (!o.record.empty()) {
+        std::FILE* out = std::fopen(o.record.c_str(), "wb");
+        if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
+            std::fclose(out) != 0)
+            fail(sysError("cannot write " + o.record));
+    }
+    const Verdict v = check(bytes, etx, after);
+    constexpr std::size_t kShown = 10;
+    for (std::size_t i = 0; i < v.faults.size() && i < kShown; ++i)
+        std::fprintf(stderr, "quorvel-station-sim: %s\n", v.faults[i].c_str());
+    if (v.faults.size() > kShown)
+        std::fprintf(stderr, "quorvel-station-sim: and %zu more\n", v.faults.size() - kShown);
+    std::printf("received bytes=%llu points=%d framing=%s layout=%s", received, v.points,
+                v.framing ? "ok" : "bad", v.layout ? "ok" : "bad");
+    if (!o.xoffAfter.empty()) std::printf(" xoff=%zu held=%llu", nextXoff, held);
+    std::printf("\n");
+    std::fflush(stdout);
+    return v.framing && v.layout ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options o = parse(argc, argv);
+    if (o.receive) return receive(o);
+
+    std::FILE* in = o.file == "-" ? stdin : std::fopen(o.file.c_str(), "rb");
+    if (in == nullptr) fail(sysError("cannot open " + o.file));
+
+    Pty pty;
+    const int fd = openLine(o, pty);
 
     const unsigned long long limit = o.closeAfter.value_or(~0ULL);
     unsigned long long sent = 0;

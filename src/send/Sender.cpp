@@ -111,6 +111,11 @@ void Sender::lineLost(const QString& reason) {
 }
 
 void Sender::finish(Ending ending, const QString& reason) {
+    // A point that went out in full before the poll looked still counts: the instrument
+    // has it.
+    if (ending == Ending::Stopped && m_poll->isActive() && !m_etxWritten &&
+        static_cast<int>(m_next) > m_header && m_port.unsent() == 0)
+        ++m_sent;
     m_poll->stop();
     m_pause->stop();
     disconnect(&m_port, &platform::SerialPort::written, this, &Sender::check);

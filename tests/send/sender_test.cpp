@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "Pty.h"
+#include "Scripted.h"
 #include "core/send.h"
 #include "platform/QtSerialPort.h"
 #include "send/Sender.h"
@@ -92,6 +93,22 @@ private slots:
         QVERIFY(!port.isOpen());
         QCOMPARE(sender.sent(), pointsIn(got));
         qDebug() << sender.sent() << got.size();
+    }
+
+    // Stop comes after a point has gone out and before the sender looked: it counts.
+    void stopCountsAPointGoneOutUnseen() {
+        ScriptedSerialPort port;
+        port.holdWrites = true;
+        Sender sender(port, nullptr);
+        QString error;
+        QVERIFY(sender.start(job(3), 2, {}, 0, &error));
+        for (int lines = 2; lines <= 3; ++lines) {  // the job record, then the first point
+            port.held = 0;
+            QTRY_COMPARE(port.sent.count("\r\n"), lines);
+        }
+        port.held = 0;
+        sender.stop();
+        QCOMPARE(sender.sent(), 1);
     }
 };
 

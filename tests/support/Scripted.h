@@ -55,6 +55,7 @@ public:
     bool write(const QByteArray& data) override {
         if (!m_open) return false;
         sent += data;
+        if (holdWrites) held += data.size();
         return true;
     }
     qint64 unsent() const override { return held; }
@@ -69,8 +70,9 @@ public:
     void lose(const QString& reason);
 
     bool failOpen = false;
-    QByteArray sent;  // every byte written
-    qint64 held = 0;  // what unsent() says
+    QByteArray sent;          // every byte written
+    qint64 held = 0;          // what unsent() says
+    bool holdWrites = false;  // what is written stays unsent until the test sets held to 0
     QString openError = QStringLiteral("COM1: no such device.");
 
 private:
