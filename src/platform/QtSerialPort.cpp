@@ -6,6 +6,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
@@ -131,22 +132,45 @@ bool QtSerialPort::write(const QByteArray& data) {
     return m_port.isOpen() && m_port.write(data) == data.size();
 }
 
-qint64 QtSerialPort::unsent() const {
-    qint64 queued = m_port.bytesToWrite();  // not yet handed to the system
-    if (!m_port.isOpen()) return queued;
+namespace {
+
+// Bytes in the system's queue for the line, held back by flow control or not yet sent.
+// A pseudo-terminal says none: what is written there already waits on the other side.
+qint64 systemQueue(const QSerialPort& port) {
 #ifdef Q_OS_WIN
     COMSTAT status{};
     DWORD errors = 0;
-    if (ClearCommError(m_port.handle(), &errors, &status)) queued += status.cbOutQue;
+    if (ClearCommError(port.handle(), &errors, &status)) return status.cbOutQue;
 #else
-    int waiting = 0;  // in the system's queue, held back by flow control or not yet sent
-    if (ioctl(m_port.handle(), TIOCOUTQ, &waiting) == 0) queued += waiting;
+    int waiting = 0;
+    if (ioctl(port.handle(), TIOCOUTQ, &waiting) == 0) return waiting;
 #endif
-    return queued;
+    return 0;
+}
+
+// A read or write that did nothing is no pulled cable by itself: the XON and XOFF the
+// system takes for itself wake the port too. The line is gone when the system says it hung up.
+bool hungUp(const QSerialPort& port) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(port);
+    return true;
+#else
+    pollfd p{static_cast<int>(port.handle()), POLLIN, 0};
+    return ::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#endif
+}
+
+}  // namespace
+
+qint64 QtSerialPort::unsent() const {
+    const qint64 queued = m_port.bytesToWrite();  // not yet handed to the system
+    return m_port.isOpen() ? queued + systemQueue(m_port) : queued;
 }
 
 void QtSerialPort::discardOutput() {
-    if (m_port.isOpen()) m_port.clear(QSerialPort::Output);
+    // A flush of an empty queue would still take back what a pseudo-terminal's other side
+    // has not read yet, though it went out; what is not handed over goes with the close.
+    if (m_port.isOpen() && systemQueue(m_port) > 0) m_port.clear(QSerialPort::Output);
 }
 
 void QtSerialPort::close() {
@@ -159,6 +183,15 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // for as long as the port stays open: close it at once and say so once.
     if (!m_port.isOpen()) return;
     if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError) return;
+    if (!hungUp(m_port)) {
+        m_port.clearError();
+        // A read that found nothing turns the port's reading off; a look at what waits
+        // turns it on again.
+        char next = 0;
+        if (error == QSerialPort::ResourceError && m_port.peek(&next, 1) > 0)
+            emit commEvent(ComEvReceive);
+        return;
+    }
     // The port's own error text is stale here; say what it means.
     m_error = QStringLiteral("%1 was unplugged or stopped answering.").arg(m_openDevice);
     close();

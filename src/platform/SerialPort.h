@@ -54,7 +54,8 @@ public:
     /// Bytes queued that have not yet gone out on the line (held back by flow control
     /// as well).
     virtual qint64 unsent() const = 0;
-    /// Drops what has not gone out yet.
+    /// Drops what the system holds back for the line; what the port has not handed to
+    /// the system yet goes when it closes.
     virtual void discardOutput() = 0;
     /// The device the port number resolves to now.
     virtual QString device() const = 0;

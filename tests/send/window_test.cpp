@@ -16,8 +16,7 @@ namespace {
 const QString kConfirm =
     u"Send Points/question/okcancel: Send 2 points to the instrument as job "
     "J?\rFirst: 1  X 1.000  Y 2.000  Z 3.000  PEG\rLast: 2  X 4.000  Y "
-    "5.000  Z 6.000\rOn COM1 at 38400 baud, no parity, 8 data bits, 1 stop "
-    "bit, no flow control, 0 ms after each line."_s;
+    "5.000  Z 6.000\rOn COM1 at 38400,N,8,1, no flow control, 0 ms after each line."_s;
 
 QByteArray csvOf(int points) {
     QByteArray csv = "Point,Easting,Northing,Z,Code\r\n";
@@ -64,7 +63,8 @@ private slots:
         const QByteArray two = "Point,X,Y,Z,Code\n1,1,2,3,PEG\n2,4,5,6,\n";
         const QList<Answer> ok{Answer::Ok, Answer::Yes};
         // clang-format off
-        QTest::newRow("sent") << u"J.csv"_s << two << ok << false << QString();
+        QTest::newRow("sent") << u"J.csv"_s << two << ok << false
+                              << u"Problem/critical/yesno: File Exists! Do you want to replace? "_s;
         QTest::newRow("no") << u"J.csv"_s << two << QList<Answer>{Answer::Cancel} << false
                             << QString();
         QTest::newRow("earlier record kept") << u"J.csv"_s << two << QList<Answer>{Answer::Ok, Answer::No}
@@ -117,7 +117,10 @@ private slots:
         const bool sent = QTest::currentDataTag() == QByteArrayLiteral("sent");
         QCOMPARE(r.port.sent.isEmpty(), !sent);
         QVERIFY(!r.port.isOpen());
-        if (linked) return QCOMPARE(readFile(r.at(u"J.csv"_s)), text);
+        if (linked) {
+            QCOMPARE(readFile(r.at(u"J.csv"_s)), text);
+            return;
+        }
         const QByteArray record = readFile(r.at(u"J-sent.sdr"_s));
         QCOMPARE(record, sent ? r.port.sent : QByteArray("earlier"));
         if (sent) {
@@ -140,24 +143,28 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("flow");
         QTest::addColumn<int>("stopAt");  // points sent when Stop is clicked; 0: no Stop
-        QTest::newRow("all") << 40 << QStringList() << 0 << 0;
+        QTest::addColumn<int>("pause");   // after each line, ms
+        QTest::newRow("all") << 40 << QStringList() << 0 << 0 << 0;
         QTest::newRow("held by XOFF")
             << 60 << QStringList{"--xoff-after", "1000", "--xoff-after", "3000", "--hold", "400"}
-            << 1 << 0;
-        QTest::newRow("stopped") << 60 << QStringList{"--read-rate", "900"} << 0 << 4;
-        QTest::newRow("cable pulled") << 60 << QStringList{"--close-after", "900"} << 0 << 0;
+            << 1 << 0 << 0;
+        QTest::newRow("stopped") << 60 << QStringList{"--read-rate", "900"} << 0 << 4 << 0;
+        // Paused, so that the line is still busy when the cable goes: a pseudo-terminal
+        // takes a whole job at once.
+        QTest::newRow("cable pulled") << 60 << QStringList{"--close-after", "900"} << 0 << 0 << 20;
     }
     void toTheInstrument() {
         QFETCH(int, points);
         QFETCH(QStringList, options);
         QFETCH(int, flow);
         QFETCH(int, stopAt);
+        QFETCH(int, pause);
         SerialRig r;
         QTemporaryDir files;
         const QString source = r.at(u"STAKE.csv"_s), got = files.filePath(u"got"_s);
         QVERIFY(writeFile(source, csvOf(points)));
         r.module.RunSettings.Line.flow = static_cast<quorvel::FlowControl>(flow);
-        r.module.RunSettings.LineDelay = 0;
+        r.module.RunSettings.LineDelay = pause;
         Instrument sim(QStringList{"--pty", "--receive", "--record", got} + options);
         QVERIFY(!sim.device.isEmpty());
         r.devices[u"COM1"_s] = sim.device;
@@ -232,7 +239,7 @@ private slots:
         r.EdOut->setText(r.at(u"office/source.csv"_s));
         r.click("CmdCon");
         const QByteArray csv = readFile(r.at(u"sdr33_20151130.csv"_s));
-        QVERIFY(csv.count('\n') == 27 && csv.contains("\r\n1002,6588.964,15092.935,158.575,"));
+        QVERIFY(csv.count('\n') == 27 && csv.contains("\r\n1002,15092.935,6588.964,158.575,\r\n"));
         QCOMPARE(csv, readFile(r.at(u"office/source.csv"_s)));
     }
 };

@@ -215,6 +215,7 @@ struct Rig {
     QLineEdit* EdObs = child<QLineEdit>(&w, "EdObs");
     QLineEdit* EdOut = child<QLineEdit>(&w, "EdOut");
     QPushButton* cmdReceive = child<QPushButton>(&w, "cmdReceive");
+    QPushButton* cmdSend = child<QPushButton>(&w, "cmdSend");
     QLabel* lblTime = child<QLabel>(&w, "lblTime");
     QLabel* lblStat = child<QLabel>(&w, "lblStat");
     QTimer* timer = child<QTimer>(&w, "Timer1");
