@@ -556,13 +556,14 @@ Verdict check(const std::string& bytes, bool etx, unsigned long long after) {
 /// Takes what the other side sends until the ETX (with --pty, then until it closes the
 /// line), answering XOFF and XON and reading as slowly as asked; records and checks it.
 int receive(const Options& o) {
+    Pty pty;
+    const int fd = openLine(o, pty);
+    // From here on Ctrl+C and SIGTERM end the reception with its summary; before the
+    // other side has opened the line they end the program as usual.
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-
-    Pty pty;
-    const int fd = openLine(o, pty);
     const unsigned long long limit = o.closeAfter.value_or(~0ULL);
     const auto hold = std::chrono::milliseconds(o.holdMs);
     const auto grace = std::chrono::milliseconds(o.graceMs);
