@@ -380,6 +380,8 @@ void KCR1::connectSender() {
     connect(m_sender, &Sender::stateChanged, this, [this](Sender::State state) {
         const bool sending = state == Sender::State::Sending;
         cmdReceive->setEnabled(!sending);
+        // The counts of the last download say nothing of this: the room goes to the progress.
+        if (sending) m_panel3->hide();
         cmdSend->setText(sending ? QStringLiteral("Stop") : QStringLiteral("Se&nd Points"));
         cmdSend->setAccessibleName(sending ? QStringLiteral("Stop")
                                            : QStringLiteral("Send Points"));

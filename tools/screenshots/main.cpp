@@ -16,10 +16,12 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/IncomingView.h"
@@ -218,6 +220,28 @@ int main(int argc, char* argv[]) {
     ok = save(window, QDir(outDir).filePath(QStringLiteral("garbled.png"))) && ok;
     window.cmdReceive_Click();
     QFile::remove(QDir(folder).filePath(QStringLiteral("$R55.tmp")));
+
+    // Points for stake-out going to the instrument, part way, the confirmation answered.
+    const QString stake = QDir(folder).filePath(QStringLiteral("ROAD-A12/STAKE01.csv"));
+    QByteArray points = "Point,Easting,Northing,Z,Code\r\n";
+    for (int i = 1; i <= 30; ++i)
+        points += QByteArray::number(200 + i) + ',' + QByteArray::number(2000 + i * 12.5, 'f', 3) +
+                  ',' + QByteArray::number(5000 + i * 3.25, 'f', 3) + ",101.250,KERB\r\n";
+    QFile csv(stake);
+    ok = csv.open(QIODevice::WriteOnly) && csv.write(points) == points.size() && ok;
+    csv.close();
+    module.RunSettings.LineDelay = 400;
+    window.setObservationName(stake);
+    QTimer::singleShot(300, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Ok)->click();
+    });
+    window.findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();
+    settle(4000);
+    ok = save(window, QDir(outDir).filePath(QStringLiteral("sending.png"))) && ok;
+    window.findChild<QPushButton*>(QStringLiteral("cmdSend"))->click();  // Stop
+    QFile::remove(stake);
+    QFile::remove(QDir(folder).filePath(QStringLiteral("ROAD-A12/STAKE01-sent.sdr")));
     ::close(instrument);
     return ok ? 0 : 1;
 }
