@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto z = quorvel::strictNumber(c.Z)) check(*z == c.Z);  // written once only
     for (int format = 0; format <= 4; ++format) {
         std::string out;
-        const auto name = quorvel::appendCoordinateLine(out, format, c, 1);
+        const auto name =
+            quorvel::appendCoordinateLine(out, static_cast<quorvel::OutputFormat>(format), c, 1);
         check(name.has_value() == (format >= 1 && format <= 3));
         check(out.empty() || (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0));
     }
