@@ -2,17 +2,21 @@
 // The whole pass over an input: the first byte picks the layout and the reader's
 // buffer size; the rest is the observation file. Lines cut at the shortest line
 // limit convert exactly as lines held whole. The points window's reading of it
-// has a row for each coordinate line, marked as the conversion decides.
+// has a row for each coordinate line, marked as the conversion decides. The points
+// to send from it make records of the instrument's widths, with no control character
+// that would end or hold the transfer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/conversion.h"
 #include "core/observation_reader.h"
 #include "core/points.h"
+#include "core/send.h"
 #include "piecewise_io.h"
 
 namespace {
@@ -81,5 +85,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t unwritten = 0;
     for (const quorvel::PointRow& row : points.rows) unwritten += row.notWritten ? 1 : 0;
     check(format == 7 || unwritten == notWritten);
+
+    quorvel::MemoryReader in4(text);
+    quorvel::SendList send;
+    check(quorvel::readSendPoints(in4, quorvel::Axes::XNorthYEast, send));
+    if (!send.tooLong.empty()) return 0;
+    const std::vector<std::string> lines =
+        quorvel::sdrRecords(send, quorvel::jobNameFor(text), quorvel::Axes::XNorthYEast, {});
+    check(lines.size() == send.points.size() + 2 && lines[1].size() == 26);
+    for (std::size_t i = 2; i < lines.size(); ++i) check(lines[i].size() == 84);
+    for (const std::string& line : lines)
+        check(std::none_of(line.begin(), line.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
     return 0;
 }
