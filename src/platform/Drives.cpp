@@ -19,25 +19,29 @@ QList<Drive> listDrives(const QString& homeFolder) {
     }
 #else
     drives.append({QStringLiteral("File system"), QStringLiteral("/")});
+    QList<Drive> mounted;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid()) mounted.append({volume.name(), volume.rootPath()});
+    drives.append(removableDrives(mounted));
+#endif
+    return drives;
+}
+
+QList<Drive> removableDrives(const QList<Drive>& mounted) {
     QList<Drive> volumes;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = volume.rootPath();
+    for (const Drive& volume : mounted) {
+        const QString& root = volume.path;
         const bool removable = root.startsWith(QLatin1String("/media/")) ||
                                root.startsWith(QLatin1String("/run/media/")) ||
                                root.startsWith(QLatin1String("/mnt/"));
-        if (!volume.isValid() || !removable) continue;
         const bool seen = std::any_of(volumes.cbegin(), volumes.cend(),
                                       [&](const Drive& d) { return d.path == root; });
-        if (seen) continue;
-        QString name = volume.name();
-        if (name.isEmpty()) name = QFileInfo(root).fileName();
-        volumes.append({name, root});
+        if (!removable || seen) continue;
+        volumes.append({volume.name.isEmpty() ? QFileInfo(root).fileName() : volume.name, root});
     }
     std::sort(volumes.begin(), volumes.end(),
               [](const Drive& a, const Drive& b) { return a.path < b.path; });
-    drives.append(volumes);
-#endif
-    return drives;
+    return volumes;
 }
 
 bool driveReadable(const QString& path) {

@@ -20,6 +20,9 @@ using DriveLister = std::function<QList<Drive>(const QString& homeFolder)>;
 /// The home folder, "/", then each mounted volume under /media, /run/media and
 /// /mnt (USB sticks and other removable media), in path order.
 QList<Drive> listDrives(const QString& homeFolder);
+/// Of mounted volumes (name and top folder; an empty name is the folder's), the
+/// removable ones, each once, in path order.
+QList<Drive> removableDrives(const QList<Drive>& mounted);
 
 /// Whether the folders of a drive can be listed now (a drive whose medium was
 /// pulled, or that the user may not read, cannot).

@@ -7,9 +7,8 @@
 namespace platform {
 
 QString homeFolder() {
-    QString home = QDir::toNativeSeparators(QDir::homePath());
-    while (home.size() > 1 && home.endsWith(separator())) home.chop(1);
-    return home;
+    // The toolkit gives it cleaned: no closing separator but on "/" itself.
+    return QDir::toNativeSeparators(QDir::homePath());
 }
 
 QChar separator() {
