@@ -2,6 +2,7 @@
 // The main window and the about window on real modal dialogs: the start-up load, what they
 // show, the small file commands, the modeless about window, and the end of the program.
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 
 #include "Rig.h"
@@ -79,12 +80,18 @@ private slots:
                           "[Default Applications]\ntext/plain=gone.desktop;mine.desktop;\n") &&
                 writeFile(r.at(u"data/applications/mine.desktop"_s),
                           "[Desktop Entry]\nType=Application\nExec=\"" + QFile::encodeName(editor) +
-                              "\" --new %U\n"));
+                              "\" --new %U\n") &&
+                writeFile(r.at(u"data/applications/other.desktop"_s),  // associated, no default
+                          "[Desktop Entry]\nExec=" + QFile::encodeName(editor) + " --other\n"));
         r.click("cmdEdit");
-        QVERIFY(waitFor([&] { return readFile(edited).count('\n') == 2; }));
+        // None of those: the first of the usual editors found on the PATH.
+        QVERIFY(QFile::remove(r.at(u"config/mimeapps.list"_s)) && QDir().mkpath(r.at(u"empty"_s)) &&
+                QFile::copy(editor, r.at(u"empty/mousepad"_s)));
+        r.click("cmdEdit");
+        QVERIFY(waitFor([&] { return readFile(edited).count('\n') == 3; }));
         QCOMPARE(readFile(edited), "-w " + QFile::encodeName(r.at(u"A1.dat"_s)) +
                                        "\n--new file://" + QFile::encodeName(r.at(u"A1.dat"_s)) +
-                                       "\n");
+                                       "\n" + QFile::encodeName(r.at(u"A1.dat"_s)) + "\n");
         for (auto it = env.cbegin(); it != env.cend(); ++it)
             it.value().isNull() ? qunsetenv(it.key()) : qputenv(it.key(), it.value());
         // Every text of both windows (EdObs empty after Clear), a tooltip after " | ".
@@ -159,6 +166,20 @@ private slots:
                          line.text.section(u'\n', 0, 0) + (line.text.isEmpty() ? u""_s : u"\n"_s),
                      expected);
             QVERIFY(line.action != A::Wrong || line.text.endsWith(u"Try 'quorvel --help'.\n"_s));
+        }
+        // The program itself: its answer and exit status; the toolkit's options are its own.
+        const std::tuple<QStringList, QString> runs[] = {
+            {{u"--version"_s}, u"0 quorvel "_s},
+            {{u"--help"_s}, u"0 Usage: "_s},
+            {{u"-platform"_s, u"offscreen"_s, u"--frob"_s}, u"2 quorvel: Unknown option 'frob'"_s},
+            {{u"a"_s, u"b"_s}, u"2 quorvel: one file at a time"_s}};
+        for (const auto& [arguments, said] : runs) {
+            QProcess program;
+            program.start(QStringLiteral(QUORVEL_PROGRAM), arguments);
+            QVERIFY(program.waitForFinished(10000));
+            const QString out = program.readAllStandardOutput() + program.readAllStandardError();
+            QVERIFY2(program.exitCode() == said.left(1).toInt() && out.contains(said.mid(2)),
+                     qPrintable(arguments.join(u' ') + u": "_s + out));
         }
     }
 

@@ -75,8 +75,10 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
                                   dxfLayerName("A.B"),
                                   dxfLayerName(std::string(29, 'K')),
                                   dxfLayerName("Süd"),
-                                  dxfLayerName("P$-_9")};
-    EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2] + " " + mapped[8], "TR TR 0 P$-_9");
+                                  dxfLayerName("P$-_9"),
+                                  dxfLayerName(std::string(28, 'K'))};
+    EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2] + " " + mapped[8] + " " + mapped[9],
+              "TR TR 0 P$-_9 " + std::string(28, 'K'));
     EXPECT_TRUE(mapped[3] == mapped[4] && mapped[3] != mapped[5] && mapped[3].starts_with("A_B$"));
     for (const std::string& name : mapped)
         EXPECT_TRUE(name.size() <= 28 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
