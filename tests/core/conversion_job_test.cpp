@@ -8,6 +8,7 @@
 #include "convert_text.h"
 #include "core/conversion.h"
 #include "core/fileio.h"
+#include "core/safe_output.h"
 #include "records.h"
 #include "temp_dir.h"
 
@@ -50,6 +51,13 @@ TEST_F(ConversionJob, WritesOrReplacesTheOutput) {
     EXPECT_TRUE(fs::is_symlink(dir.path / "link.dat") &&
                 fs::is_symlink(dir.path / "dangling.dat") &&
                 (fs::status(dir.path / "old.dat").permissions() & fs::perms::all) == perms);
+    // A file appears whole or not at all; a device is written where it is.
+    for (const auto& [out, direct] : {std::pair{dir / "fresh.dat", false},
+                                      {dir / "link.dat", false},
+                                      {std::string("/dev/null"), true}}) {
+        SafeOutFile file;
+        EXPECT_TRUE(file.open(out) && file.direct() == direct) << out;
+    }
     EXPECT_EQ(dir.listing(), "dangling.dat gone.dat job.sdr link.dat new.dat old.dat ");
     EXPECT_TRUE(!convertFile({obs, "/dev/null", Autocogo1}).failure &&
                 fs::is_character_file("/dev/null"));

@@ -178,6 +178,10 @@ private slots:
         v.append("more\r");
         QTRY_VERIFY(v.text().endsWith(u"more\n"_s));
         QCOMPARE(bar->value(), 0);
+        // An LF after bytes left out is no end of the CR before them.
+        v.append("yyyyy\n" + QByteArray(IncomingView::kTail - 1, 'b'));
+        v.flush();
+        QVERIFY(v.text().contains(u"more\n\n[5 bytes not shown]\n<LF>bbb"_s));
     }
 
     void failuresEndTheReceptionWithOneProblem_data() {
@@ -243,6 +247,8 @@ private slots:
         QTest::newRow("two jobs") << QByteArray("\x02" "10NMFIRSTJOB\r\n08KI\r\n10NMSECONDJOB\r\n08KI\r\n\x03")
                                   << "" << none << "" << "FIRSTJOB.sdr"
                                   << QByteArray("10NMFIRSTJOB\r\n08KI\r\n10NMSECONDJOB\r\n08KI\r\n");
+        QTest::newRow("one line") << QByteArray("\x02" "10NMONE\r\n\x03") << "" << none << "" << "ONE.sdr"
+                                  << QByteArray("10NMONE\r\n");
         QTest::newRow("a link, yes") << QByteArray("\x02" "10NMlink\r\n08KI\r\n\x03") << "Y" << none << ""
                                      << "link.sdr" << QByteArray("10NMlink\r\n08KI\r\n");
         QTest::newRow("no, taken, no, new") << kCapture << "NN" << QStringList{"site.dat", "survey"} << ""
@@ -304,17 +310,22 @@ private slots:
         const bool copied = last.isEmpty() && obs != u"$R55.tmp";
         QCOMPARE(readFile(r.capturePath()), copied || capture.isNull() ? "<missing>" : capture);
         auto* bar = child<QProgressBar>(&r.w, "PB1");  // one step a line read
-        const int lines = obs == u"link.sdr" ? 3 : copied || obs == u"SURVEY01.sdr" ? 5 : 0;
+        const int lines = obs == u"link.sdr"                 ? 3
+                          : obs == u"ONE.sdr"                ? 2
+                          : copied || obs == u"SURVEY01.sdr" ? 5
+                                                             : 0;
         QCOMPARE(QList({bar->maximum(), bar->value()}), QList({100, lines}));
         QCOMPARE(bar->isVisibleTo(&r.w), last == kOther && obs.size() > 0);
         // One file holds every job, named after the first (as stored files expect): told so.
         const bool twoJobs = obs == u"FIRSTJOB.sdr";
+        if (obs == u"ONE.sdr") QCOMPARE(r.panel(3), u"Job ONE \u00b7 1 line"_s);
         QCOMPARE(r.panel(1), twoJobs ? u"The transfer held 2 jobs (FIRSTJOB, SECONDJOB): all are "
                                        "in FIRSTJOB.sdr"_s
                                      : u"Ready"_s);
         // Nothing else written, in the folder or beside it.
         QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden).size(),
-                 3 + !capture.isNull() - copied + (obs == u"survey.sdr" || twoJobs));
+                 3 + !capture.isNull() - copied +
+                     (obs == u"survey.sdr" || twoJobs || obs == u"ONE.sdr"));
     }
 };
 
