@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The platform layer's own rules: which mounted volumes are offered as drives, and which
-// devices a COM name tries.
+// The platform layer's own rules: which mounted volumes are offered as drives, which
+// devices a COM name tries, and where a window fits on the screen.
+#include <QWidget>
 #include <QtTest>
 
 #include "platform/Drives.h"
 #include "platform/QtSerialPort.h"
+#include "platform/Screen.h"
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +48,27 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, tried);
         QCOMPARE(platform::comPortCandidates(name).join(u' '), tried);
+    }
+
+    // On the test's 800 x 800 screen, with room for a frame of 4 and a title bar of 32.
+    void aWindowFitsOnTheScreenFrameIncluded_data() {
+        QTest::addColumn<QRect>("asked");  // a null place: where the desktop puts it
+        QTest::addColumn<QRect>("fitted");
+        QTest::newRow("fits") << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
+        QTest::newRow("too big") << QRect(0, 0, 900, 900) << QRect(0, 0, 792, 764);
+        QTest::newRow("past the edges") << QRect(700, 700, 300, 200) << QRect(492, 564, 300, 200);
+        QTest::newRow("before them") << QRect(-50, -9, 300, 200) << QRect(0, 0, 300, 200);
+        QTest::newRow("placed by the desktop") << QRect(0, 0, 900, 100) << QRect(0, 0, 792, 100);
+    }
+    void aWindowFitsOnTheScreenFrameIncluded() {
+        QFETCH(QRect, asked);
+        QFETCH(QRect, fitted);
+        QWidget window;
+        window.resize(asked.size());
+        if (QTest::currentDataTag() != QByteArrayView("placed by the desktop"))
+            window.move(asked.topLeft());
+        platform::fitOnScreen(&window);
+        QCOMPARE(window.geometry(), fitted);
     }
 };
 
