@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Points sent on a real serial port, a pseudo-terminal whose master is the instrument.
+// The sender on a scripted port: what it says as points go out, and the count a Stop
+// leaves. (The real port and the instrument's side: the window's and quorvel-send's tests.)
 #include <QtTest>
 
-#include "Pty.h"
 #include "Scripted.h"
 #include "core/send.h"
-#include "platform/QtSerialPort.h"
 #include "send/Sender.h"
 
 using namespace testing_support;
@@ -22,77 +21,42 @@ std::vector<std::string> job(int points) {
     return lines;
 }
 
-// Complete point lines among the bytes.
-int pointsIn(const QByteArray& bytes) {
-    int n = 0;
-    for (const QByteArray& line : bytes.split('\n'))
-        n += line.contains("08KI") && line.endsWith('\r');
-    return n;
-}
-
 }  // namespace
 
 class SenderTest : public QObject {
     Q_OBJECT
 private slots:
-    void everyLineArrivesAsWritten() {
-        PtyPair pty;
-        platform::QtSerialPort port([&](const QString&) { return pty.slave; });
-        Sender sender(port, nullptr);
-        QList<Sender::Ending> endings;
-        connect(&sender, &Sender::finished, this,
-                [&](Sender::Ending e, const QString&) { endings << e; });
-        const auto lines = job(20);
-        QString error;
-        QVERIFY(sender.start(lines, 2, {}, 0, &error));
-        QByteArray got;
-        QVERIFY(QTest::qWaitFor([&] {
-            got += pty.read();
-            return got.endsWith('\x03');
-        }));
-        QCOMPARE(got, QByteArray::fromStdString(quorvel::framedText(lines)));
-        QTRY_COMPARE(endings, QList{Sender::Ending::Sent});
-        QCOMPARE(sender.sent(), 20);
-        QVERIFY(!port.isOpen());
+    // Each point counted as it goes, the time left from the pace so far; over an hour in
+    // hours. None left: none said.
+    void progressSaysTheTimeLeft_data() {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("elapsedMs");
+        QTest::addColumn<QString>("said");  // each text after the first, by '|'
+        QTest::newRow("seconds")
+            << 3 << 6500
+            << u"1 of 3 points · 0:06 · about 0:13 left|2 of 3 points · 0:06 · about 0:03 left|"
+               "3 of 3 points · 0:06|3 of 3 points · 0:06"_s;
+        QTest::newRow("hours") << 2 << 3723000
+                               << u"1 of 2 points · 1:02:03 · about 1:02:03 left|"
+                                  "2 of 2 points · 1:02:03|2 of 2 points · 1:02:03"_s;
     }
-
-    void xoffHoldsTheLine() {
-        PtyPair pty;
-        platform::QtSerialPort port([&](const QString&) { return pty.slave; });
+    void progressSaysTheTimeLeft() {
+        QFETCH(int, points);
+        QFETCH(int, elapsedMs);
+        QFETCH(QString, said);
+        ScriptedSerialPort port;
         Sender sender(port, nullptr);
-        const auto lines = job(30);
-        quorvel::LineSettings line;
-        line.flow = quorvel::FlowControl::XonXoff;
+        qint64 now = 0;
+        sender.setClock([&] { return now; });
+        QStringList texts;
+        connect(&sender, &Sender::progressChanged, this, [&](const QString& t) { texts << t; });
         QString error;
-        QVERIFY(sender.start(lines, 2, line, 10, &error));
-        QByteArray got;
-        QVERIFY(QTest::qWaitFor([&] { return (got += pty.read()).size() > 300; }));
-        QVERIFY(pty.send("\x13"));
-        got += pty.read(50);  // what was on its way
-        const int before = sender.sent();
-        const QByteArray held = pty.read(400);
-        QCOMPARE(held.size(), 0);
-        QCOMPARE(sender.sent(), before);
-        QVERIFY(pty.send("\x11"));
-        QVERIFY(QTest::qWaitFor([&] { return (got += pty.read()).endsWith('\x03'); }));
-        QCOMPARE(got, QByteArray::fromStdString(quorvel::framedText(lines)));
+        QVERIFY(sender.start(job(points), 2, {}, 0, &error));
+        QCOMPARE(texts.takeFirst(), u"0 of %1 points · 0:00"_s.arg(points));
+        now = elapsedMs;
         QTRY_COMPARE(sender.state(), Sender::State::Idle);
-        QCOMPARE(sender.sent(), 30);
-    }
-
-    void stopCountsThePointsSentInFull() {
-        PtyPair pty;
-        platform::QtSerialPort port([&](const QString&) { return pty.slave; });
-        Sender sender(port, nullptr);
-        QString error;
-        QVERIFY(sender.start(job(50), 2, {}, 30, &error));
-        QByteArray got;
-        QVERIFY(QTest::qWaitFor([&] { return pointsIn(got += pty.read()) >= 5; }));
-        sender.stop();
-        got += pty.read(200);
-        QVERIFY(!port.isOpen());
-        QCOMPARE(sender.sent(), pointsIn(got));
-        qDebug() << sender.sent() << got.size();
+        QCOMPARE(texts.join(u'|'), said);
+        QCOMPARE(port.sent, QByteArray::fromStdString(quorvel::framedText(job(points))));
     }
 
     // Stop comes after a point has gone out and before the sender looked: it counts.

@@ -159,84 +159,62 @@ private slots:
         r.click("CmdOK");
     }
 
-    // Kept across starts only when asked for, in a settings file of the test's own. The axes are
-    // kept always: the old default X east, as 1.1.0 kept it, moves to X north once; X east
-    // chosen since stays.
+    // Kept across starts only when asked for, in a settings file of the test's own: shown
+    // at the next start and at the window's first opening; a kept folder gone since is told.
+    // The axes are kept always: the old default X east, as 1.1.0 kept it, moves to X north
+    // once; X east chosen since stays.
     void rememberedAcrossStartsOnlyWhenAsked() {
         QTemporaryDir conf;
         QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));
         QSettings(conf.filePath(u"q.conf"_s), QSettings::IniFormat).setValue(u"axes"_s, u"xeast"_s);
         const auto start = [&] {
-            auto r = std::make_unique<Rig<>>(
+            return std::make_unique<Rig<>>(
                 false, QString(), nullptr,
                 std::make_shared<platform::QtPreferences>(conf.filePath(u"q.conf"_s)));
-            return r;
         };
-        const auto settings = [](Rig<>& r, std::initializer_list<const char*> names, bool keep) {
-            r.click("cmdSettings");
-            auto* c = r.w.findChild<Comset*>();
-            for (const char* name : names) child<QAbstractButton>(c, name)->click();
-            child<QLineEdit>(c, "edDefPath")->setText(pathOf(r.module.RunSettings.DefaultPath));
-            child<QCheckBox>(c, "chkRemember")->setChecked(keep);
-            r.click("CmdOK");
+        const auto seen = [](Rig<>& r) {
+            return QStringList{lineOf(r.module.RunSettings),
+                               pathOf(r.module.RunSettings.DefaultPath), r.panel(1), r.panel(2)}
+                .join(u'|');
         };
-        {  // first start: off by default, and the view hidden by the user
+        const char* const kept[] = {"Port_2",   "cbBaud_1", "cbParity_2", "cbWord_0",
+                                    "cbStop_1", "cbOut_1",  "cbFlow_1",   "chkRemember"};
+        {  // first start: off by default; the view hidden by the user
             auto r = start();
-            QVERIFY(!r->w.findChild<QCheckBox*>(u"chkRemember"_s));
             r->click("cmdSettings");
-            QVERIFY(!child<QCheckBox>(r->w.findChild<Comset*>(), "chkRemember")->isChecked());
+            auto* c = r->w.findChild<Comset*>();
+            QVERIFY(!child<QCheckBox>(c, "chkRemember")->isChecked());
+            for (const char* name : kept) child<QAbstractButton>(c, name)->click();
+            child<QLineEdit>(c, "edDefPath")->setText(conf.filePath(u"jobs"_s));
             r->click("CmdOK");
-            r->module.RunSettings.DefaultPath = bytesOf(conf.filePath(u"jobs"_s));
-            settings(
-                *r,
-                {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1", "cbOut_1", "cbFlow_1"},
-                true);
             child<QDockWidget>(&r->w, "IncomingDock")->toggleViewAction()->trigger();
         }
-        for (int run = 0; run < 4; ++run) {
-            if (run == 2) QVERIFY(QDir(conf.filePath(u"jobs"_s)).removeRecursively());
-            if (run == 3) QVERIFY(QDir(conf.path()).mkdir(u"jobs"_s));  // the stick is back
+        {
             auto r = start();
-            quorvel::RunSettings& rs = r->module.RunSettings;
-            const QString seen =
-                QStringList{lineOf(rs), pathOf(rs.DefaultPath), r->panel(1), r->panel(2)}.join(
-                    u'|');
             QVERIFY(child<QDockWidget>(&r->w, "IncomingDock")->isHidden());
-            if (run == 0) {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xnorth flow xonxoff pause 50|"_s +
+            QCOMPARE(seen(*r), u"COM3 9600 O 7 2 layout 2 axes xnorth flow xonxoff pause 50|"_s +
                                    conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
-                // The window shows them and keeps them at its first opening.
-                r->click("cmdSettings");
-                auto* c = r->w.findChild<Comset*>();
-                for (const char* name : {"Port_2", "cbBaud_1", "cbParity_2", "cbWord_0", "cbStop_1",
-                                         "cbOut_1", "cbFlow_1", "chkRemember"})
-                    QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
-                QCOMPARE(lineOf(rs) + pathOf(rs.DefaultPath),
-                         u"COM3 9600 O 7 2 layout 2 axes xnorth flow xonxoff pause 50"_s +
-                             conf.filePath(u"jobs"_s));
-                child<QAbstractButton>(c, "cbAxes_0")->click();  // X east, chosen
-                child<QSpinBox>(c, "spnDelay")->setValue(0);
-                r->click("CmdOK");
-            } else if (run == 1) {
-                settings(*r, {}, true);  // the same once more
-            } else if (run == 2) {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast flow xonxoff pause 0|"_s +
+            r->click("cmdSettings");
+            auto* c = r->w.findChild<Comset*>();
+            for (const char* name : kept)
+                QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
+            child<QAbstractButton>(c, "cbAxes_0")->click();  // X east, chosen
+            r->click("CmdOK");
+        }
+        QVERIFY(QDir(conf.filePath(u"jobs"_s)).removeRecursively());
+        {
+            auto r = start();
+            QCOMPARE(seen(*r), u"COM3 9600 O 7 2 layout 2 axes xeast flow xonxoff pause 50|"_s +
                                    r->home() + u"|The download folder "_s +
                                    conf.filePath(u"jobs"_s) + u" is gone: downloads go to "_s +
                                    r->home() + u"|COM3 9600  7  2 O   "_s);
-                // O.K. without a folder chosen keeps the one that is gone for the next start.
-                r->click("cmdSettings");
-                r->click("CmdOK");
-            } else {
-                QCOMPARE(seen, u"COM3 9600 O 7 2 layout 2 axes xeast flow xonxoff pause 0|"_s +
-                                   conf.filePath(u"jobs"_s) + u"|Ready|COM3 9600  7  2 O   "_s);
-                settings(*r, {}, false);
-            }
+            r->click("cmdSettings");
+            child<QCheckBox>(r->w.findChild<Comset*>(), "chkRemember")->setChecked(false);
+            r->click("CmdOK");
         }
-        auto r = start();  // off again: the start as ever
-        QCOMPARE(QStringList({lineOf(r->module.RunSettings), r->panel(1), r->panel(2)}),
-                 QStringList({u"COM1 38400 N 8 1 layout 1 axes xeast flow none pause 50"_s,
-                              u"Ready"_s, u"COM1 38400 8 1 N"_s}));
+        auto r = start();  // off again: the start as ever, the axes chosen kept
+        QCOMPARE(seen(*r), u"COM1 38400 N 8 1 layout 1 axes xeast flow none pause 50|"_s +
+                               r->home() + u"|Ready|COM1 38400 8 1 N"_s);
     }
 };
 
