@@ -146,9 +146,9 @@ private slots:
         QTest::addColumn<int>("pause");   // after each line, ms
         QTest::newRow("all") << 40 << QStringList() << 0 << 0 << 0;
         QTest::newRow("held by XOFF")
-            << 60 << QStringList{"--xoff-after", "1000", "--xoff-after", "3000", "--hold", "400"}
+            << 60 << QStringList{"--xoff-after", "1000", "--xoff-after", "3000", "--hold", "200"}
             << 1 << 0 << 0;
-        QTest::newRow("stopped") << 60 << QStringList{"--read-rate", "900"} << 0 << 4 << 0;
+        QTest::newRow("stopped") << 60 << QStringList{"--read-rate", "2000"} << 0 << 4 << 0;
         // Paused, so that the line is still busy when the cable goes: a pseudo-terminal
         // takes a whole job at once.
         QTest::newRow("cable pulled") << 60 << QStringList{"--close-after", "900"} << 0 << 0 << 20;
