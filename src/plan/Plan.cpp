@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plan/Plan.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -329,26 +330,41 @@ QTransform exportTransform(const Plan& plan, const QRectF& area, const QRectF& r
     return region.isNull() ? fitTransform(plan, area) : regionTransform(region, area);
 }
 
+// The drawing replaces `path` only once all of it is there. The toolkit takes a short
+// write (a full disk) as no error and would put a cut file in the earlier one's place:
+// written unbuffered, the rest goes again until the system says why it cannot.
+bool save(const QByteArray& data, const QString& path, QString* error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        qint64 done = 0;
+        while (done < data.size()) {
+            const qint64 n = file.write(data.constData() + done, data.size() - done);
+            if (n <= 0) break;
+            done += n;
+        }
+        if (done == data.size() && file.commit()) return true;
+    }
+    if (error) *error = file.errorString();
+    return false;
+}
+
 }  // namespace
 
 bool writeSvg(const Plan& plan, const QString& path, QSize size, QString* error,
               const QRectF& region) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("Plan of the points"));
-        QPainter painter(&svg);
-        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        const QRectF area(QPointF(0, 0), size);
-        drawPlan(painter, plan, area, exportTransform(plan, area, region));
-        painter.end();
-        if (file.error() == QFileDevice::NoError && file.commit()) return true;
-    }
-    if (error) *error = file.errorString();
-    return false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QStringLiteral("Plan of the points"));
+    QPainter painter(&svg);
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    const QRectF area(QPointF(0, 0), size);
+    drawPlan(painter, plan, area, exportTransform(plan, area, region));
+    painter.end();
+    return save(buffer.data(), path, error);
 }
 
 bool writePng(const Plan& plan, const QString& path, QSize size, QString* error,
@@ -359,10 +375,13 @@ bool writePng(const Plan& plan, const QString& path, QSize size, QString* error,
     const QRectF area(QPointF(0, 0), size);
     drawPlan(painter, plan, area, exportTransform(plan, area, region));
     painter.end();
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit()) return true;
-    if (error) *error = file.errorString();
-    return false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {  // no memory for an image that large
+        if (error) *error = QStringLiteral("The image could not be made");
+        return false;
+    }
+    return save(buffer.data(), path, error);
 }
 
 }  // namespace plan

@@ -3,23 +3,11 @@
 // answered like a user, then one case for each way it can end.
 
 #include "Rig.h"
-#include "points/PlanView.h"
 
 using namespace testing_support;
 using platform::Answer;
 
 namespace {
-
-// Twelve R4 coordinate records, the fifth without an elevation.
-QByteArray observations() {
-    QByteArray text;
-    for (int i = 1; i <= 12; ++i)
-        text += QString::asprintf(
-                    "    R4    TR %3d  %c       21.259              59.620              %6s\r\n",
-                    100 + i, i % 2 ? 'X' : 'y', i == 5 ? "" : "11.256")
-                    .toLatin1();
-    return text + "END";
-}
 
 // The closing message of their conversion in layout %1, its lines joined by carriage returns.
 const QString done =
@@ -59,92 +47,6 @@ private slots:
                               done.arg(2).replace(u'\r', u'\n')}));
         QCOMPARE(readFile(r.at(u"JOB1.dat"_s)).count("\r\n"), 11);  // all but 105
         QVERIFY(r.download->lineCount() == 13 && r.port.isOpen() && answerer.unexpected == 0);
-    }
-
-    // View Points with the real save dialogs: rows, warnings and their links, the table
-    // and the plan selecting each other, the copy, both exports; then Convert opens it.
-    void pointsWindow() {
-        Rig r(true);
-        QByteArray text = observations();  // and 101 again, 78 m off
-        text.insert(text.size() - 3,
-                    "    R4    TR 101  X       99.259              59.620    "
-                    "          11.256\r\n");
-        QVERIFY(writeFile(r.at(u"JOB1.sdr"_s), text));
-        r.module.RunSettings.OutputFormat = quorvel::OutputFormat::Autocogo2;
-        r.w.setObservationName(r.at(u"JOB1.sdr"_s));
-        r.click("cmdViewPoints");
-        auto* points = r.w.findChild<QWidget*>(u"frmPoints"_s);
-        QVERIFY(points && points->isVisible());
-        auto* table = child<QTableView>(points, "tblPoints");
-        auto* label = child<QLabel>(points, "lblWarnings");
-        auto* plan = child<PlanView>(points, "picPlan");
-        QCOMPARE(table->model()->rowCount(), 13);
-        QVERIFY(label->text().contains(u"positions: 1 (101)"_s) &&
-                label->text().contains(u"Not written:  1: 1 point without Z: 105"_s));
-        emit label->linkActivated(u"1"_s);  // "show" the number at two positions
-        QCOMPARE(table->model()->rowCount(), 2);
-        table->selectRow(1);
-        QCOMPARE(plan->selectedRow(), 12);
-        plan->centerOn(59.620, -99.259);  // east (Y), minus north (X): the second 101
-        QTest::mouseClick(plan->viewport(), Qt::LeftButton, {}, plan->viewport()->rect().center());
-        QCOMPARE(table->currentIndex().siblingAtColumn(3).data().toString(), u"99.259"_s);
-        QTest::mouseClick(child<QPushButton>(points, "cmdCopy"), Qt::LeftButton);
-        QCOMPARE(QApplication::clipboard()->text(),  // without the file's padding
-                 u"Line\tPoint\tCode\tX\tY\tZ\tStatus\n13\t101\tTR\t99.259\t59.620\t11.256\t"
-                 "written; number used at another position\n"_s);
-        QCOMPARE(table->currentIndex().siblingAtColumn(6).data(Qt::ToolTipRole).toString(),
-                 u"written; number used at another position"_s);
-        auto* filter = child<QComboBox>(points, "cbFilter");
-        filter->setCurrentIndex(filter->findData(8));  // lines not written: the choice stays
-        QCOMPARE(table->model()->rowCount(), 1);
-        // Export: the whole job, as typed or by the file type chosen; the view in its shape.
-        ModalAnswerer answerer;
-        const std::tuple<const char*, const char*, const char*> exports[] = {
-            {"actExportJob", "plan.png", ""},
-            {"actExportJob", "plan", "SVG drawing (*.svg)"},
-            {"actExportView", "view.png", ""}};
-        for (const auto& [action, name, type] : exports) {
-            answerer.handleNext([&](QWidget* m) {
-                auto* d = qobject_cast<QFileDialog*>(m);
-                auto* types = d ? d->findChild<QComboBox*>(u"fileTypeCombo"_s) : nullptr;
-                if (types && *type) types->setCurrentIndex(types->findText(QLatin1String(type)));
-                return chooseFile(m, r.at(name)), d != nullptr;
-            });
-            child<QAction>(points, action)->trigger();
-        }
-        QCOMPARE(QImage(r.at(u"plan.png"_s)).size(), QSize(1600, 1200));
-        const QSize view = plan->viewport()->size().scaled(1600, 1600, Qt::KeepAspectRatio);
-        QCOMPARE(QImage(r.at(u"view.png"_s)).size(), view);
-        // Numbers on one spot hide each other: the plan says how many are shown.
-        const QByteArray svg = readFile(r.at(u"plan.svg"_s));
-        QVERIFY(svg.startsWith("<?xml") && svg.contains(">101<") && svg.contains(">N<") &&
-                svg.contains(" of 13 labels shown: zoom in<"));
-        QTest::mouseClick(child<QPushButton>(points, "cmdFit"), Qt::LeftButton);
-        plan->viewport()->repaint();
-        QVERIFY(plan->labels().inView == 13 && plan->labels().shown < 13);
-        // Every code its own colour and symbol, and all of the legend listed, past a dozen.
-        QSet<QPair<QRgb, int>> markers;
-        for (int i = 0; i < 500; ++i)
-            markers.insert({plan::codeMarker(i).colour.rgb(), int(plan::codeMarker(i).symbol)});
-        quorvel::PointList many;
-        for (int i = 0; i < 40; ++i) {
-            quorvel::PointRow& row = many.rows.emplace_back();
-            row.code = "C" + std::to_string(i);
-            row.placed = true;
-            row.east = i;
-        }
-        QVERIFY(
-            plan::writeSvg(plan::Plan::from(many, {}), r.at(u"many.svg"_s), {800, 600}, nullptr));
-        const QByteArray legend = readFile(r.at(u"many.svg"_s));
-        QVERIFY(markers.size() == 500 && legend.contains(">C0<") && legend.contains(">C39<"));
-        // Ticked, a successful Convert shows the window again.
-        child<QCheckBox>(points, "chkShowAfter")->setChecked(true);
-        points->hide();
-        r.EdOut->setText(r.at(u"JOB1.dat"_s));
-        answerer.pressButton(u"OK"_s);
-        r.click("CmdCon");
-        QVERIFY(points->isVisible() && answerer.unexpected == 0);
-        QCOMPARE(r.preferences->value(u"pointsAfterConvert"_s), u"on"_s);
     }
 
     void everyWayItEnds_data() {

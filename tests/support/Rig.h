@@ -37,6 +37,19 @@ inline bool writeFile(const QString& path, const QByteArray& data) {
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
+/// A job of `lines` R4 coordinate records, then END: 101 to 112 on one spot, the fifth
+/// without an elevation; the thirteenth is 101 again, 78 m north of them.
+inline QByteArray observations(int lines = 12) {
+    QByteArray text;
+    for (int i = 1; i <= lines; ++i)
+        text += QString::asprintf(
+                    "    R4    TR %3d  %c       %2d.259              59.620              %6s\r\n",
+                    i == 13 ? 101 : 100 + i, i % 2 ? 'X' : 'y', i == 13 ? 99 : 21,
+                    i == 5 ? "" : "11.256")
+                    .toLatin1();
+    return text + "END";
+}
+
 /// While it lives, no file may grow past `bytes`: writes fail as on a full disk.
 struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t bytes) {
