@@ -1,13 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Downloads through a real serial port: a pseudo-terminal pair, the real port
 // class and the real main window.
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-
 #include "Pty.h"
 #include "Rig.h"
 #include "app/IncomingView.h"
@@ -146,47 +139,6 @@ private slots:
                  options.isEmpty() ? QStringList() : QStringList{u"Stop|"_s + warning});
         QCOMPARE(r.incoming().warning(), options.isEmpty() ? QString() : warning);
         QCOMPARE(r.panel(3).startsWith(u"Data looks garbled"_s), !options.isEmpty());
-    }
-
-    // A transfer stopped mid-line is told as cut off and kept, named after its time, when the
-    // next reception starts; that one brings two jobs into one file and says so. After the end
-    // the counts show the whole time and the mean rate.
-    void aStoppedTransferIsKeptThroughTheNextOne() {
-        PtyPair pty;
-        SerialRig r(false, pty.slave);
-        qint64 now = 0;  // the counts' clock
-        r.download->setClock([&] { return now; });
-        r.click("cmdReceive");
-        const QByteArray first = "\x02" + kRecords.left(100);  // two lines and a part
-        QVERIFY(pty.send(first));
-        QVERIFY(waitFor([&] { return r.captured() == first.size(); }));
-        now = 30'000;
-        r.click("cmdReceive");
-        QCOMPARE(r.panel(1) + u'|' + r.panel(3) + u'|' + r.EdObs->text(),
-                 u"The transfer was cut off: the last line is incomplete|101 bytes \u00b7 2 lines "
-                 "\u00b7 0:30 \u00b7 3 B/s|"_s +
-                     r.capturePath());
-        QFile capture(r.capturePath());
-        QVERIFY(capture.open(QIODevice::ReadWrite) &&
-                capture.setFileTime(QDateTime(QDate(2026, 12, 6), QTime(9, 12)),
-                                    QFileDevice::FileModificationTime));
-        QVERIFY(writeFile(r.at(u"transfer-20261206-091200.tmp"_s), "older"));  // taken
-        r.click("cmdReceive");
-        const QString kept = r.at(u"transfer-20261206-091200-2.tmp"_s);
-        QCOMPARE(QStringList({r.panel(1), r.EdObs->text(), r.EdOut->text(), readFile(kept)}),
-                 QStringList({u"The earlier transfer was kept as transfer-20261206-091200-2.tmp"_s,
-                              kept, kept.chopped(3) + u"dat"_s, first}));
-        const QByteArray second = "10NMSECOND          121111\r\n08KI            1003\r\n";
-        QVERIFY(pty.send("\x02" + kRecords + second + "\x03"));
-        QVERIFY(waitFor([&] { return r.ended(); }));
-        QCOMPARE(r.panel(1),
-                 u"The transfer held 2 jobs (SURVEY01, SECOND): all are in SURVEY01.sdr"_s);
-        QCOMPARE(readFile(r.at(u"SURVEY01.sdr"_s)), kRecords + second);
-        QCOMPARE(QDir(r.home()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({u"SURVEY01.sdr"_s, u"transfer-20261206-091200-2.tmp"_s,
-                              u"transfer-20261206-091200.tmp"_s}));
-        QCOMPARE(readFile(kept) + readFile(r.at(u"transfer-20261206-091200.tmp"_s)),
-                 first + "older");
     }
 
     // A port that does not open names every device its COM name was tried as, in order;

@@ -135,9 +135,6 @@ TEST(CliSend, SendsToTheInstrument) {
         std::string summary, err;
     } runs[] = {
         {"", "--line-delay 0", 0, 0, "received bytes=3518 points=40 framing=ok layout=ok", ""},
-        // Nothing arrives while XOFF holds the line.
-        {"--xoff-after 1000 --hold 300", "--flow xonxoff --line-delay 10", 0, 0,
-         "received bytes=3518 points=40 framing=ok layout=ok xoff=1 held=0", ""},
         // A pulled device: one message, no ETX at the other end.
         {"--close-after 1000", "--line-delay 10", 0, 1,
          "received bytes=1000 points=10 framing=bad layout=ok",
