@@ -76,6 +76,7 @@ private slots:
         r.click("cmdEdit");
         qunsetenv("VISUAL");
         QVERIFY(writeFile(r.at(u"config/mimeapps.list"_s),
+                          "text/plain=other.desktop;\n"  // before any section: no default
                           "[Added Associations]\ntext/plain=other.desktop;\n"
                           "[Default Applications]\ntext/plain=gone.desktop;mine.desktop;\n") &&
                 writeFile(r.at(u"data/applications/mine.desktop"_s),
