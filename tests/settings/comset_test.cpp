@@ -48,8 +48,11 @@ private slots:
             QTest::mouseMove(c->windowHandle(), child(c, over)->mapTo(c, QPoint(6, 6)));
             QTRY_COMPARE(c->helpText(), Comset::helpFor(shown));
         }
-        QVERIFY(child<QAbstractButton>(c, "cbOut_0")->isChecked() &&
-                child(c, "Port_1")->toolTip().contains(u"/dev/ttyS1"_s));
+        // Each group shows the default the copy holds.
+        for (const char* name : {"Port_0", "cbBaud_3", "cbParity_0", "cbWord_1", "cbStop_0",
+                                 "cbOut_0", "cbAxes_1", "cbFlow_0"})
+            QVERIFY2(child<QAbstractButton>(c, name)->isChecked(), name);
+        QVERIFY(child(c, "Port_1")->toolTip().contains(u"/dev/ttyS1"_s));
         // A double-click opens a folder; a single click only picks.
         auto* dirs = child<platform::FolderList>(c, "Dir1");
         QTRY_VERIFY(dirs->indexOf(r.at(u"Jobs"_s)).isValid());
