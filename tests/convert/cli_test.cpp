@@ -102,6 +102,7 @@ TEST(Cli, RunsOneAfterAnother) {
         {"--plot x.svg A1.sdr A1.sdr", 2, "", "--plot takes exactly one observation file, not 2"},
         {"--plot x.svg - <A1.sdr", 2, "", "--plot takes exactly one observation file, not standard input"},
         {"--plot x.pdf A1.sdr", 2, "", "--plot x.pdf: the plan's name ends in .png or .svg"},
+        {"--plot x_png A1.sdr", 2, "", "--plot x_png: the plan's name ends in .png or .svg"},
         {"--frobnicate A1.sdr", 2, "", "The following argument was not expected: --frobnicate"}};
     // clang-format on
     for (const auto& r : runs) {

@@ -67,6 +67,7 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     EXPECT_NE(job.find("TEXT\n  8\nTR_NO\n  6\nBYLAYER\n 10\n2.0\n 20\n1.0\n 30\n3.0\n 40\n2.0\n"),
               job.npos)
         << job;
+    EXPECT_NE(job.find("POINT\n  8\nTR\n  6\nBYLAYER\n 10\n20.0\n 20\n800.0\n"), job.npos);
     const std::string mapped[] = {dxfLayerName("TR  "),
                                   dxfLayerName("tr"),
                                   dxfLayerName(""),

@@ -56,6 +56,7 @@ TEST(SendPoints, FromCsvOrAsConvertReadsThem) {
         {r4 + "\r\n" + "    R4    TR 102  X       21.259              59.620\r\n",
          "101 21.259 59.620 11.256 TR|Not sent:  1: 1 point without Z: 102|"},
         {"Point,Code\n1,A\n", ""},
+        {"X,Y,Z\n1,2,3\n", ""},
         // A control character would end or hold the transfer: a blank; a cut keeps whole
         // characters.
         {"Point,X,Y,Z,Code\n1,1,2,3,\x13" "ÄÄÄÄÄÄÄÄ\n",
