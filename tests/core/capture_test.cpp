@@ -117,7 +117,7 @@ TEST(Incoming, VisibleTextCountsAndTheGarbledVerdict) {
                                                        {steady, 1000},
                                                        {{{0, 500}, {500, 500}}, 1000},
                                                        {{{0, 100'000}, {6000, 500}}, 100},
-                                                       {{{0, 10}, {3000, 10}, {4000, 10}}, 7}}) {
+                                                       {{{2000, 10}, {5000, 10}, {6000, 10}}, 7}}) {
         RateMeter meter;
         for (const auto& [at, bytes] : chunks) meter.add(at, bytes);
         EXPECT_EQ(meter.rate(), rate) << chunks.size();

@@ -70,18 +70,18 @@ TEST(FormatTexts, LayerNamesAndCleanText) {
     for (const char* at : {" 10\n0.0\n 20\n0.0\n", " 10\n20.0\n 20\n800.0\n"})  // round numbers
         EXPECT_NE(job.find(std::string("POINT\n  8\nTR\n  6\nBYLAYER\n") + at), job.npos) << at;
     const std::string mapped[] = {dxfLayerName("TR  "),
-                                  dxfLayerName("tr"),
+                                  dxfLayerName("trz"),
                                   dxfLayerName(""),
-                                  dxfLayerName("A B"),
-                                  dxfLayerName("a b"),
+                                  dxfLayerName("A Z"),
+                                  dxfLayerName("a z"),
                                   dxfLayerName("A.B"),
                                   dxfLayerName(std::string(29, 'K')),
                                   dxfLayerName("Süd"),
                                   dxfLayerName("P$-_9"),
                                   dxfLayerName(std::string(28, 'K'))};
     EXPECT_EQ(mapped[0] + " " + mapped[1] + " " + mapped[2] + " " + mapped[8] + " " + mapped[9],
-              "TR TR 0 P$-_9 " + std::string(28, 'K'));
-    EXPECT_TRUE(mapped[3] == mapped[4] && mapped[3] != mapped[5] && mapped[3].starts_with("A_B$"));
+              "TR TRZ 0 P$-_9 " + std::string(28, 'K'));
+    EXPECT_TRUE(mapped[3] == mapped[4] && mapped[3] != mapped[5] && mapped[3].starts_with("A_Z$"));
     for (const std::string& name : mapped)
         EXPECT_TRUE(name.size() <= 28 && name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
                                                                 "0123456789$-_") == name.npos)
