@@ -51,14 +51,17 @@ TEST_F(ConversionJob, WritesOrReplacesTheOutput) {
     EXPECT_TRUE(fs::is_symlink(dir.path / "link.dat") &&
                 fs::is_symlink(dir.path / "dangling.dat") &&
                 (fs::status(dir.path / "old.dat").permissions() & fs::perms::all) == perms);
-    // A file appears whole or not at all; a device is written where it is.
+    // A file appears whole or not at all; a device or an open stream is written where it is.
+    std::FILE* held = std::fopen((dir / "held").c_str(), "w");
     for (const auto& [out, direct] : {std::pair{dir / "fresh.dat", false},
                                       {dir / "link.dat", false},
-                                      {std::string("/dev/null"), true}}) {
+                                      {std::string("/dev/null"), true},
+                                      {"/proc/self/fd/" + std::to_string(fileno(held)), true}}) {
         SafeOutFile file;
         EXPECT_TRUE(file.open(out) && file.direct() == direct) << out;
     }
-    EXPECT_EQ(dir.listing(), "dangling.dat gone.dat job.sdr link.dat new.dat old.dat ");
+    std::fclose(held);
+    EXPECT_EQ(dir.listing(), "dangling.dat gone.dat held job.sdr link.dat new.dat old.dat ");
     EXPECT_TRUE(!convertFile({obs, "/dev/null", Autocogo1}).failure &&
                 fs::is_character_file("/dev/null"));
 }
