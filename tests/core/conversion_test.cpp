@@ -124,8 +124,9 @@ TEST(ConversionPass, SdrRecordsByTheirHeader) {
          "1,1000.000,2000.000,50.000,STN" + b(13) + ",STN1\r\n2,1000.000,2100.000,50.200,FENCE" +
          b(11) + ",101\r\n3,1043.301,2000.000,75.200,TREE" + b(12) + ",102\r\n4,944.291,1944.291,"
          "36.308,GATE" + b(12) + ",103\r\n", "Not written:  1: 1 point cut off: BS1"},
-        // Without a header the widths are not known: 16 and 16, and the message says so.
-        {"10NMJOB             121111\r\n08KI" + b(13) + "101-6.794" + b(10) + "-4.347" + b(10) +
+        // Without a header the widths are not known: 16 and 16, and the message says so. Any
+        // capital or digit derives a record.
+        {"10NMJOB             121111\r\n08KA" + b(13) + "101-6.794" + b(10) + "-4.347" + b(10) +
          "0.432\r\n", Axes::XEastYNorth, "1,-4.347,-6.794,0.432,,101\r\n",
          "SDR field widths not stated in the file: read as 16 characters"},
         // Lines that are no SDR record keep their own rules, before the header and after it.
