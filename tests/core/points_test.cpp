@@ -11,10 +11,15 @@ using enum quorvel::OutputFormat;
 // The warnings of a file (joined by '|'), then each coordinate line's warning bits, then the
 // unit of its coordinates; the lines a check names are those the conversion writes or leaves out.
 TEST(PointChecks, WarningsAndTheLinesTheyName) {
-    std::string near, zeros;  // five points within a metre of 10/10; six at 0/0
+    // Five points within a metre of 10/10; six at 0/0; six each at two places among them.
+    std::string near, zeros, again;
     for (int i = 1; i <= 5; ++i)
         near += r4("P" + std::to_string(i), "10." + std::to_string(i), "10", "1") + "\n";
-    for (int i = 1; i <= 6; ++i) zeros += r4("Z" + std::to_string(i), "0", "0", "1") + "\n";
+    for (int i = 1; i <= 6; ++i) {
+        zeros += r4("Z" + std::to_string(i), "0", "0", "1") + "\n";
+        again += r4("Z" + std::to_string(i), "10.5", "10", "1") + "\n" +
+                 r4("Z" + std::to_string(i), "10.9", "10", "1") + "\n";
+    }
     // An SDR33 header stating the distance unit `u` (1 metres, 2 feet), and a point.
     const auto sdr = [](char u) {
         return "00NMSDR33 V04-04.02 000006-Dec-26 09:12 2" + std::string(1, u) +
@@ -37,6 +42,8 @@ TEST(PointChecks, WarningsAndTheLinesTheyName) {
          Axes::XNorthYEast, "/000/"},
         {near + zeros, Axes::XEastYNorth, "Points at 0/0/0 or with X and Y both 0: 6 (Z1, Z2, Z3, "
          "Z4, Z5, ...)/00000222222/"},
+        {near + again, Axes::XEastYNorth, "Point numbers used at two or more positions: 6 (Z1, Z2, "
+         "Z3, Z4, Z5, ...)/00000111111111111/"},
         {"R4 no coordinates\n", Axes::XEastYNorth, "The file holds no coordinate lines//"},
         // The unit a header states, after a download's STX too; none where two disagree or
         // the header's digit means no unit known.
