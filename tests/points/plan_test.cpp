@@ -9,12 +9,12 @@ using namespace testing_support;
 
 namespace {
 
-// "point,code,east,north;..." (a line without north has no position), each %1 replaced
-// by 0, 1, ... `repeat` times.
-quorvel::PointList points(const QString& spec, int repeat = 1) {
+// The points of `text`, "point,code,east,north;..." (a line without north has no position),
+// each %1 replaced by 0, 1, ... `repeat` times.
+quorvel::PointList points(const QString& text, int repeat = 1) {
     quorvel::PointList list;
     for (int i = 0; i < repeat; ++i)
-        for (const QString& p : QString(spec).replace(u"%1"_s, QString::number(i)).split(u';')) {
+        for (const QString& p : QString(text).replace(u"%1"_s, QString::number(i)).split(u';')) {
             const QStringList f = p.split(u',');
             quorvel::PointRow& row = list.rows.emplace_back();
             row.point = f[0].toStdString();
